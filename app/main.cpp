@@ -1,0 +1,29 @@
+#include <QApplication>
+#include <QTextCodec>
+#include <QTranslator>
+
+#include "body.h"
+#include "paramtable.h"
+
+int main(int argc, char *argv[])
+{
+    const ParamTable args(argc, argv);
+    QApplication::setStyle(QStringLiteral("Fusion"));
+    QApplication app(argc, argv);
+    QTranslator translator;
+    if (!args.hasParam(QStringLiteral("-e"))) {
+        translator.load(QStringLiteral(":Quorvix_ja_JP"), QCoreApplication::applicationDirPath(),
+                        QString(), QString());
+        QCoreApplication::installTranslator(&translator);
+    }
+#ifdef Q_OS_WIN
+    // Elsewhere the locale codec also encodes every file name: Shift-JIS there would make
+    // UTF-8 names unreachable. The configuration reader sets Shift-JIS on its own stream.
+    QTextCodec::setCodecForLocale(QTextCodec::codecForName("Shift-JIS"));
+#endif
+
+    Body body(args);
+    body.show();
+    QObject::connect(&body, SIGNAL(finishing()), &app, SLOT(closeAllWindows()));
+    return app.exec();
+}

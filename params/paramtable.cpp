@@ -1,0 +1,123 @@
+#include "paramtable.h"
+
+#include <algorithm>
+
+#include <QDebug>
+#include <QFile>
+#include <QTextStream>
+
+ParamTable gConfig;
+
+ParamTable::ParamTable(int argc, const char *const *argv)
+{
+    for (int i = 0; i < argc; ++i) {
+        const QString arg = QString::fromUtf8(argv[i]);
+        if (!arg.startsWith(QLatin1Char('-')))
+            continue;
+        QString value;
+        if (i < argc - 1) {
+            const QString next = QString::fromUtf8(argv[i + 1]);
+            if (!next.startsWith(QLatin1Char('-'))) {
+                value = next;
+                ++i;
+            }
+        }
+        addParam(arg, value, value);
+    }
+}
+
+void ParamTable::addParam(const QString &key, const QString &value, const QString &rest)
+{
+    const QString upperKey = key.toUpper();
+    if (!keys.contains(key)) {
+        keys << key;
+        values << value;
+        rests << rest;
+    }
+    if (!upperKeys.contains(upperKey)) {
+        upperKeys << upperKey;
+        upperValues << value;
+        upperRests << rest;
+    }
+    allKeys << key;
+    allUpperKeys << upperKey;
+    allValues << value;
+    allRests << rest;
+}
+
+void ParamTable::readConfigFile(const QString &fileName)
+{
+    QFile file(fileName);
+    if (!file.open(QIODevice::ReadOnly | QIODevice::Text)) {
+        qDebug() << "Can't open config file : " << fileName;
+        return;
+    }
+    // Configuration files come from Japanese Windows machines: Shift-JIS unless a byte-order
+    // mark says otherwise. Set on the stream so that the locale codec, which decides how file
+    // names are encoded, can stay the system's own.
+    QTextStream in(&file);
+    in.setCodec("Shift-JIS");
+    in.setAutoDetectUnicode(true);
+    QString line;
+    while (in.readLineInto(&line)) {
+        const QString text = stripComment(line);
+        if (isBlankLine(text))
+            continue;
+        QString key;
+        QString value;
+        const QString rest = takeToken(text, key);
+        takeToken(rest, value);
+        addParam(key, value, rest);
+    }
+}
+
+bool ParamTable::hasParam(const QString &key) const
+{
+    return keys.contains(key);
+}
+
+QString ParamTable::paramValue(const QString &key, const QString &defaultValue) const
+{
+    const int i = keys.indexOf(key);
+    return i < 0 ? defaultValue : values.at(i);
+}
+
+QString ParamTable::paramValueNoCase(const QString &key, const QString &defaultValue) const
+{
+    const int i = upperKeys.indexOf(key.toUpper());
+    return i < 0 ? defaultValue : upperValues.at(i);
+}
+
+QString stripComment(const QString &text)
+{
+    const int hash = text.indexOf(QLatin1Char('#'));
+    return hash < 0 ? text : text.left(hash);
+}
+
+bool isBlankLine(const QString &text)
+{
+    return stripComment(text).simplified().isEmpty();
+}
+
+QString takeToken(const QString &text, QString &token)
+{
+    const auto isSpace = [](QChar c) { return c.isSpace(); };
+    const auto begin = std::find_if_not(text.cbegin(), text.cend(), isSpace);
+    if (begin == text.cend()) {
+        token.clear();
+        return QString();
+    }
+    const int start = int(begin - text.cbegin());
+    if (*begin == QLatin1Char('"')) {
+        const int close = text.indexOf(QLatin1Char('"'), start + 1);
+        if (close < 0) {
+            token = text.mid(start + 1);
+            return QString();
+        }
+        token = text.mid(start + 1, close - start - 1);
+        return text.mid(close + 1);
+    }
+    const int end = int(std::find_if(begin, text.cend(), isSpace) - text.cbegin());
+    token = text.mid(start, end - start);
+    return text.mid(end);
+}

@@ -1,0 +1,45 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+// Named parameters as (key, value, rest) triples. The first occurrence of a key wins; every
+// triple is kept in the all* lists as well. The table only ever grows.
+class ParamTable
+{
+public:
+    ParamTable() = default;
+    // Every argument that begins with "-" is an option; it takes the next argument as its value
+    // unless that one begins with "-" too.
+    ParamTable(int argc, const char *const *argv);
+
+    void addParam(const QString &key, const QString &value, const QString &rest);
+    // Adds one triple per non-blank line: the first token is the key, the second the value,
+    // and the rest is everything after the key token.
+    void readConfigFile(const QString &fileName);
+
+    bool hasParam(const QString &key) const;
+    QString paramValue(const QString &key, const QString &defaultValue) const;
+    QString paramValueNoCase(const QString &key, const QString &defaultValue) const;
+
+private:
+    QStringList keys;
+    QStringList values;
+    QStringList rests;
+    QStringList upperKeys;
+    QStringList upperValues;
+    QStringList upperRests;
+    QStringList allKeys;
+    QStringList allUpperKeys;
+    QStringList allValues;
+    QStringList allRests;
+};
+
+// Filled from the configuration file when the main window is built.
+extern ParamTable gConfig;
+
+QString stripComment(const QString &text);
+bool isBlankLine(const QString &text);
+// Splits the first token off text, white-space separated or enclosed in double quotes, and
+// returns what follows it.
+QString takeToken(const QString &text, QString &token);

@@ -1,0 +1,28 @@
+#pragma once
+
+#include <QDir>
+#include <QMainWindow>
+
+#include "ui_body.h"
+
+class ParamTable;
+
+// The main window: the target directory above the output names, and "Exec" below.
+class Body : public QMainWindow, private Ui_Body
+{
+    Q_OBJECT
+
+public:
+    explicit Body(const ParamTable &args, QWidget *parent = nullptr);
+
+    static QString rewriteFileName(const QString &fileName, QString &energy, QString &seqNo);
+    static bool prepareDirs(const QDir &target, const QString &origs, const QString &energy,
+                            const QString &seqNo);
+
+signals:
+    void finishing();
+    void log(QString msg);
+
+private slots:
+    void doTidyUp();
+};

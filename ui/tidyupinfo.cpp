@@ -1,0 +1,6 @@
+#include "tidyupinfo.h"
+
+TidyUpInfo::TidyUpInfo(QWidget *parent) : QFrame(parent)
+{
+    setupUi(this);
+}
