@@ -48,7 +48,8 @@ void ParamTable::addParam(const QString &key, const QString &value, const QStrin
 void ParamTable::readConfigFile(const QString &fileName)
 {
     QFile file(fileName);
-    if (!file.open(QIODevice::ReadOnly | QIODevice::Text)) {
+    // An empty name would only add the toolkit's own warning to ours.
+    if (fileName.isEmpty() || !file.open(QIODevice::ReadOnly | QIODevice::Text)) {
         qDebug() << "Can't open config file : " << fileName;
         return;
     }

@@ -198,6 +198,7 @@ void TestParamTable::unreadableConfig_data()
 {
     QTest::addColumn<QString>("name");
     QTest::newRow("missing") << QStringLiteral("config.cfg");
+    QTest::newRow("empty name") << QString();
     QTest::newRow("directory") << tmp.path();
     QTest::newRow("quote in name") << QStringLiteral("a\"b.cfg");
 }
