@@ -1,9 +1,9 @@
+#include "body.h"
+#include "paramtable.h"
+
 #include <QApplication>
 #include <QTextCodec>
 #include <QTranslator>
-
-#include "body.h"
-#include "paramtable.h"
 
 int main(int argc, char *argv[])
 {
@@ -13,7 +13,7 @@ int main(int argc, char *argv[])
     QTranslator translator;
     if (!args.hasParam(QStringLiteral("-e"))) {
         translator.load(QStringLiteral(":Quorvix_ja_JP"), QCoreApplication::applicationDirPath(),
-                        QString(), QString());
+            QString(), QString());
         QCoreApplication::installTranslator(&translator);
     }
 #ifdef Q_OS_WIN

@@ -1,10 +1,9 @@
 #include "paramtable.h"
 
-#include <algorithm>
-
 #include <QDebug>
 #include <QFile>
 #include <QTextStream>
+#include <algorithm>
 
 ParamTable gConfig;
 

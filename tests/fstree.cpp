@@ -5,7 +5,8 @@
 #include <QFile>
 #include <QFileInfo>
 
-namespace FsTree {
+namespace FsTree
+{
 
 bool make(const QString &path, const QByteArray &content)
 {
@@ -14,7 +15,8 @@ bool make(const QString &path, const QByteArray &content)
     if (!QDir().mkpath(QFileInfo(path).path()))
         return false;
     QFile file(path);
-    return file.open(QIODevice::WriteOnly | QIODevice::NewOnly) && file.write(content) == content.size();
+    return file.open(QIODevice::WriteOnly | QIODevice::NewOnly)
+        && file.write(content) == content.size();
 }
 
 QMap<QString, QString> snapshot(const QString &root)
@@ -22,7 +24,7 @@ QMap<QString, QString> snapshot(const QString &root)
     QMap<QString, QString> entries;
     const QDir base(root);
     QDirIterator it(root, QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
-                    QDirIterator::Subdirectories);
+        QDirIterator::Subdirectories);
     while (it.hasNext()) {
         const QString path = it.next();
         const QFileInfo info = it.fileInfo();

@@ -5,7 +5,8 @@
 #include <QString>
 
 // Helpers for building and reading back small directory trees in tests.
-namespace FsTree {
+namespace FsTree
+{
 
 // Creates path (and its parent directories) holding content; a name ending in "/" is a directory.
 bool make(const QString &path, const QByteArray &content = QByteArray());

@@ -1,6 +1,7 @@
 #include "messagecapture.h"
 
-namespace {
+namespace
+{
 MessageCapture *active = nullptr;
 QStringList captured;
 } // namespace

@@ -1,3 +1,10 @@
+#include "body.h"
+#include "dirselector.h"
+#include "messagecapture.h"
+#include "paramtable.h"
+#include "tidyupinfo.h"
+#include "widgetchecks.h"
+
 #include <QFileDialog>
 #include <QLineEdit>
 #include <QMenuBar>
@@ -6,13 +13,6 @@
 #include <QSpacerItem>
 #include <QTemporaryDir>
 #include <QtTest>
-
-#include "body.h"
-#include "dirselector.h"
-#include "messagecapture.h"
-#include "paramtable.h"
-#include "tidyupinfo.h"
-#include "widgetchecks.h"
 
 using Files = QMap<QString, QByteArray>;
 
@@ -35,7 +35,7 @@ private:
 // Builds the command-line table the way the program receives it.
 static ParamTable commandLine(const QStringList &args)
 {
-    QList<QByteArray> bytes{ "quorvix-data" };
+    QList<QByteArray> bytes { "quorvix-data" };
     for (const QString &arg : args)
         bytes << arg.toUtf8();
     std::vector<const char *> argv;
@@ -49,7 +49,7 @@ static QStringList fields(Body &body)
     auto *target = body.findChild<DirSelector *>(QStringLiteral("TargetDir"));
     auto *info = body.findChild<TidyUpInfo *>(QStringLiteral("TUInfo"));
     return { target->selectedDir(), info->origsDir(), info->energyDir(), info->seqNoDir(),
-             info->fileExt() };
+        info->fileExt() };
 }
 
 void TestBody::init()
@@ -67,46 +67,45 @@ void TestBody::settings_data()
     QTest::addColumn<QStringList>("expected");
     QTest::addColumn<QStringList>("messages");
 
-    const QStringList defaults{ ".", "Origs", "Energy", "SeqNo", "img" };
-    const QStringList a{ "/data/a", "A", "EA", "SA", "tif" };
+    const QStringList defaults { ".", "Origs", "Energy", "SeqNo", "img" };
+    const QStringList a { "/data/a", "A", "EA", "SA", "tif" };
     const QByteArray aFile = "Default_Dir /data/a\nOrigs_Dir A\nEnergy_Dir EA\nSeqNo_Dir SA\n"
                              "File_Ext tif\n";
-    const Files both{ { "config.cfg", aFile }, { "b.cfg", "Origs_Dir B\n" } };
-    const QStringList b{ ".", "B", "Energy", "SeqNo", "img" };
+    const Files both { { "config.cfg", aFile }, { "b.cfg", "Origs_Dir B\n" } };
+    const QStringList b { ".", "B", "Energy", "SeqNo", "img" };
 
-    QTest::newRow("no options: config.cfg") << both << QStringList{} << a << QStringList{};
+    QTest::newRow("no options: config.cfg") << both << QStringList {} << a << QStringList {};
     QTest::newRow("-c wins over -config")
-            << Files{ { "a.cfg", aFile }, { "b.cfg", "Origs_Dir B\n" } }
-            << QStringList{ "-config", "b.cfg", "-c", "a.cfg" } << a << QStringList{};
+        << Files { { "a.cfg", aFile }, { "b.cfg", "Origs_Dir B\n" } }
+        << QStringList { "-config", "b.cfg", "-c", "a.cfg" } << a << QStringList {};
     QTest::newRow("-c without value, -config given")
-            << both << QStringList{ "-c", "-config", "b.cfg" } << b << QStringList{};
-    QTest::newRow("-c standing last") << both << QStringList{ "-c" } << a << QStringList{};
-    QTest::newRow("-config without value")
-            << both << QStringList{ "-config" } << defaults
-            << QStringList{ "Can't open config file :  \"\"" };
+        << both << QStringList { "-c", "-config", "b.cfg" } << b << QStringList {};
+    QTest::newRow("-c standing last") << both << QStringList { "-c" } << a << QStringList {};
+    QTest::newRow("-config without value") << both << QStringList { "-config" } << defaults
+                                           << QStringList { "Can't open config file :  \"\"" };
     QTest::newRow("capital forms not recognised")
-            << both << QStringList{ "-C", "b.cfg", "-CONFIG", "b.cfg" } << a << QStringList{};
+        << both << QStringList { "-C", "b.cfg", "-CONFIG", "b.cfg" } << a << QStringList {};
     QTest::newRow("no configuration file")
-            << Files{} << QStringList{} << defaults
-            << QStringList{ "Can't open config file :  \"config.cfg\"" };
+        << Files {} << QStringList {} << defaults
+        << QStringList { "Can't open config file :  \"config.cfg\"" };
     QTest::newRow("keys in any case")
-            << Files{ { "config.cfg", "default_dir /x\nORIGS_DIR o\nenergy_dir e\n"
-                                      "SEQNO_dir s\nfile_ext TIF\n" } }
-            << QStringList{} << QStringList{ "/x", "o", "e", "s", "TIF" } << QStringList{};
+        << Files { { "config.cfg",
+               "default_dir /x\nORIGS_DIR o\nenergy_dir e\n"
+               "SEQNO_dir s\nfile_ext TIF\n" } }
+        << QStringList {} << QStringList { "/x", "o", "e", "s", "TIF" } << QStringList {};
     QTest::newRow("first of duplicate keys")
-            << Files{ { "config.cfg", "File_Ext one\nFILE_EXT two\n" } } << QStringList{}
-            << QStringList{ ".", "Origs", "Energy", "SeqNo", "one" } << QStringList{};
+        << Files { { "config.cfg", "File_Ext one\nFILE_EXT two\n" } } << QStringList {}
+        << QStringList { ".", "Origs", "Energy", "SeqNo", "one" } << QStringList {};
     QTest::newRow("empty values stay empty")
-            << Files{ { "config.cfg", "Default_Dir \"\"\nOrigs_Dir\nFile_Ext # none\n" } }
-            << QStringList{} << QStringList{ "", "", "Energy", "SeqNo", "" } << QStringList{};
+        << Files { { "config.cfg", "Default_Dir \"\"\nOrigs_Dir\nFile_Ext # none\n" } }
+        << QStringList {} << QStringList { "", "", "Energy", "SeqNo", "" } << QStringList {};
     QTest::newRow("Shift-JIS Japanese names")
-            << Files{ { "config.cfg",
-                        QTextCodec::codecForName("Shift-JIS")
-                                ->fromUnicode(QStringLiteral("Default_Dir /データ/試料\n"
-                                                             "Origs_Dir 元データ\n")) } }
-            << QStringList{}
-            << QStringList{ "/データ/試料", "元データ", "Energy", "SeqNo", "img" }
-            << QStringList{};
+        << Files { { "config.cfg",
+               QTextCodec::codecForName("Shift-JIS")
+                   ->fromUnicode(QStringLiteral("Default_Dir /データ/試料\n"
+                                                "Origs_Dir 元データ\n")) } }
+        << QStringList {} << QStringList { "/データ/試料", "元データ", "Energy", "SeqNo", "img" }
+        << QStringList {};
 }
 
 void TestBody::settings()
@@ -155,7 +154,7 @@ void TestBody::form()
     auto *central = body.centralWidget();
     QCOMPARE(central->objectName(), QStringLiteral("centralwidget"));
     QCOMPARE(central->layout()->objectName(), QStringLiteral("gridLayout"));
-    const QStringList frames{ "TargetDir", "TUInfo", "frame" };
+    const QStringList frames { "TargetDir", "TUInfo", "frame" };
     for (int row = 0; row < frames.size(); ++row) {
         auto *frame = central->findChild<QFrame *>(frames[row], Qt::FindDirectChildrenOnly);
         QVERIFY2(frame, qPrintable(frames[row]));
@@ -163,7 +162,8 @@ void TestBody::form()
         QCOMPARE(frame->frameShape(), QFrame::NoFrame);
         QCOMPARE(frame->frameShadow(), QFrame::Raised);
     }
-    QVERIFY(qobject_cast<DirSelector *>(central->findChild<QWidget *>(QStringLiteral("TargetDir"))));
+    QVERIFY(
+        qobject_cast<DirSelector *>(central->findChild<QWidget *>(QStringLiteral("TargetDir"))));
     QVERIFY(qobject_cast<TidyUpInfo *>(central->findChild<QWidget *>(QStringLiteral("TUInfo"))));
 
     auto *exec = body.findChild<QPushButton *>(QStringLiteral("Exec"));
@@ -184,8 +184,7 @@ void TestBody::form()
     // Tab leaves the target directory for the panel below, and ends on Exec.
     auto *selected = body.findChild<QWidget *>(QStringLiteral("SelectedDir"));
     QCOMPARE(tabOrder(&body, selected, 7),
-             (QStringList{ "SelectedDir", "Select", "SeqNo", "Energy", "Origs", "FileExt",
-                           "Exec" }));
+        (QStringList { "SelectedDir", "Select", "SeqNo", "Energy", "Origs", "FileExt", "Exec" }));
 }
 
 void TestBody::finishingClosesWindows()

@@ -1,3 +1,6 @@
+#include "dirselector.h"
+#include "widgetchecks.h"
+
 #include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
@@ -5,9 +8,6 @@
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QtTest>
-
-#include "dirselector.h"
-#include "widgetchecks.h"
 
 class TestDirSelector : public QObject
 {
@@ -49,7 +49,7 @@ void TestDirSelector::form()
     QCOMPARE(gridCell(title), QStringLiteral("0,0,1,1"));
     QCOMPARE(gridCell(edit), QStringLiteral("0,1,1,1"));
     QCOMPARE(gridCell(button), QStringLiteral("0,2,1,1"));
-    QCOMPARE(tabOrder(&selector, edit, 3), (QStringList{ "SelectedDir", "Select" }));
+    QCOMPARE(tabOrder(&selector, edit, 3), (QStringList { "SelectedDir", "Select" }));
 }
 
 void TestDirSelector::startsInWorkingDirectory()
@@ -78,7 +78,7 @@ void TestDirSelector::acceptingSetsTextBeforeSignal()
     auto *edit = selector.findChild<QLineEdit *>(QStringLiteral("SelectedDir"));
     QStringList seenInSlot;
     connect(&selector, &DirSelector::selectedItem, this,
-            [&](const QString &) { seenInSlot << edit->text(); });
+        [&](const QString &) { seenInSlot << edit->text(); });
     QSignalSpy spy(&selector, &DirSelector::selectedItem);
 
     selector.findChild<QPushButton *>(QStringLiteral("Select"))->click();
@@ -91,7 +91,7 @@ void TestDirSelector::acceptingSetsTextBeforeSignal()
     QCOMPARE(spy.count(), 1);
     QCOMPARE(spy.first().first().toString(), chosen);
     QCOMPARE(edit->text(), chosen);
-    QCOMPARE(seenInSlot, QStringList{ chosen });
+    QCOMPARE(seenInSlot, QStringList { chosen });
     QVERIFY(visibleDialogs().isEmpty());
 }
 

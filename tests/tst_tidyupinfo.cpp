@@ -1,9 +1,9 @@
+#include "tidyupinfo.h"
+#include "widgetchecks.h"
+
 #include <QLabel>
 #include <QLineEdit>
 #include <QtTest>
-
-#include "tidyupinfo.h"
-#include "widgetchecks.h"
 
 class TestTidyUpInfo : public QObject
 {
@@ -24,15 +24,33 @@ void TestTidyUpInfo::form_data()
     QTest::addColumn<QString>("cell");
     QTest::addColumn<QString>("text");
 
-    QTest::newRow("heading") << "label_4" << "0,0,1,6" << "Dirs where files and links stored";
-    QTest::newRow("origs caption") << "label" << "1,0,1,1" << "Original Files";
-    QTest::newRow("origs") << "Origs" << "1,1,1,1" << "Origs0";
-    QTest::newRow("energy caption") << "label_2" << "1,2,1,1" << "Tidy Up by Eng.";
-    QTest::newRow("energy") << "Energy" << "1,3,1,1" << "Energy0";
-    QTest::newRow("seqno caption") << "label_3" << "1,4,1,1" << "Tidy Up by seq. No.";
-    QTest::newRow("seqno") << "SeqNo" << "1,5,1,1" << "SeqNo0";
-    QTest::newRow("ext caption") << "label_5" << "1,6,1,1" << "File Ext.";
-    QTest::newRow("ext") << "FileExt" << "1,7,1,1" << "img";
+    QTest::newRow("heading") << "label_4"
+                             << "0,0,1,6"
+                             << "Dirs where files and links stored";
+    QTest::newRow("origs caption") << "label"
+                                   << "1,0,1,1"
+                                   << "Original Files";
+    QTest::newRow("origs") << "Origs"
+                           << "1,1,1,1"
+                           << "Origs0";
+    QTest::newRow("energy caption") << "label_2"
+                                    << "1,2,1,1"
+                                    << "Tidy Up by Eng.";
+    QTest::newRow("energy") << "Energy"
+                            << "1,3,1,1"
+                            << "Energy0";
+    QTest::newRow("seqno caption") << "label_3"
+                                   << "1,4,1,1"
+                                   << "Tidy Up by seq. No.";
+    QTest::newRow("seqno") << "SeqNo"
+                           << "1,5,1,1"
+                           << "SeqNo0";
+    QTest::newRow("ext caption") << "label_5"
+                                 << "1,6,1,1"
+                                 << "File Ext.";
+    QTest::newRow("ext") << "FileExt"
+                         << "1,7,1,1"
+                         << "img";
 }
 
 void TestTidyUpInfo::form()
@@ -74,8 +92,7 @@ void TestTidyUpInfo::tabOrderIsCreationOrder()
 {
     TidyUpInfo panel;
     auto *start = panel.findChild<QWidget *>(QStringLiteral("SeqNo"));
-    QCOMPARE(tabOrder(&panel, start, 5),
-             (QStringList{ "SeqNo", "Energy", "Origs", "FileExt" }));
+    QCOMPARE(tabOrder(&panel, start, 5), (QStringList { "SeqNo", "Energy", "Origs", "FileExt" }));
 }
 
 void TestTidyUpInfo::editsAreReadBack()

@@ -7,8 +7,8 @@
 // Where a widget sits in its parent's grid, as "row,column,rows,columns"; "none" outside a grid.
 inline QString gridCell(const QWidget *w)
 {
-    const auto *grid = w->parentWidget() ? qobject_cast<QGridLayout *>(w->parentWidget()->layout())
-                                         : nullptr;
+    const auto *grid
+        = w->parentWidget() ? qobject_cast<QGridLayout *>(w->parentWidget()->layout()) : nullptr;
     const int index = grid ? grid->indexOf(const_cast<QWidget *>(w)) : -1;
     if (index < 0)
         return QStringLiteral("none");

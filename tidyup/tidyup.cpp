@@ -1,9 +1,5 @@
 #include "tidyup.h"
 
-#include <algorithm>
-#include <utility>
-#include <vector>
-
 #include <QCoreApplication>
 #include <QDebug>
 #include <QDirIterator>
@@ -11,8 +7,12 @@
 #include <QFileInfo>
 #include <QRegularExpression>
 #include <QSet>
+#include <algorithm>
+#include <utility>
+#include <vector>
 
-namespace {
+namespace
+{
 
 const QRegularExpression &namePattern()
 {
@@ -34,8 +34,8 @@ QSet<QString> outputDirEntries(const QDir &target, const QStringList &outputName
     const QString roots[] = { QDir::cleanPath(target.absolutePath()), target.canonicalPath() };
     for (const QString &name : outputNames) {
         const QFileInfo info(target, name);
-        const QString paths[] = { QDir::cleanPath(info.absoluteFilePath()),
-                                  info.canonicalFilePath() };
+        const QString paths[]
+            = { QDir::cleanPath(info.absoluteFilePath()), info.canonicalFilePath() };
         for (const QString &root : roots) {
             const QString prefix = root.endsWith(QLatin1Char('/')) ? root : root + QLatin1Char('/');
             for (const QString &path : paths) {
@@ -51,14 +51,18 @@ QSet<QString> outputDirEntries(const QDir &target, const QStringList &outputName
 class LinkTree
 {
 public:
-    explicit LinkTree(const QString &dirPath) : dir(dirPath), path(dirPath) { }
+    explicit LinkTree(const QString &dirPath)
+        : dir(dirPath)
+        , path(dirPath)
+    {
+    }
 
     void link(const QString &sub, const QString &fileName, const QString &file)
     {
         if (!made.contains(sub) && dir.mkpath(sub))
             made.insert(sub);
-        const QString linkPath = path % QLatin1Char('/') % sub % QLatin1Char('/') % fileName
-                % linkSuffix();
+        const QString linkPath
+            = path % QLatin1Char('/') % sub % QLatin1Char('/') % fileName % linkSuffix();
         if (!QFile::link(file, linkPath))
             qDebug() << "Can't make the link" << linkPath << "to" << file;
     }
@@ -95,8 +99,8 @@ QString TidyUp::rewriteFileName(const QString &fileName, QString &energy, QStrin
     return result;
 }
 
-bool TidyUp::prepareDirs(const QDir &target, const QString &origs, const QString &energy,
-                         const QString &seqNo)
+bool TidyUp::prepareDirs(
+    const QDir &target, const QString &origs, const QString &energy, const QString &seqNo)
 {
     const QString names[] = { origs, energy, seqNo };
     // An empty name can be neither made nor found; asking the toolkit would only add a warning.
@@ -106,15 +110,15 @@ bool TidyUp::prepareDirs(const QDir &target, const QString &origs, const QString
     }
     for (const QString &name : names) {
         if (name.isEmpty() || !target.exists(name)) {
-            reportDirProblem(QT_TRANSLATE_NOOP("Body", "The dir [%1] is not in [%2]."), name,
-                             target);
+            reportDirProblem(
+                QT_TRANSLATE_NOOP("Body", "The dir [%1] is not in [%2]."), name, target);
             return false;
         }
     }
     for (const QString &name : names) {
         if (!QFileInfo(target, name).isDir()) {
             reportDirProblem(QT_TRANSLATE_NOOP("Body", "The entry [%1] in [%2] is not directory."),
-                             name, target);
+                name, target);
             return false;
         }
     }
@@ -126,8 +130,8 @@ QStringList TidyUp::listEntries(const QDir &target, const QString &fileExt)
     // The same entries and order as the directory's own sorted listing, without keeping a
     // file-information object per entry.
     std::vector<std::pair<QString, QString>> entries;
-    QDirIterator it(target.path(), { QStringLiteral("*.") + fileExt },
-                    QDir::AllEntries | QDir::NoDotAndDotDot);
+    QDirIterator it(
+        target.path(), { QStringLiteral("*.") + fileExt }, QDir::AllEntries | QDir::NoDotAndDotDot);
     while (it.hasNext()) {
         it.next();
         QString name = it.fileName();
@@ -135,7 +139,7 @@ QStringList TidyUp::listEntries(const QDir &target, const QString &fileExt)
         entries.emplace_back(std::move(key), std::move(name));
     }
     std::stable_sort(entries.begin(), entries.end(),
-                     [](const auto &a, const auto &b) { return a.first < b.first; });
+        [](const auto &a, const auto &b) { return a.first < b.first; });
     QStringList names;
     names.reserve(int(entries.size()));
     for (auto &entry : entries)
@@ -144,7 +148,7 @@ QStringList TidyUp::listEntries(const QDir &target, const QString &fileExt)
 }
 
 bool TidyUp::run(const QString &targetPath, const QString &origsName, const QString &energyName,
-                 const QString &seqNoName, const QString &fileExt)
+    const QString &seqNoName, const QString &fileExt)
 {
     const QDir target(targetPath);
     if (!prepareDirs(target, origsName, energyName, seqNoName)) {

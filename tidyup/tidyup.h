@@ -17,8 +17,8 @@ public:
 
     // Creates the three output directories under target where missing; false, with one debug
     // line about the first problem, when any of them is not a directory afterwards.
-    static bool prepareDirs(const QDir &target, const QString &origs, const QString &energy,
-                            const QString &seqNo);
+    static bool prepareDirs(
+        const QDir &target, const QString &origs, const QString &energy, const QString &seqNo);
 
     // The names that a run handles: entries of target matching "*.<fileExt>" (case ignored),
     // hidden ones, "." and ".." left out, in case-insensitive name order.
@@ -27,6 +27,6 @@ public:
     // One whole tidy-up. Names are relative to the target directory or absolute. False when
     // the output directories could not be set up; failed moves and links are written to the
     // debug channel and the run goes on.
-    static bool run(const QString &targetPath, const QString &origsName,
-                    const QString &energyName, const QString &seqNoName, const QString &fileExt);
+    static bool run(const QString &targetPath, const QString &origsName, const QString &energyName,
+        const QString &seqNoName, const QString &fileExt);
 };

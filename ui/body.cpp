@@ -2,7 +2,8 @@
 
 #include "paramtable.h"
 
-Body::Body(const ParamTable &args, QWidget *parent) : QMainWindow(parent)
+Body::Body(const ParamTable &args, QWidget *parent)
+    : QMainWindow(parent)
 {
     setupUi(this);
 
@@ -11,13 +12,16 @@ Body::Body(const ParamTable &args, QWidget *parent) : QMainWindow(parent)
         configFile = args.paramValue(QStringLiteral("-config"), QStringLiteral("config.cfg"));
     gConfig.readConfigFile(configFile);
 
-    const QString dir = gConfig.paramValueNoCase(QStringLiteral("Default_Dir"), QStringLiteral("."));
+    const QString dir
+        = gConfig.paramValueNoCase(QStringLiteral("Default_Dir"), QStringLiteral("."));
     TargetDir->setSelectedDir(dir);
     TargetDir->setDialogDirectory(dir);
-    TUInfo->setOrigsDir(gConfig.paramValueNoCase(QStringLiteral("Origs_Dir"), QStringLiteral("Origs")));
+    TUInfo->setOrigsDir(
+        gConfig.paramValueNoCase(QStringLiteral("Origs_Dir"), QStringLiteral("Origs")));
     TUInfo->setEnergyDir(
-            gConfig.paramValueNoCase(QStringLiteral("Energy_Dir"), QStringLiteral("Energy")));
-    TUInfo->setSeqNoDir(gConfig.paramValueNoCase(QStringLiteral("SeqNo_Dir"), QStringLiteral("SeqNo")));
+        gConfig.paramValueNoCase(QStringLiteral("Energy_Dir"), QStringLiteral("Energy")));
+    TUInfo->setSeqNoDir(
+        gConfig.paramValueNoCase(QStringLiteral("SeqNo_Dir"), QStringLiteral("SeqNo")));
     TUInfo->setFileExt(gConfig.paramValueNoCase(QStringLiteral("File_Ext"), QStringLiteral("img")));
 
     connect(Exec, SIGNAL(clicked()), this, SLOT(doTidyUp()));

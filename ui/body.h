@@ -1,9 +1,9 @@
 #pragma once
 
+#include "ui_body.h"
+
 #include <QDir>
 #include <QMainWindow>
-
-#include "ui_body.h"
 
 class ParamTable;
 
@@ -16,8 +16,8 @@ public:
     explicit Body(const ParamTable &args, QWidget *parent = nullptr);
 
     static QString rewriteFileName(const QString &fileName, QString &energy, QString &seqNo);
-    static bool prepareDirs(const QDir &target, const QString &origs, const QString &energy,
-                            const QString &seqNo);
+    static bool prepareDirs(
+        const QDir &target, const QString &origs, const QString &energy, const QString &seqNo);
 
 signals:
     void finishing();

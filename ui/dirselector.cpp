@@ -2,7 +2,8 @@
 
 #include <QDir>
 
-DirSelector::DirSelector(QWidget *parent) : QFrame(parent)
+DirSelector::DirSelector(QWidget *parent)
+    : QFrame(parent)
 {
     setupUi(this);
 
@@ -14,7 +15,7 @@ DirSelector::DirSelector(QWidget *parent) : QFrame(parent)
 
     connect(Select, SIGNAL(clicked()), &fileDialog, SLOT(show()));
     connect(&fileDialog, SIGNAL(fileSelected(const QString &)), this,
-            SLOT(itemSelected(const QString &)));
+        SLOT(itemSelected(const QString &)));
 }
 
 QString DirSelector::selectedDir() const

@@ -1,9 +1,9 @@
 #pragma once
 
+#include "ui_dirselector.h"
+
 #include <QFileDialog>
 #include <QFrame>
-
-#include "ui_dirselector.h"
 
 // A caption, a line edit with the chosen directory's path, and a button that opens a
 // directory dialog. The path may also be typed in.

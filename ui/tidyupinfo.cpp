@@ -1,6 +1,7 @@
 #include "tidyupinfo.h"
 
-TidyUpInfo::TidyUpInfo(QWidget *parent) : QFrame(parent)
+TidyUpInfo::TidyUpInfo(QWidget *parent)
+    : QFrame(parent)
 {
     setupUi(this);
 }

@@ -1,8 +1,8 @@
 #pragma once
 
-#include <QFrame>
-
 #include "ui_tidyupinfo.h"
+
+#include <QFrame>
 
 // The names of the three output directories and the data-file extension, as the user typed them.
 class TidyUpInfo : public QFrame, private Ui_TidyUpInfo
