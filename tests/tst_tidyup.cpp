@@ -3,6 +3,7 @@
 #include "tidyup.h"
 
 #include <QRandomGenerator>
+#include <QStorageInfo>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -17,6 +18,8 @@ private slots:
     void prepareDirs_data();
     void prepareDirs();
     void listingMatchesDirectoryListing();
+    void neverWritesThroughALink();
+    void movesToAnotherFileSystem();
     void noMeasurementIsLost_data();
     void noMeasurementIsLost();
 
@@ -209,6 +212,39 @@ void TestTidyUp::listingMatchesDirectoryListing()
         expected.removeAll("..");
         QCOMPARE(TidyUp::listEntries(dir, ext), expected);
     }
+}
+
+// A dangling link where a file should go must stop the move, not be written through.
+void TestTidyUp::neverWritesThroughALink()
+{
+    const QString t = tmp->filePath("T");
+    QVERIFY(FsTree::make(t + "/a-9eV-1.img", "data"));
+    QVERIFY(FsTree::make(t + "/Origs/"));
+    QVERIFY(QFile::link(tmp->filePath("elsewhere"), t + "/Origs/a-9_00eV-1.img"));
+    MessageCapture capture;
+    QVERIFY(TidyUp::run(t, "Origs", "Energy", "SeqNo", "img"));
+    QCOMPARE(capture.lines().size(), 1);
+    QVERIFY(capture.lines().first().startsWith("Can't move"));
+    QCOMPARE(FsTree::read(t + "/a-9eV-1.img"), QByteArray("data"));
+    QVERIFY(!QFileInfo::exists(tmp->filePath("elsewhere")));
+    QVERIFY(!QFileInfo::exists(t + "/Energy/9_00"));
+}
+
+void TestTidyUp::movesToAnotherFileSystem()
+{
+    QTemporaryDir other(QStringLiteral("/dev/shm/tst_tidyup-XXXXXX"));
+    if (!other.isValid()
+        || QStorageInfo(other.path()).device() == QStorageInfo(tmp->path()).device())
+        QSKIP("no second file system to move to");
+    const QString t = tmp->filePath("T");
+    QVERIFY(FsTree::make(t + "/a-9eV-1.img", "data"));
+    MessageCapture capture;
+    QVERIFY(TidyUp::run(t, other.path(), "Energy", "SeqNo", "img"));
+    QCOMPARE(capture.lines(), QStringList{});
+    QCOMPARE(FsTree::read(other.filePath("a-9_00eV-1.img")), QByteArray("data"));
+    QVERIFY(!QFileInfo::exists(t + "/a-9eV-1.img"));
+    QCOMPARE(QFileInfo(t + "/SeqNo/1/a-9_00eV-1.img").symLinkTarget(),
+             other.filePath("a-9_00eV-1.img"));
 }
 
 void TestTidyUp::noMeasurementIsLost_data()

@@ -7,7 +7,11 @@
 #include <QFileInfo>
 #include <QRegularExpression>
 #include <QSet>
+// The file engine does one rename or symlink system call where QFile adds a stat or two
+// around it: with a hundred thousand files those stats are a third of the run.
+#include <QtCore/private/qabstractfileengine_p.h>
 #include <algorithm>
+#include <memory>
 #include <utility>
 #include <vector>
 
@@ -47,6 +51,23 @@ QSet<QString> outputDirEntries(const QDir &target, const QStringList &outputName
     return entries;
 }
 
+std::unique_ptr<QAbstractFileEngine> engineFor(const QString &path)
+{
+    return std::unique_ptr<QAbstractFileEngine>(QAbstractFileEngine::create(path));
+}
+
+// Renames without ever replacing an entry. The engine refuses an existing destination; when it
+// fails for another reason (the originals directory on another file system, say), QFile takes
+// over and copies. It must not copy through an entry that is there already, not even a dangling
+// link, which its own check would miss.
+bool moveEntry(const QString &source, const QString &dest)
+{
+    if (engineFor(source)->rename(dest))
+        return true;
+    const QFileInfo existing(dest);
+    return !existing.exists() && !existing.isSymLink() && QFile::rename(source, dest);
+}
+
 // Makes a link dir/sub/fileName(+suffix) to file, creating dir/sub once per run.
 class LinkTree
 {
@@ -63,7 +84,7 @@ public:
             made.insert(sub);
         const QString linkPath
             = path % QLatin1Char('/') % sub % QLatin1Char('/') % fileName % linkSuffix();
-        if (!QFile::link(file, linkPath))
+        if (!engineFor(file)->link(linkPath))
             qDebug() << "Can't make the link" << linkPath << "to" << file;
     }
 
@@ -173,7 +194,7 @@ bool TidyUp::run(const QString &targetPath, const QString &origsName, const QStr
         const QString newName = rewriteFileName(name, energy, seqNo);
         const QString source = targetAbs % QLatin1Char('/') % name;
         const QString dest = origsAbs % QLatin1Char('/') % newName;
-        if (!QFile::rename(source, dest)) {
+        if (!moveEntry(source, dest)) {
             qDebug() << "Can't move" << source << "to" << dest;
             continue;
         }
