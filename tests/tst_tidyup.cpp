@@ -240,11 +240,11 @@ void TestTidyUp::movesToAnotherFileSystem()
     QVERIFY(FsTree::make(t + "/a-9eV-1.img", "data"));
     MessageCapture capture;
     QVERIFY(TidyUp::run(t, other.path(), "Energy", "SeqNo", "img"));
-    QCOMPARE(capture.lines(), QStringList{});
+    QCOMPARE(capture.lines(), QStringList {});
     QCOMPARE(FsTree::read(other.filePath("a-9_00eV-1.img")), QByteArray("data"));
     QVERIFY(!QFileInfo::exists(t + "/a-9eV-1.img"));
-    QCOMPARE(QFileInfo(t + "/SeqNo/1/a-9_00eV-1.img").symLinkTarget(),
-             other.filePath("a-9_00eV-1.img"));
+    QCOMPARE(
+        QFileInfo(t + "/SeqNo/1/a-9_00eV-1.img").symLinkTarget(), other.filePath("a-9_00eV-1.img"));
 }
 
 void TestTidyUp::noMeasurementIsLost_data()
