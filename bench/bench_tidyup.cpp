@@ -1,6 +1,7 @@
 // Times a whole tidy-up of a synthetic energy scan against the least system calls that leave the
-// same layout behind, and checks that both layouts are equal. Each tidy-up runs in a fresh child
-// process, so that its memory growth is not hidden by memory an earlier run freed.
+// same layout behind, and checks that both layouts are equal. Each side runs in a fresh child
+// process: the program's memory growth is then not hidden by memory an earlier run freed, and
+// both sides pay the same for being a new process (the kernel is measurably slower for one).
 //
 //   bench_tidyup [--sizes 1000,10000,100000] [--repeat 3]
 
@@ -167,19 +168,19 @@ QStringList layoutOf(const QString &root)
     return entries;
 }
 
-// The program's own run, in a child process of this benchmark.
-Sample programRun(const QString &dir)
+// One side's run ("program-run" or "floor-run") in a child process of this benchmark.
+Sample childRun(const QString &side, const QString &dir)
 {
     QProcess child;
     child.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    child.start(QCoreApplication::applicationFilePath(), { QStringLiteral("--program-run"), dir });
+    child.start(QCoreApplication::applicationFilePath(), { QStringLiteral("--") + side, dir });
     if (!child.waitForFinished(-1) || child.exitCode() != 0) {
-        std::fprintf(stderr, "the program run failed\n");
+        std::fprintf(stderr, "the %s failed\n", qPrintable(side));
         std::exit(1);
     }
     const QList<QByteArray> figures = child.readAllStandardOutput().simplified().split(' ');
     if (figures.size() != 3) {
-        std::fprintf(stderr, "the program run printed no figures\n");
+        std::fprintf(stderr, "the %s printed no figures\n", qPrintable(side));
         std::exit(1);
     }
     return { figures[0].toDouble(), figures[1].toDouble(), figures[2].toDouble() };
@@ -206,17 +207,23 @@ int main(int argc, char *argv[])
     const QCommandLineOption repeatOption(QStringLiteral("repeat"),
         QStringLiteral("Runs of each side per size (>= 1)."), QStringLiteral("n"),
         QStringLiteral("3"));
-    QCommandLineOption childOption(QStringLiteral("program-run"),
-        QStringLiteral("Internal: tidy up DIR and print the figures."), QStringLiteral("dir"));
-    childOption.setFlags(QCommandLineOption::HiddenFromHelp);
-    parser.addOptions({ sizesOption, repeatOption, childOption });
+    QCommandLineOption programOption(QStringLiteral("program-run"),
+        QStringLiteral("Internal: tidy up DIR, print the figures."), QStringLiteral("dir"));
+    QCommandLineOption floorOption(QStringLiteral("floor-run"),
+        QStringLiteral("Internal: run the floor on DIR, print the figures."),
+        QStringLiteral("dir"));
+    programOption.setFlags(QCommandLineOption::HiddenFromHelp);
+    floorOption.setFlags(QCommandLineOption::HiddenFromHelp);
+    parser.addOptions({ sizesOption, repeatOption, programOption, floorOption });
     parser.process(app);
-    if (parser.isSet(childOption)) {
-        const QString dir = parser.value(childOption);
-        const Sample s = measure([&] {
-            TidyUp::run(dir, QStringLiteral("Origs"), QStringLiteral("Energy"),
-                QStringLiteral("SeqNo"), QStringLiteral("img"));
-        });
+    if (parser.isSet(programOption) || parser.isSet(floorOption)) {
+        const QString dir = parser.value(parser.isSet(programOption) ? programOption : floorOption);
+        const Sample s = parser.isSet(programOption)
+            ? measure([&] {
+                  TidyUp::run(dir, QStringLiteral("Origs"), QStringLiteral("Energy"),
+                      QStringLiteral("SeqNo"), QStringLiteral("img"));
+              })
+            : measure([&] { floorRun(QFile::encodeName(dir).toStdString()); });
         std::printf("%f %f %f\n", s.wallMs, s.cpuMs, s.peakGrowthMb);
         return 0;
     }
@@ -248,14 +255,13 @@ int main(int argc, char *argv[])
             // Each side goes first every other time: the file system is slower for whichever
             // works on a directory cache that the other has just filled.
             Sample p, f;
-            const auto floorSide = [&] {
-                f = measure([&] { floorRun(QFile::encodeName(bare).toStdString()); });
-            };
-            if (run % 2)
-                floorSide();
-            p = programRun(prog);
-            if (!(run % 2))
-                floorSide();
+            if (run % 2) {
+                f = childRun(QStringLiteral("floor-run"), bare);
+                p = childRun(QStringLiteral("program-run"), prog);
+            } else {
+                p = childRun(QStringLiteral("program-run"), prog);
+                f = childRun(QStringLiteral("floor-run"), bare);
+            }
             if (run == 0 && layoutOf(prog) != layoutOf(bare)) {
                 std::fprintf(stderr,
                     "LAYOUT MISMATCH at %d files: the program and the floor differ\n", size);
