@@ -1,5 +1,10 @@
 #include "tidyup.h"
 
+#include <algorithm>
+#include <memory>
+#include <utility>
+#include <vector>
+
 #include <QCoreApplication>
 #include <QDebug>
 #include <QDirIterator>
@@ -7,13 +12,10 @@
 #include <QFileInfo>
 #include <QRegularExpression>
 #include <QSet>
+
 // The file engine does one rename or symlink system call where QFile adds a stat or two
 // around it: with a hundred thousand files those stats are a third of the run.
 #include <QtCore/private/qabstractfileengine_p.h>
-#include <algorithm>
-#include <memory>
-#include <utility>
-#include <vector>
 
 namespace
 {
