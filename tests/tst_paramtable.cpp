@@ -1,3 +1,4 @@
+#include "commandline.h"
 #include "messagecapture.h"
 #include "paramtable.h"
 
@@ -22,7 +23,6 @@ private slots:
     void configEncodings();
     void unreadableConfig_data();
     void unreadableConfig();
-    void relativeNameUsesWorkingDirectory();
 
 private:
     QString writeFile(const QByteArray &bytes, const QString &name = QStringLiteral("test.cfg"));
@@ -80,13 +80,7 @@ void TestParamTable::commandLine()
     QFETCH(QString, key);
     QFETCH(QString, expected);
 
-    std::vector<QByteArray> bytes;
-    for (const QString &arg : argv)
-        bytes.push_back(arg.toUtf8());
-    std::vector<const char *> pointers;
-    for (const QByteArray &b : bytes)
-        pointers.push_back(b.constData());
-    const ParamTable table(int(pointers.size()), pointers.data());
+    const ParamTable table = ::commandLine(argv);
     QCOMPARE(readable(key, table), expected);
 }
 
@@ -260,20 +254,6 @@ void TestParamTable::unreadableConfig()
         QStringList { QStringLiteral("Can't open config file :  \"") + escaped + '"' });
     QCOMPARE(table.paramValueNoCase(QStringLiteral("Origs_Dir"), QStringLiteral("d")),
         QStringLiteral("d"));
-}
-
-void TestParamTable::relativeNameUsesWorkingDirectory()
-{
-    QTemporaryDir other;
-    QVERIFY(QDir(other.path()).mkdir(QStringLiteral("sub")));
-    QFile file(other.path() + QStringLiteral("/sub/my.cfg"));
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write("File_Ext tif\n");
-    file.close();
-    QVERIFY(QDir::setCurrent(other.path()));
-    ParamTable table;
-    table.readConfigFile(QStringLiteral("sub/my.cfg"));
-    QCOMPARE(table.paramValueNoCase(QStringLiteral("File_Ext"), QString()), QStringLiteral("tif"));
 }
 
 QString TestParamTable::writeFile(const QByteArray &bytes, const QString &name)

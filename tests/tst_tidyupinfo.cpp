@@ -13,9 +13,7 @@ private slots:
     void form_data();
     void form();
     void frameItself();
-    void keepsGivenObjectName();
     void tabOrderIsCreationOrder();
-    void editsAreReadBack();
 };
 
 void TestTidyUpInfo::form_data()
@@ -79,33 +77,11 @@ void TestTidyUpInfo::frameItself()
     QCOMPARE(panel.frameShape(), QFrame::NoFrame);
 }
 
-void TestTidyUpInfo::keepsGivenObjectName()
-{
-    Ui_TidyUpInfo form;
-    QFrame other;
-    other.setObjectName(QStringLiteral("Mine"));
-    form.setupUi(&other);
-    QCOMPARE(other.objectName(), QStringLiteral("Mine"));
-}
-
 void TestTidyUpInfo::tabOrderIsCreationOrder()
 {
     TidyUpInfo panel;
     auto *start = panel.findChild<QWidget *>(QStringLiteral("SeqNo"));
     QCOMPARE(tabOrder(&panel, start, 5), (QStringList { "SeqNo", "Energy", "Origs", "FileExt" }));
-}
-
-void TestTidyUpInfo::editsAreReadBack()
-{
-    TidyUpInfo panel;
-    auto *origs = panel.findChild<QLineEdit *>(QStringLiteral("Origs"));
-    auto *ext = panel.findChild<QLineEdit *>(QStringLiteral("FileExt"));
-    origs->clear();
-    QTest::keyClicks(ext, QStringLiteral(".TIF"));
-    QCOMPARE(panel.origsDir(), QString());
-    QCOMPARE(panel.fileExt(), QStringLiteral("img.TIF"));
-    panel.setEnergyDir(QStringLiteral("a b/c"));
-    QCOMPARE(panel.energyDir(), QStringLiteral("a b/c"));
 }
 
 QTEST_MAIN(TestTidyUpInfo)

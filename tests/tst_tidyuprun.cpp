@@ -1,4 +1,5 @@
 #include "body.h"
+#include "commandline.h"
 #include "fstree.h"
 #include "messagecapture.h"
 #include "paramtable.h"
@@ -41,8 +42,7 @@ void TestTidyUpRun::init()
 // what the run wrote to the debug channel, with the temporary directory shown as "@".
 QStringList TestTidyUpRun::exec(const QStringList &fields)
 {
-    const char *argv[] = { "quorvix-data", "-e" };
-    Body body(ParamTable(2, argv));
+    Body body(commandLine({ "quorvix-data", "-e" }));
     const char *names[] = { "SelectedDir", "Origs", "Energy", "SeqNo", "FileExt" };
     for (int i = 0; i < 5; ++i)
         body.findChild<QLineEdit *>(QLatin1String(names[i]))->setText(fields.at(i));
@@ -221,8 +221,7 @@ void TestTidyUpRun::busyCursorWhileRunning()
     shapes.clear();
     QVERIFY(FsTree::make(tmp->filePath("T/Origs/a-9_00eV-1.img")));
     QVERIFY(FsTree::make(tmp->filePath("T/a-9eV-1.img")));
-    const char *argv[] = { "quorvix-data", "-e" };
-    Body body(ParamTable(2, argv));
+    Body body(commandLine({ "quorvix-data", "-e" }));
     body.findChild<QLineEdit *>(QStringLiteral("SelectedDir"))->setText(tmp->filePath("T"));
     MessageCapture capture;
     // The failed move writes a line while the run is in progress.

@@ -1,4 +1,5 @@
 #include "body.h"
+#include "commandline.h"
 #include "paramtable.h"
 #include "tidyupinfo.h"
 
@@ -84,8 +85,7 @@ void TestTranslation::windowInJapanese()
     QCoreApplication::installTranslator(&translator);
     QTemporaryDir dir;
     QVERIFY(QDir::setCurrent(dir.path()));
-    const char *argv[] = { "quorvix-data" };
-    Body body(ParamTable(1, argv));
+    Body body(commandLine({ "quorvix-data" }));
     QCOMPARE(body.windowTitle(), QStringLiteral("Quorvix Data データ整理"));
     QCOMPARE(body.findChild<QPushButton *>("Exec")->text(), QStringLiteral("実行"));
     QCOMPARE(body.findChild<QPushButton *>("Select")->text(), QStringLiteral("選択"));
@@ -108,8 +108,7 @@ void TestTranslation::configuredValuesReplaceTranslatedOnes()
     QTemporaryDir dir;
     QVERIFY(QDir::setCurrent(dir.path()));
     gConfig = ParamTable();
-    const char *argv[] = { "quorvix-data" };
-    Body body(ParamTable(1, argv));
+    Body body(commandLine({ "quorvix-data" }));
     QCOMPARE(body.findChild<QLineEdit *>("Origs")->text(), QStringLiteral("Origs"));
     QCOMPARE(body.findChild<QLineEdit *>("Energy")->text(), QStringLiteral("Energy"));
     QCOMPARE(body.findChild<QLineEdit *>("SeqNo")->text(), QStringLiteral("SeqNo"));
