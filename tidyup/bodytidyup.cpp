@@ -1,20 +1,9 @@
-// The window's tidy-up operations: they read the panels' fields and hand them to the engine.
+// The window's tidy-up: it reads the panels' fields and hands them to the engine.
 #include "body.h"
 #include "tidyup.h"
 
 #include <QApplication>
 #include <QScopeGuard>
-
-QString Body::rewriteFileName(const QString &fileName, QString &energy, QString &seqNo)
-{
-    return TidyUp::rewriteFileName(fileName, energy, seqNo);
-}
-
-bool Body::prepareDirs(
-    const QDir &target, const QString &origs, const QString &energy, const QString &seqNo)
-{
-    return TidyUp::prepareDirs(target, origs, energy, seqNo);
-}
 
 void Body::doTidyUp()
 {

@@ -2,7 +2,6 @@
 
 #include "ui_body.h"
 
-#include <QDir>
 #include <QMainWindow>
 
 class ParamTable;
@@ -14,10 +13,6 @@ class Body : public QMainWindow, private Ui_Body
 
 public:
     explicit Body(const ParamTable &args, QWidget *parent = nullptr);
-
-    static QString rewriteFileName(const QString &fileName, QString &energy, QString &seqNo);
-    static bool prepareDirs(
-        const QDir &target, const QString &origs, const QString &energy, const QString &seqNo);
 
 signals:
     void finishing();
