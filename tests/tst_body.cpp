@@ -121,11 +121,7 @@ void TestBody::defaultDirGoesToDialog()
     file.close();
     Body body(commandLine({ "quorvix-data" }));
     body.findChild<QPushButton *>(QStringLiteral("Select"))->click();
-    QFileDialog *dialog = nullptr;
-    for (QWidget *w : QApplication::topLevelWidgets()) {
-        if (auto *d = qobject_cast<QFileDialog *>(w); d && d->isVisible())
-            dialog = d;
-    }
+    QFileDialog *dialog = visibleDialogs().value(0);
     QVERIFY(dialog);
     QCOMPARE(dialog->directory().absolutePath(), QDir(QStringLiteral("scan")).absolutePath());
     dialog->close();

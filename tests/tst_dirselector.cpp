@@ -23,7 +23,6 @@ private slots:
     void selectTwiceShowsOneDialog();
 
 private:
-    static QList<QFileDialog *> visibleDialogs();
     QTemporaryDir tmp;
 };
 
@@ -133,16 +132,6 @@ void TestDirSelector::selectTwiceShowsOneDialog()
     button->click();
     QCOMPARE(visibleDialogs().size(), 1);
     visibleDialogs().first()->reject();
-}
-
-QList<QFileDialog *> TestDirSelector::visibleDialogs()
-{
-    QList<QFileDialog *> dialogs;
-    for (QWidget *w : QApplication::topLevelWidgets()) {
-        if (auto *dialog = qobject_cast<QFileDialog *>(w); dialog && dialog->isVisible())
-            dialogs << dialog;
-    }
-    return dialogs;
 }
 
 QTEST_MAIN(TestDirSelector)

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QApplication>
+#include <QFileDialog>
 #include <QGridLayout>
 #include <QString>
 #include <QWidget>
@@ -31,4 +33,15 @@ inline QStringList tabOrder(QWidget *root, QWidget *start, int count)
             break;
     }
     return names;
+}
+
+// The directory dialogs currently on screen: they have no parent, so findChild cannot see them.
+inline QList<QFileDialog *> visibleDialogs()
+{
+    QList<QFileDialog *> dialogs;
+    for (QWidget *w : QApplication::topLevelWidgets()) {
+        if (auto *dialog = qobject_cast<QFileDialog *>(w); dialog && dialog->isVisible())
+            dialogs << dialog;
+    }
+    return dialogs;
 }

@@ -76,7 +76,6 @@ class LinkTree
 public:
     explicit LinkTree(const QString &dirPath)
         : dir(dirPath)
-        , path(dirPath)
     {
     }
 
@@ -85,7 +84,7 @@ public:
         if (!made.contains(sub) && dir.mkpath(sub))
             made.insert(sub);
         const QString linkPath
-            = path % QLatin1Char('/') % sub % QLatin1Char('/') % fileName % linkSuffix();
+            = dir.path() % QLatin1Char('/') % sub % QLatin1Char('/') % fileName % linkSuffix();
         if (!engineFor(file)->link(linkPath))
             qDebug() << "Can't make the link" << linkPath << "to" << file;
     }
@@ -98,7 +97,6 @@ private:
     }
 
     QDir dir;
-    QString path;
     QSet<QString> made;
 };
 
