@@ -2,6 +2,8 @@
 
 #include <QDebug>
 #include <QFile>
+#include <QFileInfo>
+#include <QTextCodec>
 #include <QTextStream>
 #include <algorithm>
 
@@ -28,12 +30,14 @@ ParamTable::ParamTable(int argc, const char *const *argv)
 void ParamTable::addParam(const QString &key, const QString &value, const QString &rest)
 {
     const QString upperKey = key.toUpper();
-    if (!keys.contains(key)) {
+    if (!keyIndex.contains(key)) {
+        keyIndex.insert(key);
         keys << key;
         values << value;
         rests << rest;
     }
-    if (!upperKeys.contains(upperKey)) {
+    if (!upperKeyIndex.contains(upperKey)) {
+        upperKeyIndex.insert(upperKey);
         upperKeys << upperKey;
         upperValues << value;
         upperRests << rest;
@@ -44,19 +48,41 @@ void ParamTable::addParam(const QString &key, const QString &value, const QStrin
     allRests << rest;
 }
 
+namespace
+{
+
+// Japanese text in Shift-JIS is practically never valid UTF-8, and plain ASCII reads the same
+// either way; so valid UTF-8 with bytes above 127 is taken for what a Linux editor wrote.
+const char *codecFor(const QByteArray &bytes)
+{
+    const bool ascii = std::all_of(bytes.cbegin(), bytes.cend(), [](char c) { return c >= 0; });
+    QTextCodec::ConverterState state;
+    QTextCodec::codecForName("UTF-8")->toUnicode(bytes.constData(), bytes.size(), &state);
+    return !ascii && state.invalidChars == 0 && state.remainingChars == 0 ? "UTF-8" : "Shift-JIS";
+}
+
+} // namespace
+
 void ParamTable::readConfigFile(const QString &fileName)
 {
+    // A configuration holds a handful of lines. Anything but a regular file of modest size (a
+    // FIFO, a device, a log given by mistake) would hang or swamp start-up: it is treated as a
+    // file that cannot be opened. An empty name would only add the toolkit's own warning.
+    constexpr qint64 maxSize = 1 << 20;
     QFile file(fileName);
-    // An empty name would only add the toolkit's own warning to ours.
-    if (fileName.isEmpty() || !file.open(QIODevice::ReadOnly | QIODevice::Text)) {
+    QByteArray bytes;
+    if (!fileName.isEmpty() && QFileInfo(fileName).isFile()
+        && file.open(QIODevice::ReadOnly | QIODevice::Text))
+        bytes = file.read(maxSize + 1);
+    if (!file.isOpen() || bytes.size() > maxSize) {
         qDebug() << "Can't open config file : " << fileName;
         return;
     }
-    // Configuration files come from Japanese Windows machines: Shift-JIS unless a byte-order
-    // mark says otherwise. Set on the stream so that the locale codec, which decides how file
-    // names are encoded, can stay the system's own.
-    QTextStream in(&file);
-    in.setCodec("Shift-JIS");
+    // Configuration files also come from Japanese Windows machines, in Shift-JIS. A byte-order
+    // mark decides first. Set on the stream, not as the locale codec, which also encodes file
+    // names and must stay the system's own.
+    QTextStream in(bytes);
+    in.setCodec(codecFor(bytes));
     in.setAutoDetectUnicode(true);
     QString line;
     while (in.readLineInto(&line)) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QSet>
 #include <QString>
 #include <QStringList>
 
@@ -33,6 +34,9 @@ private:
     QStringList allUpperKeys;
     QStringList allValues;
     QStringList allRests;
+    // Only for adding: without them a file of many keys takes quadratic time to read.
+    QSet<QString> keyIndex;
+    QSet<QString> upperKeyIndex;
 };
 
 // Filled from the configuration file when the main window is built.

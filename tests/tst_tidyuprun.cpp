@@ -113,13 +113,13 @@ void TestTidyUpRun::run_data()
                "Origs/a-900_00eV-1.tif = file:a-900_00eV-1.tif", "SeqNo = dir", "SeqNo/1 = dir",
                "SeqNo/1/a-900_00eV-1.tif = link:@/T/Origs/a-900_00eV-1.tif",
                "a-900eV-1.tif = file:a-900eV-1.tif" }
-        << QStringList { "Can't move \"@/T/a-900eV-1.tif\" to \"@/T/Origs/a-900_00eV-1.tif\"" };
+        << QStringList { "Can't move \"@/T/a-900eV-1.tif\" to \"@/T/Origs/a-900_00eV-1.tif\": File exists" };
     QTest::newRow("destination taken: no link, no subdirectories")
         << QStringList { "Origs/", "Origs/b-950_00eV-7.tif", "b-950eV-7.tif" } << std
         << (dirs
                + QStringList { "Origs/b-950_00eV-7.tif = file:Origs/b-950_00eV-7.tif",
                    "b-950eV-7.tif = file:b-950eV-7.tif" })
-        << QStringList { "Can't move \"@/T/b-950eV-7.tif\" to \"@/T/Origs/b-950_00eV-7.tif\"" };
+        << QStringList { "Can't move \"@/T/b-950eV-7.tif\" to \"@/T/Origs/b-950_00eV-7.tif\": File exists" };
     QTest::newRow("link in the way is reported, the other made")
         << QStringList { "Energy/900_00/", "Energy/900_00/x-900_00eV-1.tif", "x-900eV-1.tif" }
         << std

@@ -1,4 +1,5 @@
 #include "tidyup.h"
+#include "crossmove.h"
 
 #include <algorithm>
 #include <memory>
@@ -58,16 +59,11 @@ std::unique_ptr<QAbstractFileEngine> engineFor(const QString &path)
     return std::unique_ptr<QAbstractFileEngine>(QAbstractFileEngine::create(path));
 }
 
-// Renames without ever replacing an entry. The engine refuses an existing destination; when it
-// fails for another reason (the originals directory on another file system, say), QFile takes
-// over and copies. It must not copy through an entry that is there already, not even a dangling
-// link, which its own check would miss.
-bool moveEntry(const QString &source, const QString &dest)
+// Renames without ever replacing an entry: the engine makes one renameat2(RENAME_NOREPLACE)
+// call. What it refuses (an existing destination, another file system) is left to CrossMove.
+bool moveEntry(const QString &source, const QString &dest, QString &reason)
 {
-    if (engineFor(source)->rename(dest))
-        return true;
-    const QFileInfo existing(dest);
-    return !existing.exists() && !existing.isSymLink() && QFile::rename(source, dest);
+    return engineFor(source)->rename(dest) || CrossMove::move(source, dest, reason);
 }
 
 // Makes a link dir/sub/fileName(+suffix) to file, creating dir/sub once per run.
@@ -186,6 +182,7 @@ bool TidyUp::run(const QString &targetPath, const QString &origsName, const QStr
 
     QString energy;
     QString seqNo;
+    QString reason;
     for (const QString &name : names) {
         if (outputs.contains(name))
             continue;
@@ -194,8 +191,9 @@ bool TidyUp::run(const QString &targetPath, const QString &origsName, const QStr
         const QString newName = rewriteFileName(name, energy, seqNo);
         const QString source = targetAbs % QLatin1Char('/') % name;
         const QString dest = origsAbs % QLatin1Char('/') % newName;
-        if (!moveEntry(source, dest)) {
-            qDebug() << "Can't move" << source << "to" << dest;
+        if (!moveEntry(source, dest, reason)) {
+            qDebug().nospace() << "Can't move " << source << " to " << dest << ": "
+                               << qUtf8Printable(reason);
             continue;
         }
         // A name without energy and sequence fields has nowhere to be linked under.
