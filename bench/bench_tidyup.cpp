@@ -1,14 +1,23 @@
 // Times a whole tidy-up of a synthetic energy scan against the least system calls that leave the
-// same layout behind, and checks that both layouts are equal. Each side runs in a fresh child
-// process: the program's memory growth is then not hidden by memory an earlier run freed, and
-// both sides pay the same for being a new process (the kernel is measurably slower for one).
+// same layout behind, and checks that all layouts are equal. The program is timed twice: the
+// engine alone, and the real window on the offscreen platform with "Exec" clicked, until the
+// process is idle again (with the directory dialog never shown, shown and cancelled, or open
+// during the run). Each side runs in a fresh child process: memory growth is then not hidden by
+// memory an earlier run freed, and all sides pay the same for being a new process.
 //
 //   bench_tidyup [--sizes 1000,10000,100000] [--repeat 3]
 
+#include "body.h"
+#include "paramtable.h"
 #include "tidyup.h"
 
+#include <QApplication>
 #include <QCommandLineParser>
-#include <QCoreApplication>
+#include <QEventLoop>
+#include <QFileDialog>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
@@ -17,14 +26,15 @@
 #include <QTemporaryDir>
 #include <algorithm>
 #include <chrono>
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
 #include <string>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
-#include <unordered_set>
 #include <vector>
 
 namespace
@@ -52,6 +62,18 @@ long peakKb()
         return 0;
     for (const QByteArray &line : status.readAll().split('\n')) {
         if (line.startsWith("VmHWM:"))
+            return line.mid(6).trimmed().split(' ').first().toLong();
+    }
+    return 0;
+}
+
+long rssKb()
+{
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly))
+        return 0;
+    for (const QByteArray &line : status.readAll().split('\n')) {
+        if (line.startsWith("VmRSS:"))
             return line.mid(6).trimmed().split(' ').first().toLong();
     }
     return 0;
@@ -106,45 +128,54 @@ void makeScan(const QString &dir, int energies, int projections)
     touch(base + "flat.img");
 }
 
-// The least work that leaves the program's layout behind: one pass of readdir, one rename and
-// two symlinks per file, one mkdir per new subdirectory.
+// The least work that leaves the program's layout behind: one pass of readdir, then per file one
+// renameat2 and two symlinkat relative to open directories, one mkdir per new subdirectory.
 void floorRun(const std::string &target)
 {
-    const std::string origs = target + "/Origs", energyDir = target + "/Energy",
-                      seqDir = target + "/SeqNo";
-    for (const std::string *d : { &origs, &energyDir, &seqDir })
-        ::mkdir(d->c_str(), 0777);
+    const int t = ::open(target.c_str(), O_RDONLY | O_DIRECTORY);
+    for (const char *d : { "Origs", "Energy", "SeqNo" })
+        ::mkdirat(t, d, 0777);
+    const int origs = ::openat(t, "Origs", O_RDONLY | O_DIRECTORY);
+    const int energyDir = ::openat(t, "Energy", O_RDONLY | O_DIRECTORY);
+    const int seqDir = ::openat(t, "SeqNo", O_RDONLY | O_DIRECTORY);
     std::vector<std::string> names;
-    DIR *dir = ::opendir(target.c_str());
+    DIR *dir = ::fdopendir(::dup(t));
     while (dirent *entry = ::readdir(dir)) {
-        const std::string name = entry->d_name;
-        if (name.size() > 4 && strcasecmp(name.c_str() + name.size() - 4, ".img") == 0)
-            names.push_back(name);
+        const size_t n = std::strlen(entry->d_name);
+        if (n > 4 && strcasecmp(entry->d_name + n - 4, ".img") == 0)
+            names.emplace_back(entry->d_name, n);
     }
     ::closedir(dir);
-    std::unordered_set<std::string> made;
+    const std::string origsPath = target + "/Origs/";
+    std::string newName, energy, seq, dest, link;
     for (const std::string &name : names) {
         // The synthetic names are prefix-<energy>eV-<seq>.img or carry no fields at all.
         const size_t unit = name.rfind("eV-");
         const size_t dash = unit == std::string::npos ? unit : name.rfind('-', unit);
-        std::string newName = name, energy, seq;
+        newName = name;
+        energy.clear();
         if (dash != std::string::npos) {
-            energy = name.substr(dash + 1, unit - dash - 1);
-            seq = name.substr(unit + 3, name.find('.', unit) - unit - 3);
+            energy.assign(name, dash + 1, unit - dash - 1);
+            seq.assign(name, unit + 3, name.find('.', unit) - unit - 3);
             if (energy.find('_') == std::string::npos) {
                 energy += "_00";
                 newName.insert(unit, "_00");
             }
         }
-        const std::string dest = origs + '/' + newName;
-        if (::rename((target + '/' + name).c_str(), dest.c_str()) != 0 || energy.empty())
+        if (::renameat2(t, name.c_str(), origs, newName.c_str(), RENAME_NOREPLACE) != 0
+            || energy.empty())
             continue;
-        for (const std::string &sub : { energyDir + '/' + energy, seqDir + '/' + seq }) {
-            if (made.insert(sub).second)
-                ::mkdir(sub.c_str(), 0777);
-            ::symlink(dest.c_str(), (sub + '/' + newName).c_str());
+        dest = origsPath + newName;
+        for (const auto &[fd, sub] : { std::pair(energyDir, &energy), std::pair(seqDir, &seq) }) {
+            link = *sub + '/' + newName;
+            if (::symlinkat(dest.c_str(), fd, link.c_str()) != 0 && errno == ENOENT) {
+                ::mkdirat(fd, sub->c_str(), 0777);
+                ::symlinkat(dest.c_str(), fd, link.c_str());
+            }
         }
     }
+    for (const int fd : { t, origs, energyDir, seqDir })
+        ::close(fd);
 }
 
 // Every entry below root as "relative path kind [link target relative to root]", sorted.
@@ -168,19 +199,92 @@ QStringList layoutOf(const QString &root)
     return entries;
 }
 
-// One side's run ("program-run" or "floor-run") in a child process of this benchmark.
+// Runs the event loop until the process, all its threads included, has used under 5 % of one
+// core over half a second; returns the moment that quiet half second began, to 50 ms.
+std::chrono::steady_clock::time_point waitForIdle()
+{
+    std::vector<std::pair<std::chrono::steady_clock::time_point, double>> samples;
+    for (;;) {
+        samples.emplace_back(std::chrono::steady_clock::now(), cpuMs());
+        if (samples.size() > 10 && samples.back().second - samples[samples.size() - 11].second < 25)
+            return samples[samples.size() - 11].first;
+        QEventLoop loop;
+        QTimer::singleShot(50, &loop, &QEventLoop::quit);
+        loop.exec();
+    }
+}
+
+QFileDialog *visibleDialog()
+{
+    for (QWidget *w : QApplication::topLevelWidgets()) {
+        if (auto *dialog = qobject_cast<QFileDialog *>(w); dialog && dialog->isVisible())
+            return dialog;
+    }
+    return nullptr;
+}
+
+// The window as a user meets it: built from a configuration naming dir, shown, and (for the
+// dialog sides) the directory dialog shown first; then "Exec" clicked, and the time and CPU
+// until the process is idle again. The "open" side measures the opening instead.
+Sample windowRun(char *program, const QString &side, const QString &dir)
+{
+    const QString config = dir + QStringLiteral(".cfg");
+    QFile file(config);
+    if (!file.open(QIODevice::WriteOnly)
+        || file.write("Default_Dir \"" + QFile::encodeName(dir) + "\"\n") <= 0)
+        std::exit(2);
+    file.close();
+    const double startCpu = cpuMs();
+    const auto startWall = std::chrono::steady_clock::now();
+    int argc = 1;
+    char *argv[] = { program, nullptr };
+    QApplication app(argc, argv);
+    const char *args[] = { "quorvix-data", "-e", "-c", nullptr };
+    const QByteArray configName = QFile::encodeName(config);
+    args[3] = configName.constData();
+    const ParamTable commandLine(4, args);
+    Body body(commandLine);
+    body.show();
+    const auto opened = waitForIdle();
+    if (side == QLatin1String("open")) {
+        return { std::chrono::duration<double, std::milli>(opened - startWall).count(),
+            cpuMs() - startCpu, rssKb() / 1024.0 };
+    }
+    if (side != QLatin1String("window")) {
+        QTest::mouseClick(body.findChild<QPushButton *>(QStringLiteral("Select")), Qt::LeftButton);
+        waitForIdle();
+        if (side == QLatin1String("window-cancelled")) {
+            visibleDialog()->reject();
+            waitForIdle();
+        }
+    }
+    resetPeak();
+    const long peakBefore = peakKb();
+    const double cpuBefore = cpuMs();
+    const auto click = std::chrono::steady_clock::now();
+    QTest::mouseClick(body.findChild<QPushButton *>(QStringLiteral("Exec")), Qt::LeftButton);
+    const auto idle = waitForIdle();
+    // The CPU of the quiet half second is under 25 ms; it is counted, being hard to separate.
+    return { std::chrono::duration<double, std::milli>(idle - click).count(),
+        cpuMs() - cpuBefore, (peakKb() - peakBefore) / 1024.0 };
+}
+
+// One side in a child process of this benchmark.
 Sample childRun(const QString &side, const QString &dir)
 {
     QProcess child;
     child.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    child.start(QCoreApplication::applicationFilePath(), { QStringLiteral("--") + side, dir });
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    child.setProcessEnvironment(env);
+    child.start(QCoreApplication::applicationFilePath(), { QStringLiteral("--side"), side, dir });
     if (!child.waitForFinished(-1) || child.exitCode() != 0) {
-        std::fprintf(stderr, "the %s failed\n", qPrintable(side));
+        std::fprintf(stderr, "the %s side failed\n", qPrintable(side));
         std::exit(1);
     }
     const QList<QByteArray> figures = child.readAllStandardOutput().simplified().split(' ');
     if (figures.size() != 3) {
-        std::fprintf(stderr, "the %s printed no figures\n", qPrintable(side));
+        std::fprintf(stderr, "the %s side printed no figures\n", qPrintable(side));
         std::exit(1);
     }
     return { figures[0].toDouble(), figures[1].toDouble(), figures[2].toDouble() };
@@ -196,10 +300,30 @@ double median(std::vector<double> values)
 
 int main(int argc, char *argv[])
 {
+    // A side runs alone in its own process: the window side needs a QApplication of its own.
+    if (argc == 4 && std::strcmp(argv[1], "--side") == 0) {
+        const QString side = QString::fromLocal8Bit(argv[2]);
+        const QString dir = QFile::decodeName(argv[3]);
+        Sample s;
+        if (side == QLatin1String("engine")) {
+            s = measure([&] {
+                TidyUp::run(dir, QStringLiteral("Origs"), QStringLiteral("Energy"),
+                    QStringLiteral("SeqNo"), QStringLiteral("img"));
+            });
+        } else if (side == QLatin1String("floor")) {
+            s = measure([&] { floorRun(argv[3]); });
+        } else {
+            s = windowRun(argv[0], side, dir);
+        }
+        std::printf("%f %f %f\n", s.wallMs, s.cpuMs, s.peakGrowthMb);
+        return 0;
+    }
+
     QCoreApplication app(argc, argv);
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral(
-        "Times the tidy-up of a synthetic scan against a floor of bare system calls."));
+        "Times the tidy-up of a synthetic scan, by the engine and through the window, against a "
+        "floor of bare system calls."));
     parser.addHelpOption();
     const QCommandLineOption sizesOption(QStringLiteral("sizes"),
         QStringLiteral("Comma-separated scan sizes."), QStringLiteral("list"),
@@ -207,26 +331,8 @@ int main(int argc, char *argv[])
     const QCommandLineOption repeatOption(QStringLiteral("repeat"),
         QStringLiteral("Runs of each side per size (>= 1)."), QStringLiteral("n"),
         QStringLiteral("3"));
-    QCommandLineOption programOption(QStringLiteral("program-run"),
-        QStringLiteral("Internal: tidy up DIR, print the figures."), QStringLiteral("dir"));
-    QCommandLineOption floorOption(QStringLiteral("floor-run"),
-        QStringLiteral("Internal: run the floor on DIR, print the figures."),
-        QStringLiteral("dir"));
-    programOption.setFlags(QCommandLineOption::HiddenFromHelp);
-    floorOption.setFlags(QCommandLineOption::HiddenFromHelp);
-    parser.addOptions({ sizesOption, repeatOption, programOption, floorOption });
+    parser.addOptions({ sizesOption, repeatOption });
     parser.process(app);
-    if (parser.isSet(programOption) || parser.isSet(floorOption)) {
-        const QString dir = parser.value(parser.isSet(programOption) ? programOption : floorOption);
-        const Sample s = parser.isSet(programOption)
-            ? measure([&] {
-                  TidyUp::run(dir, QStringLiteral("Origs"), QStringLiteral("Energy"),
-                      QStringLiteral("SeqNo"), QStringLiteral("img"));
-              })
-            : measure([&] { floorRun(QFile::encodeName(dir).toStdString()); });
-        std::printf("%f %f %f\n", s.wallMs, s.cpuMs, s.peakGrowthMb);
-        return 0;
-    }
     const int repeat = std::max(1, parser.value(repeatOption).toInt());
 
     const bool shm = QFileInfo(QStringLiteral("/dev/shm")).isWritable();
@@ -236,50 +342,76 @@ int main(int argc, char *argv[])
         std::fprintf(stderr, "cannot make a working directory\n");
         return 2;
     }
-    std::printf("working in %s (%s), %d runs of each side per size\n", qPrintable(work.path()),
-        shm ? "memory-backed /dev/shm" : "the temporary directory", repeat);
-    std::printf("%8s %12s %12s %7s %12s %12s %9s %9s %11s\n", "files", "program ms", "floor ms",
-        "ratio", "prog cpu ms", "floor cpu ms", "us/file", "floor us", "mem MB");
+    std::printf("working in %s (%s), %d runs of each side per size, medians\n",
+        qPrintable(work.path()), shm ? "memory-backed /dev/shm" : "the temporary directory",
+        repeat);
+    std::printf("%8s %-17s %10s %10s %9s %9s %8s %8s\n", "files", "side", "wall ms", "cpu ms",
+        "wall/fl", "cpu/fl", "us/file", "mem MB");
 
+    const QStringList sides { QStringLiteral("floor"), QStringLiteral("engine"),
+        QStringLiteral("window"), QStringLiteral("window-cancelled"),
+        QStringLiteral("window-open") };
     for (const QString &sizeText : parser.value(sizesOption).split(QLatin1Char(','))) {
         const int size = sizeText.toInt();
         // About as many projections as energies a hundred times over, as in a real scan.
         const int energies = size >= 100000 ? 100 : size >= 10000 ? 50 : 10;
         const int projections = std::max(1, size / energies);
-        std::vector<double> progWall, progCpu, floorWall, floorCpu, growth;
-        for (int run = 0; run < repeat; ++run) {
-            const QString prog = work.filePath(QStringLiteral("program"));
-            const QString bare = work.filePath(QStringLiteral("floor"));
-            makeScan(prog, energies, projections);
-            makeScan(bare, energies, projections);
-            // Each side goes first every other time: the file system is slower for whichever
-            // works on a directory cache that the other has just filled.
-            Sample p, f;
-            if (run % 2) {
-                f = childRun(QStringLiteral("floor-run"), bare);
-                p = childRun(QStringLiteral("program-run"), prog);
-            } else {
-                p = childRun(QStringLiteral("program-run"), prog);
-                f = childRun(QStringLiteral("floor-run"), bare);
-            }
-            if (run == 0 && layoutOf(prog) != layoutOf(bare)) {
-                std::fprintf(stderr,
-                    "LAYOUT MISMATCH at %d files: the program and the floor differ\n", size);
-                return 1;
-            }
-            progWall.push_back(p.wallMs);
-            progCpu.push_back(p.cpuMs);
-            growth.push_back(p.peakGrowthMb);
-            floorWall.push_back(f.wallMs);
-            floorCpu.push_back(f.cpuMs);
-            QDir(prog).removeRecursively();
-            QDir(bare).removeRecursively();
-        }
         const int files = energies * projections + 2;
-        std::printf("%8d %12.1f %12.1f %7.2f %12.1f %12.1f %9.2f %9.2f %11.1f\n", files,
-            median(progWall), median(floorWall), median(progWall) / median(floorWall),
-            median(progCpu), median(floorCpu), median(progWall) * 1e3 / files,
-            median(floorWall) * 1e3 / files, median(growth));
+        std::vector<std::vector<Sample>> samples(size_t(sides.size()));
+        for (int run = 0; run < repeat; ++run) {
+            // Who goes first rotates: the file system is slower for whichever side works on a
+            // directory cache that another has just filled.
+            for (int k = 0; k < sides.size(); ++k) {
+                const int i = (k + run) % int(sides.size());
+                const QString dir = work.filePath(sides[i]);
+                makeScan(dir, energies, projections);
+                samples[size_t(i)].push_back(childRun(sides[i], dir));
+            }
+            for (int i = 1; run == 0 && i < sides.size(); ++i) {
+                if (layoutOf(work.filePath(sides[i])) != layoutOf(work.filePath(sides[0]))) {
+                    std::fprintf(stderr, "LAYOUT MISMATCH at %d files: %s and the floor differ\n",
+                        size, qPrintable(sides[i]));
+                    return 1;
+                }
+            }
+            for (const QString &side : sides)
+                QDir(work.filePath(side)).removeRecursively();
+        }
+        const auto med = [&](int i, double Sample::*field) {
+            std::vector<double> values;
+            for (const Sample &s : samples[size_t(i)])
+                values.push_back(s.*field);
+            return median(values);
+        };
+        for (int i = 0; i < sides.size(); ++i) {
+            std::printf("%8d %-17s %10.1f %10.1f %9.2f %9.2f %8.2f %8.1f\n", files,
+                qPrintable(sides[i]), med(i, &Sample::wallMs), med(i, &Sample::cpuMs),
+                med(i, &Sample::wallMs) / med(0, &Sample::wallMs),
+                med(i, &Sample::cpuMs) / med(0, &Sample::cpuMs),
+                med(i, &Sample::wallMs) * 1e3 / files, med(i, &Sample::peakGrowthMb));
+        }
+        // What merely opening the window on the scan costs, against an empty directory.
+        std::vector<Sample> onScan, onEmpty;
+        for (int run = 0; run < repeat; ++run) {
+            const QString scan = work.filePath(QStringLiteral("open")),
+                          empty = work.filePath(QStringLiteral("empty"));
+            makeScan(scan, energies, projections);
+            QDir().mkpath(empty);
+            onScan.push_back(childRun(QStringLiteral("open"), scan));
+            onEmpty.push_back(childRun(QStringLiteral("open"), empty));
+            QDir(scan).removeRecursively();
+            QDir(empty).removeRecursively();
+        }
+        const auto medOf = [](const std::vector<Sample> &v, double Sample::*field) {
+            std::vector<double> values;
+            for (const Sample &s : v)
+                values.push_back(s.*field);
+            return median(values);
+        };
+        std::printf("%8d opening the window: %.1f ms CPU, %.1f MB resident; on an empty "
+                    "directory %.1f ms, %.1f MB\n",
+            files, medOf(onScan, &Sample::cpuMs), medOf(onScan, &Sample::peakGrowthMb),
+            medOf(onEmpty, &Sample::cpuMs), medOf(onEmpty, &Sample::peakGrowthMb));
         std::fflush(stdout);
     }
     return 0;

@@ -9,7 +9,11 @@ void Body::doTidyUp()
 {
     // The run blocks the event loop; the busy cursor tells the user why the window is still.
     QApplication::setOverrideCursor(Qt::WaitCursor);
-    const auto restoreCursor = qScopeGuard([] { QApplication::restoreOverrideCursor(); });
+    TargetDir->pauseDialog();
+    const auto restore = qScopeGuard([this] {
+        QApplication::restoreOverrideCursor();
+        TargetDir->resumeDialog();
+    });
     TidyUp::run(TargetDir->selectedDir(), TUInfo->origsDir(), TUInfo->energyDir(),
         TUInfo->seqNoDir(), TUInfo->fileExt());
 }
