@@ -13,20 +13,20 @@
 
 #include <QApplication>
 #include <QCommandLineParser>
-#include <QEventLoop>
-#include <QFileDialog>
-#include <QPushButton>
-#include <QTest>
-#include <QTimer>
 #include <QDir>
 #include <QDirIterator>
+#include <QEventLoop>
 #include <QFile>
+#include <QFileDialog>
 #include <QFileInfo>
 #include <QProcess>
+#include <QPushButton>
 #include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
 #include <algorithm>
-#include <chrono>
 #include <cerrno>
+#include <chrono>
 #include <cstdio>
 #include <cstring>
 #include <dirent.h>
@@ -265,8 +265,8 @@ Sample windowRun(char *program, const QString &side, const QString &dir)
     QTest::mouseClick(body.findChild<QPushButton *>(QStringLiteral("Exec")), Qt::LeftButton);
     const auto idle = waitForIdle();
     // The CPU of the quiet half second is under 25 ms; it is counted, being hard to separate.
-    return { std::chrono::duration<double, std::milli>(idle - click).count(),
-        cpuMs() - cpuBefore, (peakKb() - peakBefore) / 1024.0 };
+    return { std::chrono::duration<double, std::milli>(idle - click).count(), cpuMs() - cpuBefore,
+        (peakKb() - peakBefore) / 1024.0 };
 }
 
 // One side in a child process of this benchmark.
