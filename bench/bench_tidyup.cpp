@@ -8,6 +8,7 @@
 //   bench_tidyup [--sizes 1000,10000,100000] [--repeat 3]
 
 #include "body.h"
+#include "fstree.h"
 #include "paramtable.h"
 #include "tidyup.h"
 
@@ -176,27 +177,6 @@ void floorRun(const std::string &target)
     }
     for (const int fd : { t, origs, energyDir, seqDir })
         ::close(fd);
-}
-
-// Every entry below root as "relative path kind [link target relative to root]", sorted.
-QStringList layoutOf(const QString &root)
-{
-    QStringList entries;
-    const QDir base(root);
-    QDirIterator it(root, QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
-        QDirIterator::Subdirectories);
-    while (it.hasNext()) {
-        it.next();
-        const QFileInfo info = it.fileInfo();
-        QString line = base.relativeFilePath(info.filePath());
-        if (info.isSymLink())
-            line += QStringLiteral(" -> ") + base.relativeFilePath(info.symLinkTarget());
-        else
-            line += info.isDir() ? QStringLiteral("/") : QString();
-        entries << line;
-    }
-    entries.sort();
-    return entries;
 }
 
 // Runs the event loop until the process, all its threads included, has used under 5 % of one
@@ -368,7 +348,8 @@ int main(int argc, char *argv[])
                 samples[size_t(i)].push_back(childRun(sides[i], dir));
             }
             for (int i = 1; run == 0 && i < sides.size(); ++i) {
-                if (layoutOf(work.filePath(sides[i])) != layoutOf(work.filePath(sides[0]))) {
+                if (FsTree::tree(work.filePath(sides[i]))
+                    != FsTree::tree(work.filePath(sides[0]))) {
                     std::fprintf(stderr, "LAYOUT MISMATCH at %d files: %s and the floor differ\n",
                         size, qPrintable(sides[i]));
                     return 1;

@@ -2,9 +2,15 @@
 #include "testsupport.h"
 #include "tidyup.h"
 
+#include <QProcess>
 #include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <QtTest>
+#include <atomic>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <thread>
+#include <unistd.h>
 
 class TestTidyUp : public QObject
 {
@@ -14,13 +20,13 @@ private slots:
     void init();
     void rewriteFileName_data();
     void rewriteFileName();
-    void prepareDirs_data();
-    void prepareDirs();
     void listingMatchesDirectoryListing();
     void run_data();
     void run();
     void noMeasurementIsLost_data();
     void noMeasurementIsLost();
+    void crossMove_data();
+    void crossMove();
 
 private:
     QScopedPointer<QTemporaryDir> tmp;
@@ -40,18 +46,12 @@ void TestTidyUp::rewriteFileName_data()
     QTest::newRow("energy gets _00") << "sample-850eV-001.tif" << "sample-850_00eV-001.tif 850_00 001";
     QTest::newRow("underscore kept") << "sample-850_5eV-001.tif" << "sample-850_5eV-001.tif 850_5 001";
     QTest::newRow("plus is no underscore") << "s-850+5eV-1.tif" << "s-850+5_00eV-1.tif 850+5_00 1";
-    QTest::newRow("hyphens in prefix") << "scan-2-850eV-003.tif" << "scan-2-850_00eV-003.tif 850_00 003";
-    QTest::newRow("whole tail kept") << "s-850eV-001.tif.bak" << "s-850_00eV-001.tif.bak 850_00 001";
     QTest::newRow("last matching field") << "a-850eV-1-900eV-2.img" << "a-850eV-1-900_00eV-2.img 900_00 2";
     QTest::newRow("underscore anywhere") << "s-_850eV-7.img" << "s-_850eV-7.img _850 7";
     QTest::newRow("Japanese prefix") << "試料-7002_5eV-0001.img" << "試料-7002_5eV-0001.img 7002_5 0001";
     QTest::newRow("line break before the match") << "a\nb-850eV-001.img" << "a\nb-850_00eV-001.img 850_00 001";
-    QTest::newRow("line break in the tail") << "s-850eV-001.img\nold" << "s-850_00eV-001.img\nold 850_00 001";
     QTest::newRow("no energy field") << "dark-001.tif" << "dark-001.tif - -";
     QTest::newRow("lower-case unit") << "sample-850ev-001.tif" << "sample-850ev-001.tif - -";
-    QTest::newRow("no hyphen before energy") << "850eV-001.tif" << "850eV-001.tif - -";
-    QTest::newRow("no dot after sequence") << "sample-850eV-001" << "sample-850eV-001 - -";
-    QTest::newRow("letter in sequence") << "sample-850eV-0a1.tif" << "sample-850eV-0a1.tif - -";
     QTest::newRow("full-width digits") << "sample-８５０eV-001.tif" << "sample-８５０eV-001.tif - -";
     QTest::newRow("empty") << "" << " - -";
 }
@@ -66,56 +66,16 @@ void TestTidyUp::rewriteFileName()
     QCOMPARE(newName + ' ' + energy + ' ' + seqNo, result);
 }
 
-// clang-format off
-void TestTidyUp::prepareDirs_data()
-{
-    QTest::addColumn<QString>("existing"); // below the temporary directory "@"; "x>y" a link
-    QTest::addColumn<QString>("names"); // the target, then the three names
-    QTest::addColumn<QString>("message"); // empty when the check passes
-    QTest::newRow("all present") << "t/O/ t/E/ t/S/" << "t O E S" << "";
-    QTest::newRow("none present, target absent") << "" << "new/t O E S" << "";
-    QTest::newRow("several levels, absolute") << "t/" << "t a/b/c @/abs/e x/y" << "";
-    QTest::newRow("equal names") << "t/" << "t d d d" << "";
-    QTest::newRow("link to a directory") << "t/ real/ t/l>real" << "t O l S" << "";
-    QTest::newRow("empty name") << "t/" << "t  E S" << "The dir [] is not in [@/t].";
-    QTest::newRow("file in the way") << "t/E" << "t O E S" << "The entry [E] in [@/t] is not directory.";
-    QTest::newRow("target is a file") << "f" << "f/t O E S" << "The dir [O] is not in [@/f/t].";
-    QTest::newRow("absolute name in the message") << "t/ f" << "t O @/f S" << "The entry [@/f] in [@/t] is not directory.";
-    QTest::newRow("placeholders typed") << "t/a%2%1" << "t a%2%1 E S" << "The entry [a%2%1] in [@/t] is not directory.";
-}
-// clang-format on
-
-void TestTidyUp::prepareDirs()
-{
-    QFETCH(QString, existing);
-    QFETCH(QString, names);
-    QFETCH(QString, message);
-    const QString root = tmp->path();
-    for (const QString &entry : existing.split(' ', Qt::SkipEmptyParts)) {
-        const QStringList link = entry.split('>');
-        QVERIFY(link.size() == 2 ? QFile::link(root + '/' + link[1], root + '/' + link[0])
-                                 : makeEntry(root + '/' + entry));
-    }
-    const QStringList n = names.replace('@', root).split(' ');
-    MessageCapture capture;
-    const QDir target(root + '/' + n[0]);
-    QCOMPARE(TidyUp::prepareDirs(target, n[1], n[2], n[3]), message.isEmpty());
-    QCOMPARE(capture.lines.join('\n'),
-        message.isEmpty() ? QString() : QString('"' + message.replace('@', root) + '"'));
-    for (int i = 1; message.isEmpty() && i < 4; ++i)
-        QVERIFY2(QFileInfo(target, n[i]).isDir(), qPrintable(n[i]));
-}
-
+// The same entries and order as the toolkit's own sorted listing, "." and ".." left out.
 void TestTidyUp::listingMatchesDirectoryListing()
 {
-    for (const char *name : { "b-900eV-1.img", "B-850eV-2.IMG", "a.img", ".hidden.img", "c.tif",
-             "_x.img", "Z.Img", "sub.img/", "dir/", "noext", "試料-850eV-001.img", "x.img.bak" })
-        QVERIFY(makeEntry(tmp->filePath(name)));
+    for (const char *name :
+        { "b-9eV-1.img", "B-8eV-2.IMG", "a.img", ".h.img", "c.tif", "_x.img", "Z.Img", "s.img/", "d/", "n", "試-8eV-1.img" })
+        QVERIFY(FsTree::make(tmp->filePath(name)));
     const QDir dir(tmp->path());
     for (const QString &ext : QStringList { "img", "IMG", "*", "", "i?g" }) {
-        QStringList expected = dir.entryList({ "*." + ext }, QDir::NoFilter, QDir::NoSort);
-        expected.removeAll(".");
-        expected.removeAll("..");
+        const QStringList expected
+            = dir.entryList({ "*." + ext }, QDir::NoFilter, QDir::NoSort).filter(QRegularExpression("^(?!\\.\\.?$)"));
         QCOMPARE(TidyUp::listEntries(dir, ext), expected);
     }
 }
@@ -123,62 +83,53 @@ void TestTidyUp::listingMatchesDirectoryListing()
 // clang-format off
 void TestTidyUp::run_data()
 {
-    QTest::addColumn<QString>("files"); // in T, content = name; "x/" a directory, "x>y" a link
-    QTest::addColumn<QString>("fields"); // originals, energy, sequence names and extension
-    QTest::addColumn<QString>("after"); // the tree below T, sorted, without E/, O/ and S/
-    QTest::addColumn<QString>("messages"); // with "@" for T
-    QTest::newRow("no data files") << "dark.txt" << "O E S tif" << "dark.txt=dark.txt" << "";
-    QTest::newRow("energies and sequences") << "s-850eV-1.tif s-900_5eV-1.tif" << "O E S tif"
-        << "E/850_00/ E/850_00/s-850_00eV-1.tif>O/s-850_00eV-1.tif E/900_5/ E/900_5/s-900_5eV-1.tif>O/s-900_5eV-1.tif "
-           "O/s-850_00eV-1.tif=s-850eV-1.tif O/s-900_5eV-1.tif=s-900_5eV-1.tif "
-           "S/1/ S/1/s-850_00eV-1.tif>O/s-850_00eV-1.tif S/1/s-900_5eV-1.tif>O/s-900_5eV-1.tif" << "";
-    QTest::newRow("case of the extension ignored") << "a-9eV-1.TIF" << "O E S tif"
-        << "E/9_00/ E/9_00/a-9_00eV-1.TIF>O/a-9_00eV-1.TIF O/a-9_00eV-1.TIF=a-9eV-1.TIF S/1/ S/1/a-9_00eV-1.TIF>O/a-9_00eV-1.TIF" << "";
-    QTest::newRow("subdirectory moves whole") << "d-9eV-2.tif/ d-9eV-2.tif/in" << "O E S tif"
-        << "E/9_00/ E/9_00/d-9_00eV-2.tif>O/d-9_00eV-2.tif O/d-9_00eV-2.tif/ O/d-9_00eV-2.tif/in=d-9eV-2.tif/in S/2/ S/2/d-9_00eV-2.tif>O/d-9_00eV-2.tif" << "";
-    QTest::newRow("colliding names: second stays") << "a-9eV-1.tif a-9_00eV-1.tif" << "O E S tif"
-        << "E/9_00/ E/9_00/a-9_00eV-1.tif>O/a-9_00eV-1.tif O/a-9_00eV-1.tif=a-9_00eV-1.tif S/1/ S/1/a-9_00eV-1.tif>O/a-9_00eV-1.tif a-9eV-1.tif=a-9eV-1.tif"
-        << "Can't move \"@/a-9eV-1.tif\" to \"@/O/a-9_00eV-1.tif\": File exists";
-    QTest::newRow("dangling link at the destination") << "O/ O/b-9_00eV-7.tif>../nowhere b-9eV-7.tif" << "O E S tif"
-        << "O/b-9_00eV-7.tif>nowhere b-9eV-7.tif=b-9eV-7.tif" << "Can't move \"@/b-9eV-7.tif\" to \"@/O/b-9_00eV-7.tif\": File exists";
-    QTest::newRow("link in the way") << "E/9_00/ E/9_00/x-9_00eV-1.tif x-9eV-1.tif" << "O E S tif"
-        << "E/9_00/ E/9_00/x-9_00eV-1.tif=E/9_00/x-9_00eV-1.tif O/x-9_00eV-1.tif=x-9eV-1.tif S/1/ S/1/x-9_00eV-1.tif>O/x-9_00eV-1.tif"
-        << "Can't make the link \"@/E/9_00/x-9_00eV-1.tif\" to \"@/O/x-9_00eV-1.tif\"";
-    QTest::newRow("no fields: moved, not linked") << "dark.tif" << "O E S tif" << "O/dark.tif=dark.tif" << "";
-    QTest::newRow("check fails, nothing moved") << "O a-9eV-1.tif" << "O E S tif" << "O=O a-9eV-1.tif=a-9eV-1.tif"
-        << "\"The entry [O] in [@] is not directory.\"\nDirs to tidy up files can not set up well.";
-    QTest::newRow("extension * never takes . or ..") << "noext n.txt" << "O E S *" << "O/n.txt=n.txt noext=noext" << "";
-    QTest::newRow("output directories named like data") << "raw.tif/ e.tif/ s.tif/ s.tif/in" << "raw.tif e.tif/x S tif"
-        << "S/ e.tif/ e.tif/x/ raw.tif/ raw.tif/s.tif/ raw.tif/s.tif/in=s.tif/in" << "";
-    QTest::newRow("Japanese names") << "試料-8eV-1.tif" << "元 エ 連 tif"
-        << "エ/ エ/8_00/ エ/8_00/試料-8_00eV-1.tif>元/試料-8_00eV-1.tif 元/ 元/試料-8_00eV-1.tif=試料-8eV-1.tif 連/ 連/1/ 連/1/試料-8_00eV-1.tif>元/試料-8_00eV-1.tif" << "";
+    QTest::addColumn<QString>("row"); // files in T (content = name; "x/" a directory, "x>y" a link; "-": no T) | fields:
+    // originals, energy, sequence, extension ("#" the parent of T) | the tree below T but for E/, O/, S/ | messages ("@": T)
+    QTest::newRow("no data files; hidden, other tails, dots") << ".h-9eV-1.tif a.tifx x.tif.bak | O E S tif | .h-9eV-1.tif=.h-9eV-1.tif a.tifx=a.tifx x.tif.bak=x.tif.bak | ";
+    QTest::newRow("energies and sequences") << "s-850eV-1.tif s-900_5eV-1.tif | O E S tif | E/850_00/ E/850_00/s-850_00eV-1.tif>O/s-850_00eV-1.tif E/900_5/ E/900_5/s-900_5eV-1.tif>O/s-900_5eV-1.tif O/s-850_00eV-1.tif=s-850eV-1.tif O/s-900_5eV-1.tif=s-900_5eV-1.tif S/1/ S/1/s-850_00eV-1.tif>O/s-850_00eV-1.tif S/1/s-900_5eV-1.tif>O/s-900_5eV-1.tif | ";
+    QTest::newRow("case of the extension ignored") << "a-9eV-1.TIF | O E S tif | E/9_00/ E/9_00/a-9_00eV-1.TIF>O/a-9_00eV-1.TIF O/a-9_00eV-1.TIF=a-9eV-1.TIF S/1/ S/1/a-9_00eV-1.TIF>O/a-9_00eV-1.TIF | ";
+    QTest::newRow("subdirectory moves whole") << "d-9eV-2.tif/ d-9eV-2.tif/in | O E S tif | E/9_00/ E/9_00/d-9_00eV-2.tif>O/d-9_00eV-2.tif O/d-9_00eV-2.tif/ O/d-9_00eV-2.tif/in=d-9eV-2.tif/in S/2/ S/2/d-9_00eV-2.tif>O/d-9_00eV-2.tif | ";
+    QTest::newRow("colliding names: second stays") << "a-9eV-1.tif a-9_00eV-1.tif | O E S tif | E/9_00/ E/9_00/a-9_00eV-1.tif>O/a-9_00eV-1.tif O/a-9_00eV-1.tif=a-9_00eV-1.tif S/1/ S/1/a-9_00eV-1.tif>O/a-9_00eV-1.tif a-9eV-1.tif=a-9eV-1.tif | Can't move \"@/a-9eV-1.tif\" to \"@/O/a-9_00eV-1.tif\": File exists";
+    QTest::newRow("dangling link at the destination") << "O/ O/b-9_00eV-7.tif>../nowhere b-9eV-7.tif | O E S tif | O/b-9_00eV-7.tif>nowhere b-9eV-7.tif=b-9eV-7.tif | Can't move \"@/b-9eV-7.tif\" to \"@/O/b-9_00eV-7.tif\": File exists";
+    QTest::newRow("link in the way") << "E/9_00/ E/9_00/x-9_00eV-1.tif x-9eV-1.tif | O E S tif | E/9_00/ E/9_00/x-9_00eV-1.tif=E/9_00/x-9_00eV-1.tif O/x-9_00eV-1.tif=x-9eV-1.tif S/1/ S/1/x-9_00eV-1.tif>O/x-9_00eV-1.tif | Can't make the link \"@/E/9_00/x-9_00eV-1.tif\" to \"@/O/x-9_00eV-1.tif\"";
+    QTest::newRow("no fields: moved, not linked") << "dark.tif | O E S tif | O/dark.tif=dark.tif | ";
+    QTest::newRow("check fails, nothing moved") << "O a-9eV-1.tif | O E S tif | O=O a-9eV-1.tif=a-9eV-1.tif | \"The entry [O] in [@] is not directory.\"\nDirs to tidy up files can not set up well.";
+    QTest::newRow("wildcards, never . or ..") << "noext n.txt b.tgf | O E S t?f | O/b.tgf=b.tgf noext=noext n.txt=n.txt | ";
+    QTest::newRow("extension *") << "noext n.txt | O E S * | O/n.txt=n.txt noext=noext | ";
+    QTest::newRow("output directories named like data") << "raw.tif/ e.tif/ s.tif/ s.tif/in | raw.tif e.tif/x S tif | e.tif/ e.tif/x/ raw.tif/ raw.tif/s.tif/ raw.tif/s.tif/in=s.tif/in | ";
+    QTest::newRow("target made with the directories") << "- | O E S tif |  | ";
+    QTest::newRow("several levels, absolute names") << " | a/b #/abs/e x/y tif | a/ a/b/ x/ x/y/ | ";
+    QTest::newRow("link to a directory") << "../real/ l>../real | O l S tif | l>../real | ";
+    QTest::newRow("empty name") << " |  E S tif |  | \"The dir [] is not in [@].\"\nDirs to tidy up files can not set up well.";
+    QTest::newRow("absolute name in the message") << "../f | O #/f S tif |  | \"The entry [#/f] in [@] is not directory.\"\nDirs to tidy up files can not set up well.";
+    QTest::newRow("placeholders typed into a name") << "a%2%1 | a%2%1 E S tif | a%2%1=a%2%1 | \"The entry [a%2%1] in [@] is not directory.\"\nDirs to tidy up files can not set up well.";
+    QTest::newRow("Japanese names") << "試料-8eV-1.tif | 元 エ 連 tif | エ/ エ/8_00/ エ/8_00/試料-8_00eV-1.tif>元/試料-8_00eV-1.tif 元/ 元/試料-8_00eV-1.tif=試料-8eV-1.tif 連/ 連/1/ 連/1/試料-8_00eV-1.tif>元/試料-8_00eV-1.tif | ";
 }
 // clang-format on
 
 void TestTidyUp::run()
 {
-    QFETCH(QString, files);
-    QFETCH(QString, fields);
-    QFETCH(QString, after);
-    QFETCH(QString, messages);
+    QFETCH(QString, row);
+    const QString files = row.section(" | ", 0, 0), after = row.section(" | ", 2, 2);
+    QString fields = row.section(" | ", 1, 1), messages = row.section(" | ", 3);
     const QString t = tmp->filePath("T");
-    QVERIFY(makeEntry(t + '/'));
     for (const QString &f : files.split(' ', Qt::SkipEmptyParts)) {
         const QStringList link = f.split('>');
-        QVERIFY(link.size() == 2 ? QFile::link(link[1], t + '/' + link[0])
-                                 : makeEntry(t + '/' + f, f.toUtf8()));
+        QVERIFY(f == "-" || (link.size() == 2 ? QFile::link(link[1], t + '/' + link[0]) : FsTree::make(t + '/' + f, f.toUtf8())));
     }
-    const QStringList n = fields.split(' ');
+    QVERIFY(files == "-" || FsTree::make(t + '/'));
+    const QStringList n = fields.replace('#', tmp->path()).split(' ');
     MessageCapture capture;
-    TidyUp::run(t, n[0], n[1], n[2], n[3]);
-    QCOMPARE(capture.lines.join('\n').replace(t, "@"), messages);
-    QStringList expected = after.split(' ');
-    for (const QString &dir : QStringList { "E/", "O/", "S/" }) {
-        if (n[0] == "O" && !after.contains(dir.left(1) + '='))
-            expected << dir;
+    QCOMPARE(TidyUp::run(t, n[0], n[1], n[2], n[3]), messages.isEmpty() || !messages.contains("Dirs"));
+    QCOMPARE(capture.lines.join('\n').replace(t, "@").replace(tmp->path(), "#"), messages);
+    QStringList expected = after.split(' ', Qt::SkipEmptyParts);
+    for (int i = 0; i < 3; ++i) {
+        if (n[i] == QString("OES")[i] && !after.contains(n[i] + '='))
+            expected << n[i] + '/';
+        QVERIFY(!messages.isEmpty() || QFileInfo(QDir(t), n[i]).isDir());
     }
     expected.sort();
-    QCOMPARE(tree(t), expected);
+    QCOMPARE(FsTree::tree(t), expected);
 }
 
 void TestTidyUp::noMeasurementIsLost_data()
@@ -194,37 +145,34 @@ void TestTidyUp::noMeasurementIsLost()
 {
     QFETCH(quint32, seed);
     QRandomGenerator rng(seed);
-    const auto pick = [&rng](const QStringList &from) {
-        return from.at(int(rng.bounded(quint32(from.size()))));
-    };
+    const auto pick = [&rng](const QStringList &from) { return from.at(int(rng.bounded(quint32(from.size())))); };
     const QString root = tmp->path();
     const QString target = root + "/scan " + pick({ "A", "データ", "x y" });
-    QVERIFY(makeEntry(root + "/outside/keep.img", "outside"));
+    QVERIFY(FsTree::make(root + "/outside/keep.img", "outside"));
     const QString origs = pick({ "Origs", "o-850eV-1.img", "raw.img/orig", "元データ" });
     const QString energy = pick({ "Energy", "e.img" });
     const QString ext = pick({ "img", "img", "*", "IMG" });
     QStringList contents;
     for (int i = 0, entries = 10 + int(rng.bounded(30u)); i < entries; ++i) {
-        QString name = pick({ "p-", "p-", "a b-", "試料-", ".h-", "" })
-            + pick({ "850", "850_00", "850_5", "9+1", "０" }) + pick({ "eV-", "eV-", "ev-" })
-            + pick({ "1", "01", "001", "2" }) + pick({ ".img", ".img", ".IMG", ".tif", "" });
+        QString name = pick({ "p-", "p-", "a b-", "試料-", ".h-", "" }) + pick({ "850", "850_00", "850_5", "9+1", "０" })
+            + pick({ "eV-", "eV-", "ev-" }) + pick({ "1", "01", "001", "2" }) + pick({ ".img", ".img", ".IMG", ".tif", "" });
         if (rng.bounded(10u) == 0)
             name = pick({ "dark.img", "flat.IMG", "raw.img", "o-850eV-1.img", "x" });
         const QString path = target + '/' + name + (rng.bounded(8u) == 0 ? "/inner.img" : "");
         if (QFileInfo::exists(target + '/' + name))
             continue;
         contents << "m" + QString::number(i);
-        QVERIFY(makeEntry(path, contents.last().toUtf8()));
+        QVERIFY(FsTree::make(path, contents.last().toUtf8()));
     }
     // A generated file may stand where an output directory should go; the run then refuses,
     // and the checks below hold all the same.
     const bool ran = TidyUp::run(target, origs, energy, "SeqNo", ext);
 
-    QCOMPARE(tree(root + "/outside"), QStringList { "keep.img=outside" });
+    QCOMPARE(FsTree::tree(root + "/outside"), QStringList { "keep.img=outside" });
     for (const QString &dir : { origs, energy, QString("SeqNo") })
         QVERIFY(!ran || QFileInfo(target + '/' + dir).isDir());
     QStringList found;
-    for (const QString &line : tree(target)) {
+    for (const QString &line : FsTree::tree(target)) {
         if (line.contains('='))
             found << line.section('=', 1);
         if (!line.contains('>'))
@@ -233,15 +181,115 @@ void TestTidyUp::noMeasurementIsLost()
         QString e, q;
         const QString name = QFileInfo(link).fileName();
         TidyUp::rewriteFileName(name, e, q);
-        QVERIFY2(QFileInfo::exists(target + '/' + to) && to == QDir::cleanPath(origs + '/' + name),
-            qPrintable(line));
-        QVERIFY2(
-            QFileInfo(link).path() == energy + '/' + e || QFileInfo(link).path() == "SeqNo/" + q,
-            qPrintable(line));
+        QVERIFY2(QFileInfo::exists(target + '/' + to) && to == QDir::cleanPath(origs + '/' + name), qPrintable(line));
+        QVERIFY2(QFileInfo(link).path() == energy + '/' + e || QFileInfo(link).path() == "SeqNo/" + q, qPrintable(line));
     }
     found.sort();
     contents.sort();
     QCOMPARE(found, contents);
+}
+
+// Moves to another file system, on real small tmpfs mounts: full disks, files being written,
+// two runs at once. Afterwards every measurement must exist exactly once and complete.
+// clang-format off
+void TestTidyUp::crossMove_data()
+{
+    QTest::addColumn<QString>("size"); // of the originals' file system
+    QTest::addColumn<int>("files");
+    QTest::addColumn<int>("bytes"); // of each file
+    QTest::addColumn<QString>("what");
+    QTest::addColumn<int>("moved"); // how many must reach the originals, -1: any
+    QTest::newRow("disk fills in the middle of a file") << "1m" << 1 << 3000000 << "" << 0;
+    QTest::newRow("disk fills in the last KiB") << "1m" << 1 << (1 << 20) + 2048 << "" << 0;
+    QTest::newRow("many small files, nearly full disk") << "1m" << 300 << 8192 << "" << -1;
+    QTest::newRow("mode and times kept") << "1m" << 1 << 1000 << "mode" << 1;
+    QTest::newRow("symbolic link moves as a link") << "1m" << 1 << 10 << "symlink" << -1;
+    QTest::newRow("file held open for writing") << "16m" << 1 << 100000 << "held" << 0;
+    QTest::newRow("file appended to during the copy") << "64m" << 1 << 20000000 << "grows" << -1;
+    QTest::newRow("two runs at once") << "16m" << 400 << 1000 << "twice" << 400;
+}
+// clang-format on
+
+void TestTidyUp::crossMove()
+{
+    QFETCH(QString, size);
+    QFETCH(int, files);
+    QFETCH(int, bytes);
+    QFETCH(QString, what);
+    QFETCH(int, moved);
+    const QString t = tmp->filePath("t"), o = tmp->filePath("o"), first = t + "/s-7000eV-0001.img";
+    const auto unmount = qScopeGuard([&] { QProcess::execute("umount", { "-l", t, o }); });
+    for (const QString &dir : QStringList { t + " 128m", o + ' ' + size }) {
+        if (!QDir().mkpath(dir.section(' ', 0, 0))
+            || QProcess::execute("mount", { "-t", "tmpfs", "-o", "size=" + dir.section(' ', 1), "tmpfs", dir.section(' ', 0, 0) }))
+            QSKIP("mounting a tmpfs needs root; run the tests as root to cover these moves");
+    }
+    QStringList names, expected, found;
+    for (int i = 0; i < files; ++i) {
+        names << QString("s-%1eV-%2.img").arg(7000 + i % 7).arg(i + 1, 4, 10, QChar('0'));
+        QVERIFY(FsTree::make(t + '/' + names.last(), QByteArray::number(i).rightJustified(8) + QByteArray(bytes - 8, char('a' + i % 26))));
+    }
+    const timespec old[] = { { 1000000000, 5 }, { 1000000000, 7 } };
+    QVERIFY(what != "mode" || (::chmod(qPrintable(first), 0600) == 0 && ::utimensat(AT_FDCWD, qPrintable(first), old, 0) == 0));
+    QVERIFY(what != "symlink" || (QFile::remove(first) && QFile::link("/etc/hostname", first)));
+    const int writer = what == "held" ? ::open(qPrintable(first), O_WRONLY | O_APPEND) : -1;
+    std::atomic<bool> running { true };
+    std::atomic<qint64> appended { 0 };
+    std::thread appender([&] {
+        // Opens, appends a few frames and closes, again and again, as an acquisition would.
+        static const char frame[4096] = {};
+        for (int fd; what == "grows" && running && (fd = ::open(qPrintable(first), O_WRONLY | O_APPEND)) >= 0; ::close(fd)) {
+            for (int i = 0; i < 4; ++i, std::this_thread::sleep_for(std::chrono::milliseconds(1)))
+                appended += ::write(fd, frame, sizeof frame);
+        }
+    });
+    const auto stopAppending = [&] {
+        running = false;
+        if (appender.joinable())
+            appender.join();
+    };
+    const auto joinOnReturn = qScopeGuard(stopAppending);
+    while (what == "grows" && appended == 0)
+        std::this_thread::yield();
+    MessageCapture capture;
+    std::thread second([&] { what == "twice" && TidyUp::run(t, o, "Energy", "SeqNo", "img"); });
+    TidyUp::run(t, o, "Energy", "SeqNo", "img");
+    second.join();
+    stopAppending();
+    const QString refused = "Can't move \"" + first + "\" to \"" + o + "/s-7000_00eV-0001.img\": ";
+    QVERIFY(moved != 0 || (capture.lines.size() == 1 && capture.lines[0].startsWith(refused)));
+    QVERIFY(writer < 0 || (::write(writer, "tail", 4) == 4 && ::close(writer) == 0));
+    struct stat st {
+    };
+    QVERIFY(what != "mode"
+        || (::stat(qPrintable(o + "/s-7000_00eV-0001.img"), &st) == 0 && (st.st_mode & 07777) == 0600
+            && st.st_mtim.tv_nsec == old[1].tv_nsec));
+    if (what == "symlink") {
+        QCOMPARE(QFile::symLinkTarget(o + "/s-7000_00eV-0001.img"), QString("/etc/hostname"));
+        return;
+    }
+
+    // Every measurement once and whole, under its old name in t or its new one in o; nothing
+    // else (no temporary, no partial file); every link to a whole file.
+    for (int i = 0; i < files; ++i)
+        expected << names[i] + ' ' + QString::number(bytes + (i ? 0 : appended + (what == "held" ? 4 : 0)));
+    int inOrigs = 0;
+    for (const QString &root : { t, o }) {
+        for (QDirIterator it(root, QDir::Files | QDir::Hidden | QDir::System, QDirIterator::Subdirectories); it.hasNext();) {
+            const QString path = it.next();
+            const QByteArray content = FsTree::read(path);
+            const int i = content.left(8).trimmed().toInt();
+            QVERIFY2(content.size() >= bytes && content.at(8) == char('a' + i % 26), qPrintable(path));
+            if (!it.fileInfo().isSymLink()) {
+                found << names.value(i) + ' ' + QString::number(content.size());
+                inOrigs += root == o;
+            }
+        }
+    }
+    found.sort();
+    expected.sort();
+    QCOMPARE(found, expected);
+    QVERIFY(moved < 0 || inOrigs == moved);
 }
 
 QTEST_GUILESS_MAIN(TestTidyUp)
