@@ -1,7 +1,9 @@
+// SPDX-License-Identifier: MIT
 #include "body.h"
 #include "paramtable.h"
 
 #include <QApplication>
+#include <QIcon>
 #include <QTextCodec>
 #include <QTranslator>
 
@@ -10,6 +12,11 @@ int main(int argc, char *argv[])
     const ParamTable args(argc, argv);
     QApplication::setStyle(QStringLiteral("Fusion"));
     QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("quorvix-data"));
+    QApplication::setApplicationVersion(QStringLiteral(QUORVIX_VERSION));
+    // Lets a desktop match the window to its entry, and so to its name and icon.
+    QGuiApplication::setDesktopFileName(QStringLiteral(QUORVIX_APP_ID));
+    QApplication::setWindowIcon(QIcon(QStringLiteral(":/icon.svg")));
     QTranslator translator;
     if (!args.hasParam(QStringLiteral("-e"))) {
         translator.load(QStringLiteral(":Quorvix_ja_JP"), QCoreApplication::applicationDirPath(),

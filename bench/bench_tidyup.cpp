@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Times a whole tidy-up of a synthetic energy scan against the least system calls that leave the
 // same layout behind, and checks that all layouts are equal. The program is timed twice: the
 // engine alone, and the real window on the offscreen platform with "Exec" clicked, until the
@@ -169,10 +170,11 @@ void floorRun(const std::string &target)
         dest = origsPath + newName;
         for (const auto &[fd, sub] : { std::pair(energyDir, &energy), std::pair(seqDir, &seq) }) {
             link = *sub + '/' + newName;
-            if (::symlinkat(dest.c_str(), fd, link.c_str()) != 0 && errno == ENOENT) {
-                ::mkdirat(fd, sub->c_str(), 0777);
-                ::symlinkat(dest.c_str(), fd, link.c_str());
-            }
+            // The folder is made when the first link into it finds it missing.
+            if (::symlinkat(dest.c_str(), fd, link.c_str()) != 0 && errno == ENOENT
+                && (::mkdirat(fd, sub->c_str(), 0777) != 0
+                    || ::symlinkat(dest.c_str(), fd, link.c_str()) != 0))
+                std::perror(link.c_str());
         }
     }
     for (const int fd : { t, origs, energyDir, seqDir })

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "paramtable.h"
 
 #include <QDebug>

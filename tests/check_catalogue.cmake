@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # Runs lupdate over the sources into a copy of the Japanese catalogue, then lrelease on it: a
 # text that is new, or not translated yet, fails the check.
 file(REMOVE_RECURSE "${WORK}")

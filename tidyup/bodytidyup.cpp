@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The window's tidy-up: it reads the panels' fields and hands them to the engine.
 #include "body.h"
 #include "tidyup.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "tidyup.h"
 #include "crossmove.h"
 

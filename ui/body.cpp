@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "body.h"
 
 #include "paramtable.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "tidyupinfo.h"
 
 TidyUpInfo::TidyUpInfo(QWidget *parent)
