@@ -37,9 +37,6 @@ void TestStartup::execThenCloseWithTheDialogOpen()
     const QString config = "Default_Dir \"" + scan + "\"\nOrigs_Dir 元\nEnergy_Dir エ\nSeqNo_Dir 連\n";
     QVERIFY(FsTree::make(tmp.filePath("scan.cfg"), QTextCodec::codecForName("Shift-JIS")->fromUnicode(config)));
     QProcess program;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert("QT_QPA_PLATFORM", "xcb");
-    program.setProcessEnvironment(env);
     program.setWorkingDirectory(tmp.path());
     program.setProcessChannelMode(QProcess::ForwardedChannels);
     program.start(QUORVIX_PROGRAM, { "-c", "scan.cfg" });

@@ -43,12 +43,9 @@ void TestTidyUp::rewriteFileName_data()
 {
     QTest::addColumn<QString>("name");
     QTest::addColumn<QString>("result"); // new name, energy, sequence; "-" for fields left alone
-    QTest::newRow("energy gets _00") << "sample-850eV-001.tif" << "sample-850_00eV-001.tif 850_00 001";
-    QTest::newRow("underscore kept") << "sample-850_5eV-001.tif" << "sample-850_5eV-001.tif 850_5 001";
     QTest::newRow("plus is no underscore") << "s-850+5eV-1.tif" << "s-850+5_00eV-1.tif 850+5_00 1";
     QTest::newRow("last matching field") << "a-850eV-1-900eV-2.img" << "a-850eV-1-900_00eV-2.img 900_00 2";
     QTest::newRow("underscore anywhere") << "s-_850eV-7.img" << "s-_850eV-7.img _850 7";
-    QTest::newRow("Japanese prefix") << "試料-7002_5eV-0001.img" << "試料-7002_5eV-0001.img 7002_5 0001";
     QTest::newRow("line break before the match") << "a\nb-850eV-001.img" << "a\nb-850_00eV-001.img 850_00 001";
     QTest::newRow("no energy field") << "dark-001.tif" << "dark-001.tif - -";
     QTest::newRow("lower-case unit") << "sample-850ev-001.tif" << "sample-850ev-001.tif - -";
@@ -231,7 +228,8 @@ void TestTidyUp::crossMove()
     }
     const timespec old[] = { { 1000000000, 5 }, { 1000000000, 7 } };
     QVERIFY(what != "mode" || (::chmod(qPrintable(first), 0600) == 0 && ::utimensat(AT_FDCWD, qPrintable(first), old, 0) == 0));
-    QVERIFY(what != "symlink" || (QFile::remove(first) && QFile::link("/etc/hostname", first)));
+    QVERIFY(
+        what != "symlink" || (QFile::remove(first) && FsTree::make(tmp->filePath("m"), "kept") && QFile::link(tmp->filePath("m"), first)));
     const int writer = what == "held" ? ::open(qPrintable(first), O_WRONLY | O_APPEND) : -1;
     std::atomic<bool> running { true };
     std::atomic<qint64> appended { 0 };
@@ -243,31 +241,23 @@ void TestTidyUp::crossMove()
                 appended += ::write(fd, frame, sizeof frame);
         }
     });
-    const auto stopAppending = [&] {
-        running = false;
-        if (appender.joinable())
-            appender.join();
-    };
-    const auto joinOnReturn = qScopeGuard(stopAppending);
     while (what == "grows" && appended == 0)
         std::this_thread::yield();
     MessageCapture capture;
     std::thread second([&] { what == "twice" && TidyUp::run(t, o, "Energy", "SeqNo", "img"); });
     TidyUp::run(t, o, "Energy", "SeqNo", "img");
     second.join();
-    stopAppending();
+    running = false;
+    appender.join();
     const QString refused = "Can't move \"" + first + "\" to \"" + o + "/s-7000_00eV-0001.img\": ";
     QVERIFY(moved != 0 || (capture.lines.size() == 1 && capture.lines[0].startsWith(refused)));
     QVERIFY(writer < 0 || (::write(writer, "tail", 4) == 4 && ::close(writer) == 0));
-    struct stat st {
-    };
-    QVERIFY(what != "mode"
-        || (::stat(qPrintable(o + "/s-7000_00eV-0001.img"), &st) == 0 && (st.st_mode & 07777) == 0600
-            && st.st_mtim.tv_nsec == old[1].tv_nsec));
-    if (what == "symlink") {
-        QCOMPARE(QFile::symLinkTarget(o + "/s-7000_00eV-0001.img"), QString("/etc/hostname"));
+    struct stat st = {};
+    QVERIFY(::lstat(qPrintable(o + "/s-7000_00eV-0001.img"), &st) == 0 || moved <= 0);
+    QVERIFY(what != "mode" || ((st.st_mode & 07777) == 0600 && st.st_mtim.tv_nsec == old[1].tv_nsec));
+    QVERIFY(what != "symlink" || QFile::symLinkTarget(o + "/s-7000_00eV-0001.img") == tmp->filePath("m"));
+    if (what == "symlink")
         return;
-    }
 
     // Every measurement once and whole, under its old name in t or its new one in o; nothing
     // else (no temporary, no partial file); every link to a whole file.

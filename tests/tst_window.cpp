@@ -22,8 +22,7 @@ private slots:
     void init();
     void settings_data();
     void settings();
-    void dialogAcceptAndCancel();
-    void execAndTheDialogAfterIt();
+    void execAndTheDialog();
     void dialogSpeaksJapaneseUnlessEnglish();
 
 private:
@@ -84,25 +83,11 @@ void TestWindow::settings()
     QCOMPARE(fields(body), expected);
 }
 
-void TestWindow::dialogAcceptAndCancel()
-{
-    QVERIFY(FsTree::make("config.cfg", "Default_Dir start\n") && FsTree::make("start/chosen/"));
-    Body body(commandLine({ "quorvix-data", "-e" }));
-    QSignalSpy chosen(body.findChild<QObject *>("TargetDir"), SIGNAL(selectedItem(QString)));
-    click(body, "Select");
-    QCOMPARE(QDir(dialog()->directory()).canonicalPath(), tmp->filePath("start"));
-    dialog()->reject();
-    QCOMPARE(fields(body).section('|', 0, 0), QString("start"));
-    click(body, "Select");
-    dialog()->selectFile(tmp->filePath("start/chosen"));
-    QMetaObject::invokeMethod(dialog(), "accept");
-    QCOMPARE(fields(body).section('|', 0, 0), tmp->filePath("start/chosen"));
-    QCOMPARE(chosen, QList<QVariantList> { { tmp->filePath("start/chosen") } });
-}
-
-// The five fields reach the run. The dialog, shown before the run and again after it, and open
-// during another, lists the directory as it is by then: the output directories, no moved file.
-void TestWindow::execAndTheDialogAfterIt()
+// The five fields reach the run. The dialog opens in the configured directory; shown before the
+// run and again after it, and open during another, it lists the directory as it is by then: the
+// output directories, no moved file. Cancelled it changes nothing; a directory accepted in it
+// becomes the target, announced once.
+void TestWindow::execAndTheDialog()
 {
     const QString scan = tmp->filePath("scan");
     QVERIFY(FsTree::make("config.cfg", "Default_Dir " + scan.toUtf8() + "\nOrigs_Dir O\nEnergy_Dir E\nSeqNo_Dir S\nFile_Ext tif\n"));
@@ -118,7 +103,9 @@ void TestWindow::execAndTheDialogAfterIt()
         return names.join(' ');
     };
     Body body(commandLine({ "quorvix-data", "-e" }));
+    QSignalSpy chosen(body.findChild<QObject *>("TargetDir"), SIGNAL(selectedItem(QString)));
     click(body, "Select");
+    QCOMPARE(dialog()->directory().path(), scan);
     QTRY_COMPARE(listing().count(".tif"), 200);
     dialog()->reject();
     click(body, "Exec");
@@ -131,6 +118,11 @@ void TestWindow::execAndTheDialogAfterIt()
     QTRY_COMPARE(listing(), QString("E O S a-9eV-1.img b-9eV-1.tif"));
     click(body, "Exec");
     QTRY_COMPARE(listing(), QString("E O S a-9eV-1.img"));
+    QCOMPARE(fields(body).section('|', 0, 0), scan);
+    dialog()->selectFile(scan + "/O");
+    QMetaObject::invokeMethod(dialog(), "accept");
+    QCOMPARE(fields(body).section('|', 0, 0), scan + "/O");
+    QCOMPARE(chosen, QList<QVariantList> { QVariantList { QString(scan + "/O") } });
 }
 
 void TestWindow::dialogSpeaksJapaneseUnlessEnglish()

@@ -13,10 +13,8 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
-#include <QSet>
 
-// The file engine does one rename or symlink system call where QFile adds a stat or two
-// around it: with a hundred thousand files those stats are a third of the run.
+// For FileOps: with a hundred thousand files, the stats that QFile adds are a third of a run.
 #include <QtCore/private/qabstractfileengine_p.h>
 
 namespace
@@ -36,9 +34,10 @@ void reportDirProblem(const char *message, const QString &name, const QDir &targ
 
 // The names directly in the target directory that are, or lead to, one of the output
 // directories: moving one of them would move an output directory into another, or into itself.
-QSet<QString> outputDirEntries(const QDir &target, const QStringList &outputNames)
+// A handful at most: a list is quicker to search than a hash for every listed name.
+QStringList outputDirEntries(const QDir &target, const QStringList &outputNames)
 {
-    QSet<QString> entries;
+    QStringList entries;
     const QString roots[] = { QDir::cleanPath(target.absolutePath()), target.canonicalPath() };
     for (const QString &name : outputNames) {
         const QFileInfo info(target, name);
@@ -48,41 +47,61 @@ QSet<QString> outputDirEntries(const QDir &target, const QStringList &outputName
             const QString prefix = root.endsWith(QLatin1Char('/')) ? root : root + QLatin1Char('/');
             for (const QString &path : paths) {
                 if (!root.isEmpty() && path.startsWith(prefix))
-                    entries.insert(path.mid(prefix.size()).section(QLatin1Char('/'), 0, 0));
+                    entries << path.mid(prefix.size()).section(QLatin1Char('/'), 0, 0);
             }
         }
     }
+    entries.removeDuplicates();
     return entries;
 }
 
-std::unique_ptr<QAbstractFileEngine> engineFor(const QString &path)
+// Renames and links through one file engine, pointed at each path in turn: the engine makes one
+// renameat2(RENAME_NOREPLACE) or symlink call where QFile adds stats around it, and one engine
+// for the run spares looking up the engine handlers and allocating an engine for every call.
+class FileOps
 {
-    return std::unique_ptr<QAbstractFileEngine>(QAbstractFileEngine::create(path));
-}
+public:
+    FileOps()
+        : engine(QAbstractFileEngine::create(QString()))
+    {
+    }
 
-// Renames without ever replacing an entry: the engine makes one renameat2(RENAME_NOREPLACE)
-// call. What it refuses (an existing destination, another file system) is left to CrossMove.
-bool moveEntry(const QString &source, const QString &dest, QString &reason)
-{
-    return engineFor(source)->rename(dest) || CrossMove::move(source, dest, reason);
-}
+    // Never replaces an entry. What the engine refuses (an existing destination, another file
+    // system) is left to CrossMove.
+    bool move(const QString &source, const QString &dest, QString &reason)
+    {
+        engine->setFileName(source);
+        return engine->rename(dest) || CrossMove::move(source, dest, reason);
+    }
 
-// Makes a link dir/sub/fileName(+suffix) to file, creating dir/sub once per run.
+    bool link(const QString &file, const QString &linkPath)
+    {
+        engine->setFileName(file);
+        return engine->link(linkPath);
+    }
+
+private:
+    const std::unique_ptr<QAbstractFileEngine> engine;
+};
+
+// Makes a link dir/sub/fileName(+suffix) to file. dir/sub is made when the first link into it
+// fails: most links go into a folder that is there, and so cost one system call.
 class LinkTree
 {
 public:
-    explicit LinkTree(const QString &dirPath)
+    LinkTree(const QString &dirPath, FileOps &ops)
         : dir(dirPath)
+        , ops(ops)
     {
     }
 
     void link(const QString &sub, const QString &fileName, const QString &file)
     {
-        if (!made.contains(sub) && dir.mkpath(sub))
-            made.insert(sub);
         const QString linkPath
             = dir.path() % QLatin1Char('/') % sub % QLatin1Char('/') % fileName % linkSuffix();
-        if (!engineFor(file)->link(linkPath))
+        if (ops.link(file, linkPath))
+            return;
+        if (dir.exists(sub) || !dir.mkpath(sub) || !ops.link(file, linkPath))
             qDebug() << "Can't make the link" << linkPath << "to" << file;
     }
 
@@ -94,7 +113,7 @@ private:
     }
 
     QDir dir;
-    QSet<QString> made;
+    FileOps &ops;
 };
 
 } // namespace
@@ -174,12 +193,13 @@ bool TidyUp::run(const QString &targetPath, const QString &origsName, const QStr
         return false;
     }
 
-    const QSet<QString> outputs = outputDirEntries(target, { origsName, energyName, seqNoName });
+    const QStringList outputs = outputDirEntries(target, { origsName, energyName, seqNoName });
     const QStringList names = listEntries(target, fileExt);
     const QString targetAbs = target.absolutePath();
     const QString origsAbs = QDir::cleanPath(target.absoluteFilePath(origsName));
-    LinkTree byEnergy(QDir::cleanPath(target.absoluteFilePath(energyName)));
-    LinkTree bySeqNo(QDir::cleanPath(target.absoluteFilePath(seqNoName)));
+    FileOps ops;
+    LinkTree byEnergy(QDir::cleanPath(target.absoluteFilePath(energyName)), ops);
+    LinkTree bySeqNo(QDir::cleanPath(target.absoluteFilePath(seqNoName)), ops);
 
     QString energy;
     QString seqNo;
@@ -192,7 +212,7 @@ bool TidyUp::run(const QString &targetPath, const QString &origsName, const QStr
         const QString newName = rewriteFileName(name, energy, seqNo);
         const QString source = targetAbs % QLatin1Char('/') % name;
         const QString dest = origsAbs % QLatin1Char('/') % newName;
-        if (!moveEntry(source, dest, reason)) {
+        if (!ops.move(source, dest, reason)) {
             qDebug().nospace() << "Can't move " << source << " to " << dest << ": "
                                << qUtf8Printable(reason);
             continue;
