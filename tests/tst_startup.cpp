@@ -58,11 +58,8 @@ void TestStartup::execThenCloseWithTheDialogOpen()
     QVERIFY(!xdotool({ "search", "--sync", "--onlyvisible", "--pid", pid, "--class", "QFileDialog" }).isEmpty());
     Display *display = XOpenDisplay(nullptr);
     QVERIFY(display);
-    XEvent event {};
-    event.xclient.type = ClientMessage;
-    event.xclient.window = window.toULong();
-    event.xclient.message_type = XInternAtom(display, "WM_PROTOCOLS", False);
-    event.xclient.format = 32;
+    XEvent event;
+    event.xclient = { ClientMessage, 0, False, display, window.toULong(), XInternAtom(display, "WM_PROTOCOLS", False), 32, {} };
     event.xclient.data.l[0] = long(XInternAtom(display, "WM_DELETE_WINDOW", False));
     XSendEvent(display, event.xclient.window, False, NoEventMask, &event);
     XCloseDisplay(display);

@@ -65,7 +65,6 @@ void TestWindow::settings_data()
     QTest::addColumn<QString>("args");
     QTest::addColumn<QString>("expected");
     QTest::newRow("config.cfg by default, keys in any case") << "" << "/d|o|e|s|tif";
-    QTest::newRow("-config") << "-config other.cfg" << "other|Origs|Energy|SeqNo|img";
     QTest::newRow("-c wins over -config") << "-config config.cfg -c other.cfg" << "other|Origs|Energy|SeqNo|img";
     QTest::newRow("empty -c falls back on -config") << "-c -config other.cfg" << "other|Origs|Energy|SeqNo|img";
     QTest::newRow("missing file, empty value") << "-c empty.cfg" << ".||Energy|SeqNo|img";
@@ -83,10 +82,8 @@ void TestWindow::settings()
     QCOMPARE(fields(body), expected);
 }
 
-// The five fields reach the run. The dialog opens in the configured directory; shown before the
-// run and again after it, and open during another, it lists the directory as it is by then: the
-// output directories, no moved file. Cancelled it changes nothing; a directory accepted in it
-// becomes the target, announced once.
+// The five fields reach the run. The dialog, before a run, after it and open during another,
+// lists the directory as it is; cancelled it changes nothing, accepted it sets the target.
 void TestWindow::execAndTheDialog()
 {
     const QString scan = tmp->filePath("scan");
