@@ -29,6 +29,12 @@ DirSelector::DirSelector(QWidget *parent)
     }
 }
 
+// A dialog destroyed while open hides itself when it is no longer a file dialog.
+DirSelector::~DirSelector()
+{
+    fileDialog.removeEventFilter(this);
+}
+
 QString DirSelector::selectedDir() const
 {
     return SelectedDir->text();

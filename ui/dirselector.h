@@ -22,6 +22,7 @@ class DirSelector : public QFrame, private Ui_DirSelector
 
 public:
     explicit DirSelector(QWidget *parent = nullptr);
+    ~DirSelector() override;
 
     QString selectedDir() const;
     void setSelectedDir(const QString &path);
