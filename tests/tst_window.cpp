@@ -13,6 +13,7 @@
 #include <QTemporaryDir>
 #include <QTranslator>
 #include <QtTest>
+#include <sys/stat.h>
 
 class TestWindow : public QObject
 {
@@ -68,6 +69,7 @@ void TestWindow::settings_data()
     QTest::newRow("-c wins over -config") << "-config config.cfg -c other.cfg" << "other|Origs|Energy|SeqNo|img";
     QTest::newRow("empty -c falls back on -config") << "-c -config other.cfg" << "other|Origs|Energy|SeqNo|img";
     QTest::newRow("missing file, empty value") << "-c empty.cfg" << ".||Energy|SeqNo|img";
+    QTest::newRow("FIFO: at once, defaults, one line") << "-c fifo" << ".|Origs|Energy|SeqNo|img\nCan't open config file :  \"fifo\"";
 }
 // clang-format on
 
@@ -77,9 +79,10 @@ void TestWindow::settings()
     QFETCH(QString, expected);
     QVERIFY(FsTree::make("config.cfg", "default_dir /d\nORIGS_DIR o\nEnergy_Dir e\nSeqNo_Dir s\nFile_Ext tif\n"));
     QVERIFY(FsTree::make("other.cfg", "Default_Dir other\n"));
-    QVERIFY(FsTree::make("empty.cfg", "Origs_Dir \"\"\n"));
+    QVERIFY(FsTree::make("empty.cfg", "Origs_Dir \"\"\n") && ::mkfifo("fifo", 0600) == 0);
+    MessageCapture capture;
     Body body(commandLine(QString("quorvix-data -e " + args).split(' ', Qt::SkipEmptyParts)));
-    QCOMPARE(fields(body), expected);
+    QCOMPARE(QStringList(fields(body)) + capture.lines, expected.split('\n'));
 }
 
 // The five fields reach the run. The dialog, before a run, after it and open during another,
