@@ -292,8 +292,8 @@ int main(int argc, char *argv[])
         Sample s;
         if (side == QLatin1String("engine")) {
             s = measure([&] {
-                TidyUp::run(dir, QStringLiteral("Origs"), QStringLiteral("Energy"),
-                    QStringLiteral("SeqNo"), QStringLiteral("img"));
+                TidyUp::run({ dir, QStringLiteral("Origs"), QStringLiteral("Energy"),
+                    QStringLiteral("SeqNo"), QStringLiteral("img") });
             });
         } else if (side == QLatin1String("floor")) {
             s = measure([&] { floorRun(argv[3]); });

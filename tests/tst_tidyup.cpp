@@ -23,6 +23,8 @@ private slots:
     void listingMatchesDirectoryListing();
     void run_data();
     void run();
+    void progressAndStop_data();
+    void progressAndStop();
     void noMeasurementIsLost_data();
     void noMeasurementIsLost();
     void crossMove_data();
@@ -114,7 +116,9 @@ void TestTidyUp::run()
     QVERIFY(files == "-" || FsTree::make(t + '/'));
     const QStringList n = fields.replace('#', tmp->path()).split(' ');
     MessageCapture capture;
-    QCOMPARE(TidyUp::run(t, n[0], n[1], n[2], n[3]), messages.isEmpty() || !messages.contains("Dirs"));
+    const TidyUp::Outcome outcome = TidyUp::run({ t, n[0], n[1], n[2], n[3] });
+    QCOMPARE(outcome.dirsReady, messages.isEmpty() || !messages.contains("Dirs"));
+    QCOMPARE(outcome.lines, capture.lines);
     QCOMPARE(capture.lines.join('\n').replace(t, "@").replace(tmp->path(), "#"), messages);
     QStringList expected = after.split(' ', Qt::SkipEmptyParts);
     for (int i = 0; i < 3; ++i) {
@@ -124,6 +128,48 @@ void TestTidyUp::run()
     }
     expected.sort();
     QCOMPARE(FsTree::tree(t), expected);
+}
+
+void TestTidyUp::progressAndStop_data()
+{
+    QTest::addColumn<bool>("stopAtFirst");
+    QTest::newRow("whole run") << false;
+    QTest::newRow("stopped at the first report, then run again") << true;
+}
+
+// Progress is reported more than once, a stop leaves every entry done or untouched, and the
+// outcome counts what the file system holds.
+void TestTidyUp::progressAndStop()
+{
+    QFETCH(bool, stopAtFirst);
+    const QString t = tmp->filePath("T");
+    for (int i = 0; i < 2000; ++i)
+        QVERIFY(FsTree::make(QString("%1/a-%2eV-%3.img").arg(t).arg(7000 + i / 100).arg(i % 100)));
+    QVERIFY(FsTree::make(t + "/O/a-7019_00eV-99.img", "taken"));
+    std::atomic<bool> stop { false };
+    QList<int> reports;
+    TidyUp::Outcome outcome = TidyUp::run({ t, "O", "E", "S", "img" }, [&](int done, int listed) {
+        reports << done * (listed == 2000);
+        stop = stopAtFirst;
+    }, &stop);
+    QCOMPARE(reports.first(), 1);
+    QCOMPARE(reports.size() > 1, !stopAtFirst);
+    QCOMPARE(reports.last(), outcome.done);
+    QCOMPARE(outcome.done, stopAtFirst ? 1 : 2000);
+    QCOMPARE(outcome.stopped, stopAtFirst);
+    for (int round = 0, before = 0;; ++round) {
+        const QStringList tree = FsTree::tree(t), links = tree.filter(QRegularExpression("^[ES]/.*>"));
+        const int untouched = tree.filter(QRegularExpression("^a-[^/]*=$")).size(), moved = tree.filter(QRegularExpression("^O/.*=$")).size();
+        QCOMPARE(QList<int>({ outcome.moved, outcome.linked, untouched + moved, outcome.notMoved }),
+            QList<int>({ moved - before, 2 * (moved - before), 2000, stopAtFirst ? round : 1 }));
+        QCOMPARE(links.size(), 2 * moved);
+        for (const QString &link : links)
+            QVERIFY2(QFileInfo(t + '/' + link.section('>', 1)).isFile(), qPrintable(link));
+        if (round == stopAtFirst)
+            break;
+        before = moved;
+        outcome = TidyUp::run({ t, "O", "E", "S", "img" });
+    }
 }
 
 void TestTidyUp::noMeasurementIsLost_data()
@@ -160,7 +206,7 @@ void TestTidyUp::noMeasurementIsLost()
     }
     // A generated file may stand where an output directory should go; the run then refuses,
     // and the checks below hold all the same.
-    const bool ran = TidyUp::run(target, origs, energy, "SeqNo", ext);
+    const bool ran = TidyUp::run({ target, origs, energy, "SeqNo", ext }).dirsReady;
 
     QCOMPARE(FsTree::tree(root + "/outside"), QStringList { "keep.img=outside" });
     for (const QString &dir : { origs, energy, QString("SeqNo") })
@@ -201,6 +247,7 @@ void TestTidyUp::crossMove_data()
     QTest::newRow("file held open for writing") << "16m" << 1 << 100000 << "held" << 0;
     QTest::newRow("file appended to during the copy") << "64m" << 1 << 20000000 << "grows" << -1;
     QTest::newRow("two runs at once") << "16m" << 400 << 1000 << "twice" << 400;
+    QTest::newRow("stopped during the copy") << "64m" << 1 << 48000000 << "stop" << 0;
 }
 // clang-format on
 
@@ -228,9 +275,12 @@ void TestTidyUp::crossMove()
     QVERIFY(
         what != "symlink" || (QFile::remove(first) && FsTree::make(tmp->filePath("m"), "kept") && QFile::link(tmp->filePath("m"), first)));
     const int writer = what == "held" ? ::open(qPrintable(first), O_WRONLY | O_APPEND) : -1;
-    std::atomic<bool> running { true };
+    std::atomic<bool> running { true }, stop { false };
     std::atomic<qint64> appended { 0 };
     std::thread appender([&] {
+        while (what == "stop" && running && QDir(o).entryList(QDir::Hidden | QDir::Files).isEmpty())
+            std::this_thread::yield();
+        stop = what == "stop";
         // Opens, appends a few frames and closes, again and again, as an acquisition would.
         static const char frame[4096] = {};
         for (int fd; what == "grows" && running && (fd = ::open(qPrintable(first), O_WRONLY | O_APPEND)) >= 0; ::close(fd)) {
@@ -241,13 +291,14 @@ void TestTidyUp::crossMove()
     while (what == "grows" && appended == 0)
         std::this_thread::yield();
     MessageCapture capture;
-    std::thread second([&] { what == "twice" && TidyUp::run(t, o, "Energy", "SeqNo", "img"); });
-    TidyUp::run(t, o, "Energy", "SeqNo", "img");
+    std::thread second([&] { if (what == "twice")
+            TidyUp::run({ t, o, "Energy", "SeqNo", "img" }); });
+    TidyUp::run({ t, o, "Energy", "SeqNo", "img" }, {}, &stop);
     second.join();
     running = false;
     appender.join();
     const QString refused = "Can't move \"" + first + "\" to \"" + o + "/s-7000_00eV-0001.img\": ";
-    QVERIFY(moved != 0 || (capture.lines.size() == 1 && capture.lines[0].startsWith(refused)));
+    QVERIFY(moved != 0 || (what == "stop" ? capture.lines.isEmpty() : capture.lines.size() == 1 && capture.lines[0].startsWith(refused)));
     QVERIFY(writer < 0 || (::write(writer, "tail", 4) == 4 && ::close(writer) == 0));
     struct stat st = {};
     QVERIFY(::lstat(qPrintable(o + "/s-7000_00eV-0001.img"), &st) == 0 || moved <= 0);

@@ -124,7 +124,7 @@ QByteArray temporaryTemplate(const QByteArray &dest)
     return dir + name;
 }
 
-bool copyContent(int in, int out, bool leased, QString &reason)
+bool copyContent(int in, int out, bool leased, const std::atomic<bool> *stop, QString &reason)
 {
     const std::unique_ptr<char[]> buffer(new char[copyChunk]);
     for (;;) {
@@ -146,10 +146,13 @@ bool copyContent(int in, int out, bool leased, QString &reason)
         // A writer that opens the file now waits for the lease: let it go at once.
         if (leased && ::fcntl(in, F_GETLEASE) != F_RDLCK)
             return failed(reason, "the file was opened for writing during the copy");
+        if (stop && stop->load(std::memory_order_relaxed))
+            return failed(reason, "stopped");
     }
 }
 
-bool copyFile(const QByteArray &source, const QByteArray &dest, QString &reason)
+bool copyFile(const QByteArray &source, const QByteArray &dest, const std::atomic<bool> *stop,
+    QString &reason)
 {
     Fd in(::open(source.constData(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK));
     if (in.get() < 0)
@@ -184,7 +187,7 @@ bool copyFile(const QByteArray &source, const QByteArray &dest, QString &reason)
             ::unlink(temporary.constData());
     });
 
-    if (!copyContent(in.get(), out.get(), leased, reason))
+    if (!copyContent(in.get(), out.get(), leased, stop, reason))
         return false;
     // Owner first: changing it clears the set-id bits that the mode then restores. Only root
     // may give a file away; anyone else keeps the copy as their own.
@@ -221,7 +224,8 @@ bool copyFile(const QByteArray &source, const QByteArray &dest, QString &reason)
 
 } // namespace
 
-bool CrossMove::move(const QString &source, const QString &dest, QString &reason)
+bool CrossMove::move(
+    const QString &source, const QString &dest, QString &reason, const std::atomic<bool> *stop)
 {
     const QByteArray from = QFile::encodeName(source);
     const QByteArray to = QFile::encodeName(dest);
@@ -237,14 +241,15 @@ bool CrossMove::move(const QString &source, const QString &dest, QString &reason
         return failed(reason, errno);
     if (S_ISLNK(entry.st_mode))
         return moveLink(from, to, reason);
-    return copyFile(from, to, reason);
+    return copyFile(from, to, stop, reason);
 }
 
 #else
 
 // Elsewhere the toolkit's rename is the one way; at least it must not write through an entry
 // that stands at the destination already, not even a dangling link.
-bool CrossMove::move(const QString &source, const QString &dest, QString &reason)
+bool CrossMove::move(
+    const QString &source, const QString &dest, QString &reason, const std::atomic<bool> *)
 {
     const QFileInfo existing(dest);
     QFile file(source);

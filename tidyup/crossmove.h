@@ -2,6 +2,7 @@
 #pragma once
 
 #include <QString>
+#include <atomic>
 
 // Moves an entry where a rename cannot: the destination lies on another file system.
 //
@@ -16,6 +17,8 @@ public:
     // Moves source to dest, which must not exist. A regular file is copied, a symbolic link is
     // made again with the same link text; anything else stays. A file that is open for writing,
     // or opened for writing during the copy, stays where it is. On failure the source is
-    // untouched, no temporary is left, and reason says why.
-    static bool move(const QString &source, const QString &dest, QString &reason);
+    // untouched, no temporary is left, and reason says why. Once stop is set, a copy in
+    // progress is abandoned at the end of its chunk.
+    static bool move(const QString &source, const QString &dest, QString &reason,
+        const std::atomic<bool> *stop = nullptr);
 };

@@ -10,6 +10,7 @@
 #include <QCoreApplication>
 #include <QDebug>
 #include <QDirIterator>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
@@ -26,10 +27,15 @@ const QRegularExpression &namePattern()
     return pattern;
 }
 
-void reportDirProblem(const char *message, const QString &name, const QDir &target)
+// Writes line to the debug channel and keeps it for the outcome, up to a bound: a run where
+// every move fails must not hold a hundred thousand lines.
+void report(TidyUp::Outcome &outcome, const QString &line)
 {
-    // One substitution pass, so that a "%2" typed into a name stays as typed.
-    qDebug() << QCoreApplication::translate("Body", message).arg(name, target.path());
+    qDebug().noquote() << line;
+    if (outcome.lines.size() < TidyUp::maxLines)
+        outcome.lines << line;
+    else
+        ++outcome.moreLines;
 }
 
 // The names directly in the target directory that are, or lead to, one of the output
@@ -68,10 +74,11 @@ public:
 
     // Never replaces an entry. What the engine refuses (an existing destination, another file
     // system) is left to CrossMove.
-    bool move(const QString &source, const QString &dest, QString &reason)
+    bool move(const QString &source, const QString &dest, QString &reason,
+        const std::atomic<bool> *stop)
     {
         engine->setFileName(source);
-        return engine->rename(dest) || CrossMove::move(source, dest, reason);
+        return engine->rename(dest) || CrossMove::move(source, dest, reason, stop);
     }
 
     bool link(const QString &file, const QString &linkPath)
@@ -95,14 +102,20 @@ public:
     {
     }
 
-    void link(const QString &sub, const QString &fileName, const QString &file)
+    void link(const QString &sub, const QString &fileName, const QString &file,
+        TidyUp::Outcome &outcome)
     {
         const QString linkPath
             = dir.path() % QLatin1Char('/') % sub % QLatin1Char('/') % fileName % linkSuffix();
-        if (ops.link(file, linkPath))
+        if (ops.link(file, linkPath)
+            || (!dir.exists(sub) && dir.mkpath(sub) && ops.link(file, linkPath))) {
+            ++outcome.linked;
             return;
-        if (dir.exists(sub) || !dir.mkpath(sub) || !ops.link(file, linkPath))
-            qDebug() << "Can't make the link" << linkPath << "to" << file;
+        }
+        ++outcome.linksNotMade;
+        QString line;
+        QDebug(&line).nospace() << "Can't make the link " << linkPath << " to " << file;
+        report(outcome, line);
     }
 
 private:
@@ -136,8 +149,8 @@ QString TidyUp::rewriteFileName(const QString &fileName, QString &energy, QStrin
     return result;
 }
 
-bool TidyUp::prepareDirs(
-    const QDir &target, const QString &origs, const QString &energy, const QString &seqNo)
+bool TidyUp::prepareDirs(const QDir &target, const QString &origs, const QString &energy,
+    const QString &seqNo, QString *problem)
 {
     const QString names[] = { origs, energy, seqNo };
     // An empty name can be neither made nor found; asking the toolkit would only add a warning.
@@ -145,21 +158,29 @@ bool TidyUp::prepareDirs(
         if (!name.isEmpty())
             target.mkpath(name);
     }
+    const char *message = nullptr;
+    const QString *offending = nullptr;
     for (const QString &name : names) {
         if (name.isEmpty() || !target.exists(name)) {
-            reportDirProblem(
-                QT_TRANSLATE_NOOP("Body", "The dir [%1] is not in [%2]."), name, target);
-            return false;
+            message = QT_TRANSLATE_NOOP("Body", "The dir [%1] is not in [%2].");
+            offending = &name;
+            break;
         }
     }
     for (const QString &name : names) {
-        if (!QFileInfo(target, name).isDir()) {
-            reportDirProblem(QT_TRANSLATE_NOOP("Body", "The entry [%1] in [%2] is not directory."),
-                name, target);
-            return false;
+        if (!message && !QFileInfo(target, name).isDir()) {
+            message = QT_TRANSLATE_NOOP("Body", "The entry [%1] in [%2] is not directory.");
+            offending = &name;
         }
     }
-    return true;
+    if (!message)
+        return true;
+    // One substitution pass, so that a "%2" typed into a name stays as typed.
+    const QString text = QCoreApplication::translate("Body", message).arg(*offending, target.path());
+    qDebug() << text;
+    if (problem)
+        *problem = text;
+    return false;
 }
 
 QStringList TidyUp::listEntries(const QDir &target, const QString &fileExt)
@@ -184,44 +205,79 @@ QStringList TidyUp::listEntries(const QDir &target, const QString &fileExt)
     return names;
 }
 
-bool TidyUp::run(const QString &targetPath, const QString &origsName, const QString &energyName,
-    const QString &seqNoName, const QString &fileExt)
+TidyUp::Outcome TidyUp::run(
+    const Settings &settings, const Progress &progress, const std::atomic<bool> *stop)
 {
-    const QDir target(targetPath);
-    if (!prepareDirs(target, origsName, energyName, seqNoName)) {
-        qDebug("Dirs to tidy up files can not set up well.");
-        return false;
+    QElapsedTimer clock;
+    clock.start();
+    Outcome outcome;
+    const QDir target(settings.target);
+    QString problem;
+    if (!prepareDirs(target, settings.origs, settings.energy, settings.seqNo, &problem)) {
+        QString quoted;
+        QDebug(&quoted).nospace() << problem;
+        outcome.lines << quoted;
+        outcome.dirProblem = problem;
+        report(outcome, QStringLiteral("Dirs to tidy up files can not set up well."));
+        outcome.elapsedMs = clock.elapsed();
+        return outcome;
     }
+    outcome.dirsReady = true;
 
-    const QStringList outputs = outputDirEntries(target, { origsName, energyName, seqNoName });
-    const QStringList names = listEntries(target, fileExt);
+    const QStringList outputs
+        = outputDirEntries(target, { settings.origs, settings.energy, settings.seqNo });
+    QStringList names = listEntries(target, settings.fileExt);
+    names.erase(std::remove_if(names.begin(), names.end(),
+                    [&outputs](const QString &name) { return outputs.contains(name); }),
+        names.end());
+    outcome.listed = names.size();
     const QString targetAbs = target.absolutePath();
-    const QString origsAbs = QDir::cleanPath(target.absoluteFilePath(origsName));
+    const QString origsAbs = QDir::cleanPath(target.absoluteFilePath(settings.origs));
     FileOps ops;
-    LinkTree byEnergy(QDir::cleanPath(target.absoluteFilePath(energyName)), ops);
-    LinkTree bySeqNo(QDir::cleanPath(target.absoluteFilePath(seqNoName)), ops);
+    LinkTree byEnergy(QDir::cleanPath(target.absoluteFilePath(settings.energy)), ops);
+    LinkTree bySeqNo(QDir::cleanPath(target.absoluteFilePath(settings.seqNo)), ops);
 
+    const auto stopRequested = [stop] { return stop && stop->load(std::memory_order_relaxed); };
+    qint64 lastReport = 0;
     QString energy;
     QString seqNo;
     QString reason;
-    for (const QString &name : names) {
-        if (outputs.contains(name))
-            continue;
+    for (const QString &name : qAsConst(names)) {
+        if (stopRequested()) {
+            outcome.stopped = true;
+            break;
+        }
         energy.clear();
         seqNo.clear();
         const QString newName = rewriteFileName(name, energy, seqNo);
         const QString source = targetAbs % QLatin1Char('/') % name;
         const QString dest = origsAbs % QLatin1Char('/') % newName;
-        if (!ops.move(source, dest, reason)) {
-            qDebug().nospace() << "Can't move " << source << " to " << dest << ": "
-                               << qUtf8Printable(reason);
-            continue;
+        if (ops.move(source, dest, reason, stop)) {
+            ++outcome.moved;
+            // A name without energy and sequence fields has nowhere to be linked under.
+            if (!energy.isEmpty()) {
+                byEnergy.link(energy, newName, dest, outcome);
+                bySeqNo.link(seqNo, newName, dest, outcome);
+            }
+        } else if (stopRequested()) {
+            // A copy abandoned half-way: the entry is as it was.
+            outcome.stopped = true;
+            break;
+        } else {
+            ++outcome.notMoved;
+            QString line;
+            QDebug(&line).nospace() << "Can't move " << source << " to " << dest << ": "
+                                    << qUtf8Printable(reason);
+            report(outcome, line);
         }
-        // A name without energy and sequence fields has nowhere to be linked under.
-        if (energy.isEmpty())
-            continue;
-        byEnergy.link(energy, newName, dest);
-        bySeqNo.link(seqNo, newName, dest);
+        ++outcome.done;
+        if (progress
+            && (outcome.done == 1 || outcome.done == outcome.listed
+                || clock.elapsed() - lastReport >= progressIntervalMs)) {
+            lastReport = clock.elapsed();
+            progress(outcome.done, outcome.listed);
+        }
     }
-    return true;
+    outcome.elapsedMs = clock.elapsed();
+    return outcome;
 }

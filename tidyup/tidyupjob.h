@@ -1,0 +1,38 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include "tidyup.h"
+
+#include <QObject>
+#include <QThread>
+#include <atomic>
+#include <memory>
+
+// One tidy-up run on a thread of its own, so that the window answers throughout. Its signals
+// are emitted on that thread: receivers on other threads get them queued, by value.
+class TidyUpJob : public QObject
+{
+    Q_OBJECT
+
+public:
+    explicit TidyUpJob(const TidyUp::Settings &settings, QObject *parent = nullptr);
+    // Stops the run as stop() does, and waits for the entry in hand.
+    ~TidyUpJob() override;
+
+    const TidyUp::Settings &settings() const { return runSettings; }
+    void start();
+
+public slots:
+    // Asks the run to end after the entry in hand; it then reports its outcome as usual.
+    void stop();
+
+
+signals:
+    void progress(int done, int listed);
+    void finished(const TidyUp::Outcome &outcome);
+
+private:
+    const TidyUp::Settings runSettings;
+    std::atomic<bool> stopRequested { false };
+    std::unique_ptr<QThread> thread;
+};
