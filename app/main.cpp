@@ -17,6 +17,10 @@ int main(int argc, char *argv[])
     // Lets a desktop match the window to its entry, and so to its name and icon.
     QGuiApplication::setDesktopFileName(QStringLiteral(QUORVIX_APP_ID));
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/icon.svg")));
+    // The English texts that count things need their singular and plural forms, also with -e.
+    QTranslator plurals;
+    plurals.load(QStringLiteral(":/Quorvix_en"));
+    QCoreApplication::installTranslator(&plurals);
     QTranslator translator;
     if (!args.hasParam(QStringLiteral("-e"))) {
         translator.load(QStringLiteral(":Quorvix_ja_JP"), QCoreApplication::applicationDirPath(),

@@ -2,6 +2,8 @@
 #include "testsupport.h"
 #include "paramtable.h"
 
+#include <QFileInfo>
+#include <QRegularExpression>
 #include <vector>
 
 ParamTable commandLine(const QStringList &argv)
@@ -15,12 +17,33 @@ ParamTable commandLine(const QStringList &argv)
     return ParamTable(int(pointers.size()), pointers.data());
 }
 
+bool makeScan(const QString &target, int files)
+{
+    for (int i = 0; i < files; ++i) {
+        if (!FsTree::make(QString("%1/a-%2eV-%3.img").arg(target).arg(7000 + i / 100).arg(i % 100)))
+            return false;
+    }
+    return true;
+}
+
+QList<int> runCounts(const QString &target)
+{
+    const QStringList tree = FsTree::tree(target), links = tree.filter(QRegularExpression("^[ES]/.*>"));
+    int broken = 0;
+    for (const QString &link : links)
+        broken += !QFileInfo(target + '/' + link.section('>', 1)).isFile();
+    return { tree.filter(QRegularExpression("^a-[^/]*=$")).size(), tree.filter(QRegularExpression("^O/.*=$")).size(), links.size(), broken };
+}
+
 static QStringList *captured = nullptr;
 
 MessageCapture::MessageCapture()
 {
     captured = &lines;
-    previous = qInstallMessageHandler([](QtMsgType, const QMessageLogContext &, const QString &msg) { *captured << msg; });
+    previous = qInstallMessageHandler([](QtMsgType type, const QMessageLogContext &, const QString &msg) {
+        if (type == QtDebugMsg)
+            *captured << msg;
+    });
 }
 
 MessageCapture::~MessageCapture()

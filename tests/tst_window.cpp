@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: MIT
-// The window and its panels: what start-up puts into the fields, the directory dialog, and the
-// fields reaching the run that "Exec" starts.
+// The window and its panels: what start-up puts into the fields, the directory dialog, the
+// fields reaching the run that "Exec" starts, and the status bar that follows the run.
 #include "body.h"
 #include "paramtable.h"
 #include "testsupport.h"
@@ -8,7 +8,10 @@
 #include <QDialogButtonBox>
 #include <QFileDialog>
 #include <QFileSystemModel>
+#include <QAccessible>
 #include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTranslator>
@@ -20,14 +23,19 @@ class TestWindow : public QObject
     Q_OBJECT
 
 private slots:
+    void initTestCase();
     void init();
     void settings_data();
     void settings();
     void execAndTheDialog();
     void dialogSpeaksJapaneseUnlessEnglish();
+    void captionsNameTheFields();
+    void statusBar_data();
+    void statusBar();
 
 private:
     QScopedPointer<QTemporaryDir> tmp;
+    QTranslator plurals;
 };
 
 static QString fields(Body &body)
@@ -43,6 +51,13 @@ static void click(Body &body, const char *button)
     QTest::mouseClick(body.findChild<QPushButton *>(button), Qt::LeftButton);
 }
 
+// Clicks "Exec" and lets the run end.
+static bool exec(Body &body)
+{
+    click(body, "Exec");
+    return QTest::qWaitFor([&body] { return body.findChild<QPushButton *>("Exec")->isEnabled(); }, 60000);
+}
+
 // The dialog has no parent: findChild cannot see it.
 static QFileDialog *dialog()
 {
@@ -51,6 +66,12 @@ static QFileDialog *dialog()
             return d;
     }
     return nullptr;
+}
+
+void TestWindow::initTestCase()
+{
+    QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
+    QVERIFY(plurals.load(":/Quorvix_en") && QCoreApplication::installTranslator(&plurals));
 }
 
 void TestWindow::init()
@@ -108,7 +129,7 @@ void TestWindow::execAndTheDialog()
     QCOMPARE(dialog()->directory().path(), scan);
     QTRY_COMPARE(listing().count(".tif"), 200);
     dialog()->reject();
-    click(body, "Exec");
+    QVERIFY(exec(body));
     QCOMPARE(FsTree::tree(scan).filter("a-9_00eV-1.tif"),
         QStringList({ "E/9_00/a-9_00eV-1.tif>O/a-9_00eV-1.tif", "O/a-9_00eV-1.tif=x", "S/1/a-9_00eV-1.tif>O/a-9_00eV-1.tif" }));
     QCOMPARE(FsTree::tree(scan).size(), 3 + 200 * 3 + 201 + 1);
@@ -116,7 +137,7 @@ void TestWindow::execAndTheDialog()
     QTRY_COMPARE(listing(), QString("E O S a-9eV-1.img"));
     QVERIFY(FsTree::make(scan + "/b-9eV-1.tif"));
     QTRY_COMPARE(listing(), QString("E O S a-9eV-1.img b-9eV-1.tif"));
-    click(body, "Exec");
+    QVERIFY(exec(body));
     QTRY_COMPARE(listing(), QString("E O S a-9eV-1.img"));
     QCOMPARE(fields(body).section('|', 0, 0), scan);
     dialog()->selectFile(scan + "/O");
@@ -138,6 +159,74 @@ void TestWindow::dialogSpeaksJapaneseUnlessEnglish()
         dialog()->reject();
     }
     QCoreApplication::removeTranslator(&translator);
+}
+
+// A screen reader names each field by its caption.
+void TestWindow::captionsNameTheFields()
+{
+    Body body(commandLine({ "quorvix-data", "-e" }));
+    QStringList names;
+    for (const char *name : { "SelectedDir", "Origs", "Energy", "SeqNo", "FileExt" })
+        names << QAccessible::queryAccessibleInterface(body.findChild<QLineEdit *>(name))->text(QAccessible::Name);
+    QCOMPARE(names, QStringList({ "Target", "Original Files", "Tidy Up by Eng.", "Tidy Up by seq. No.", "File Ext." }));
+}
+
+// clang-format off
+void TestWindow::statusBar_data()
+{
+    QTest::addColumn<QString>("action"); // at the first progress report
+    QTest::addColumn<QString>("outcome"); // @: the target; %1, %2: the files moved and links made
+    QTest::newRow("whole run, one name taken") << "" << "Moved 2,999 files into O and made 5,998 links in T s. 1 file was not moved.";
+    QTest::newRow("Stop, then Exec again") << "Stop" << "Stopped after %1 of 3,000 files: moved %1 files and made %2 links.";
+    QTest::newRow("window closed") << "close" << "";
+    QTest::newRow("directory check fails") << "check" << "The entry [O] in [@] is not directory. Nothing was moved.";
+}
+// clang-format on
+
+// During a run the fields are disabled and the status bar counts; afterwards it says what the
+// run did, which is what the file system holds, and "Details" lists the lines the run wrote.
+void TestWindow::statusBar()
+{
+    QFETCH(QString, action);
+    QFETCH(QString, outcome);
+    const QString scan = tmp->filePath("scan");
+    QVERIFY(makeScan(scan, 3000) && FsTree::make(scan + (action == "check" ? "/O" : "/O/a-7029_00eV-99.img"), "taken"));
+    QVERIFY(FsTree::make("config.cfg", "Default_Dir " + scan.toUtf8() + "\nOrigs_Dir O\nEnergy_Dir E\nSeqNo_Dir S\n"));
+    QScopedPointer<Body> body(new Body(commandLine({ "quorvix-data", "-e" })));
+    body->show();
+    auto *progress = body->findChild<QProgressBar *>("progress");
+    QSignalSpy reports(progress, SIGNAL(valueChanged(int)));
+    QStringList enabled;
+    connect(progress, &QProgressBar::valueChanged, body.data(), [&] {
+        for (QWidget *w : body->findChildren<QWidget *>(QRegularExpression("^(SelectedDir|Select|Origs|Energy|SeqNo|FileExt|Exec)$")))
+            enabled << (w->isEnabled() ? w->objectName() : "");
+        if (reports.size() == 1 && action == "Stop")
+            click(*body, "Stop");
+        if (reports.size() == 1 && action == "close")
+            body->close();
+    });
+    MessageCapture capture;
+    if (action == "close") {
+        // Closing the window ends the event loop, and the run has stopped once the window is gone.
+        click(*body, "Exec");
+        QCOMPARE(QApplication::exec(), 0);
+        body.reset();
+    } else {
+        QVERIFY(exec(*body));
+    }
+    const QList<int> counts = runCounts(scan);
+    QCOMPARE(counts, QList<int>({ 3000 - counts[1], counts[1], 2 * counts[1], 0 }));
+    QVERIFY(action == "check" || (action == "" ? counts[1] == 2999 : counts[1] > 0 && counts[1] < 2999));
+    QVERIFY((action != "" || reports.size() > 1) && enabled.join("").isEmpty());
+    if (!body)
+        return;
+    auto *details = body->findChild<QPushButton *>("Details");
+    QCOMPARE(body->findChild<QLabel *>("outcome")->text().replace(QRegularExpression("in [0-9.]+ s"), "in T s"),
+        action == "Stop" ? outcome.arg(QLocale().toString(counts[1]), QLocale().toString(2 * counts[1])) : outcome.replace("@", scan));
+    QCOMPARE(details->isVisible(), action != "Stop");
+    QTest::mouseClick(details, Qt::LeftButton);
+    QCOMPARE(details->isVisible() ? body->findChild<QPlainTextEdit *>("details")->toPlainText() : "", capture.lines.join('\n'));
+    QVERIFY(action != "Stop" || (exec(*body) && runCounts(scan) == QList<int>({ 1, 2999, 5998, 0 })));
 }
 
 QTEST_MAIN(TestWindow)

@@ -37,6 +37,75 @@
     </message>
 </context>
 <context>
+    <name>RunStatus</name>
+    <message>
+        <source>Stop</source>
+        <translation>停止</translation>
+    </message>
+    <message>
+        <source>Details</source>
+        <translation>詳細</translation>
+    </message>
+    <message>
+        <source>Nothing was moved.</source>
+        <translation>何も移動していません。</translation>
+    </message>
+    <message>
+        <source>No file matches %1 in %2.</source>
+        <translation>%2 には %1 に一致するファイルがありません。</translation>
+    </message>
+    <message numerus="yes">
+        <source>%Ln file(s)</source>
+        <translation>
+            <numerusform>%Ln 個のファイル</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%Ln link(s)</source>
+        <translation>
+            <numerusform>%Ln 個のリンク</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>Stopped after %1 of %2: moved %3 and made %4.</source>
+        <translation>%2のうち %1 件で停止しました。%3を移動し、%4を作成しました。</translation>
+    </message>
+    <message>
+        <source>Moved %1 into %2 and made %3 in %4 s.</source>
+        <translation>%1を %2 に移動し、%3を作成しました（%4 秒）。</translation>
+    </message>
+    <message numerus="yes">
+        <source>%Ln file(s) were not moved.</source>
+        <translation>
+            <numerusform>%Ln 個のファイルは移動されませんでした。</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%Ln link(s) were not made.</source>
+        <translation>
+            <numerusform>%Ln 個のリンクは作成されませんでした。</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>Listing the files…</source>
+        <translation>ファイルを一覧中…</translation>
+    </message>
+    <message>
+        <source>%1 of %2</source>
+        <translation>%1 / %2</translation>
+    </message>
+    <message numerus="yes">
+        <source>… and %Ln more line(s)</source>
+        <translation>
+            <numerusform>… ほか %Ln 行</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>Stopping…</source>
+        <translation>停止中…</translation>
+    </message>
+</context>
+<context>
     <name>TidyUpInfo</name>
     <message>
         <source>Tidy Up Info</source>

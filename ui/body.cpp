@@ -2,6 +2,7 @@
 #include "body.h"
 
 #include "paramtable.h"
+#include "tidyupjob.h"
 
 Body::Body(const ParamTable &args, QWidget *parent)
     : QMainWindow(parent)
@@ -27,3 +28,11 @@ Body::Body(const ParamTable &args, QWidget *parent)
 
     connect(Exec, SIGNAL(clicked()), this, SLOT(doTidyUp()));
 }
+
+// Closing the window ends the program; a run still going stops after its entry in hand, and
+// the program waits for that before it ends.
+Body::~Body()
+{
+    delete job;
+}
+
