@@ -4,7 +4,7 @@
 file(REMOVE_RECURSE "${WORK}")
 foreach(ts Quorvix_ja_JP Quorvix_en)
     file(COPY "${SOURCE_DIR}/translations/${ts}.ts" DESTINATION "${WORK}")
-    set(only "")
+    set(only)
     if(ts STREQUAL Quorvix_en)
         set(only -pluralonly)
     endif()
