@@ -3,6 +3,7 @@
 #include "paramtable.h"
 
 #include <QFileInfo>
+#include <QMutex>
 #include <QRegularExpression>
 #include <vector>
 
@@ -36,11 +37,14 @@ QList<int> runCounts(const QString &target)
 }
 
 static QStringList *captured = nullptr;
+// Runs on several threads write lines at once.
+static QMutex capturing;
 
 MessageCapture::MessageCapture()
 {
     captured = &lines;
     previous = qInstallMessageHandler([](QtMsgType type, const QMessageLogContext &, const QString &msg) {
+        const QMutexLocker lock(&capturing);
         if (type == QtDebugMsg)
             *captured << msg;
     });
