@@ -22,14 +22,16 @@ RunStatus::RunStatus(QWidget *parent)
     details->setObjectName(QStringLiteral("Details"));
     // A long outcome must not widen the window; the tooltip holds all of it.
     message->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    message->setTextInteractionFlags(Qt::TextSelectableByMouse);
     progress->setTextVisible(false);
     progress->setMaximumWidth(200);
     addWidget(message, 1);
-    for (QWidget *w : { static_cast<QWidget *>(progress), static_cast<QWidget *>(count),
-             static_cast<QWidget *>(stop), static_cast<QWidget *>(details) }) {
-        addPermanentWidget(w);
-        w->hide();
-    }
+    addPermanentWidget(progress);
+    addPermanentWidget(count);
+    addPermanentWidget(stop);
+    addPermanentWidget(details);
+    setRunShown(false);
+    details->hide();
     connect(stop, SIGNAL(clicked()), this, SLOT(stopPressed()));
     connect(details, SIGNAL(clicked()), this, SLOT(showDetails()));
 }
@@ -71,9 +73,7 @@ void RunStatus::showStarted()
     progress->setRange(0, 0);
     count->setText(tr("Listing the files…"));
     stop->setEnabled(true);
-    for (QWidget *w : { static_cast<QWidget *>(progress), static_cast<QWidget *>(count),
-             static_cast<QWidget *>(stop) })
-        w->show();
+    setRunShown(true);
 }
 
 void RunStatus::showProgress(int done, int listed)
@@ -88,9 +88,7 @@ void RunStatus::showProgress(int done, int listed)
 
 void RunStatus::showOutcome(const TidyUp::Outcome &outcome, const TidyUp::Settings &settings)
 {
-    progress->hide();
-    count->hide();
-    stop->hide();
+    setRunShown(false);
     const QString text = outcomeText(outcome, settings);
     message->setText(text);
     message->setToolTip(text);
@@ -100,6 +98,13 @@ void RunStatus::showOutcome(const TidyUp::Outcome &outcome, const TidyUp::Settin
     details->setVisible(!detailLines.isEmpty());
     if (detailsView)
         detailsView->setPlainText(detailLines.join(QLatin1Char('\n')));
+}
+
+void RunStatus::setRunShown(bool shown)
+{
+    progress->setVisible(shown);
+    count->setVisible(shown);
+    stop->setVisible(shown);
 }
 
 void RunStatus::stopPressed()

@@ -19,22 +19,23 @@ class RunStatus : public QStatusBar
 public:
     explicit RunStatus(QWidget *parent = nullptr);
 
-    // The outcome in one line of text, as the status bar shows it.
-    static QString outcomeText(const TidyUp::Outcome &outcome, const TidyUp::Settings &settings);
+    void showStarted();
+    void showOutcome(const TidyUp::Outcome &outcome, const TidyUp::Settings &settings);
 
 signals:
     void stopClicked();
 
 public slots:
-    void showStarted();
     void showProgress(int done, int listed);
-    void showOutcome(const TidyUp::Outcome &outcome, const TidyUp::Settings &settings);
 
 private slots:
     void stopPressed();
     void showDetails();
 
 private:
+    static QString outcomeText(const TidyUp::Outcome &outcome, const TidyUp::Settings &settings);
+    void setRunShown(bool shown);
+
     QLabel *message;
     QProgressBar *progress;
     QLabel *count;
