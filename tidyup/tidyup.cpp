@@ -158,29 +158,23 @@ bool TidyUp::prepareDirs(const QDir &target, const QString &origs, const QString
         if (!name.isEmpty())
             target.mkpath(name);
     }
-    const char *message = nullptr;
-    const QString *offending = nullptr;
+    const auto fail = [&](const char *message, const QString &name) {
+        // One substitution pass, so that a "%2" typed into a name stays as typed.
+        const QString text = QCoreApplication::translate("Body", message).arg(name, target.path());
+        qDebug() << text;
+        if (problem)
+            *problem = text;
+        return false;
+    };
     for (const QString &name : names) {
-        if (name.isEmpty() || !target.exists(name)) {
-            message = QT_TRANSLATE_NOOP("Body", "The dir [%1] is not in [%2].");
-            offending = &name;
-            break;
-        }
+        if (name.isEmpty() || !target.exists(name))
+            return fail(QT_TRANSLATE_NOOP("Body", "The dir [%1] is not in [%2]."), name);
     }
     for (const QString &name : names) {
-        if (!message && !QFileInfo(target, name).isDir()) {
-            message = QT_TRANSLATE_NOOP("Body", "The entry [%1] in [%2] is not directory.");
-            offending = &name;
-        }
+        if (!QFileInfo(target, name).isDir())
+            return fail(QT_TRANSLATE_NOOP("Body", "The entry [%1] in [%2] is not directory."), name);
     }
-    if (!message)
-        return true;
-    // One substitution pass, so that a "%2" typed into a name stays as typed.
-    const QString text = QCoreApplication::translate("Body", message).arg(*offending, target.path());
-    qDebug() << text;
-    if (problem)
-        *problem = text;
-    return false;
+    return true;
 }
 
 QStringList TidyUp::listEntries(const QDir &target, const QString &fileExt)
