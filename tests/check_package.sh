@@ -10,4 +10,6 @@ deb=$(ls "$2"/*.deb)
 for f in bin/quorvix-data applications/$3.desktop metainfo/$3.metainfo.xml icons/hicolor/scalable/apps/$3.svg; do
     dpkg-deb -c "$deb" | grep -Eq " ./usr/(share/)?$f\$" || { echo "the package lacks $f"; exit 1; }
 done
+# A package tied to one Qt build would have to be rebuilt at every Qt update.
+if dpkg-deb -f "$deb" Depends | grep -q qtbase-abi; then echo "the package depends on one Qt build"; exit 1; fi
 lintian --fail-on error,warning "$deb"

@@ -17,6 +17,7 @@ class TestTidyUp : public QObject
     Q_OBJECT
 
 private slots:
+    void initTestCase_data();
     void init();
     void rewriteFileName_data();
     void rewriteFileName();
@@ -33,6 +34,20 @@ private slots:
 private:
     QScopedPointer<QTemporaryDir> tmp;
 };
+
+// Every test once with the links made by a pool of threads, once by one thread.
+void TestTidyUp::initTestCase_data()
+{
+    QTest::addColumn<int>("linkThreads");
+    QTest::newRow("8 link threads") << 8;
+    QTest::newRow("1 link thread") << 1;
+}
+
+static TidyUp::Settings settings(const QString &t, const QString &o, const QString &e, const QString &s, const QString &ext)
+{
+    QFETCH_GLOBAL(int, linkThreads);
+    return { t, o, e, s, ext, linkThreads };
+}
 
 void TestTidyUp::init()
 {
@@ -116,7 +131,7 @@ void TestTidyUp::run()
     QVERIFY(files == "-" || FsTree::make(t + '/'));
     const QStringList n = fields.replace('#', tmp->path()).split(' ');
     MessageCapture capture;
-    const TidyUp::Outcome outcome = TidyUp::run({ t, n[0], n[1], n[2], n[3] });
+    const TidyUp::Outcome outcome = TidyUp::run(settings(t, n[0], n[1], n[2], n[3]));
     QCOMPARE(outcome.dirsReady, messages.isEmpty() || !messages.contains("Dirs"));
     QCOMPARE(outcome.lines, capture.lines);
     QCOMPARE(capture.lines.join('\n').replace(t, "@").replace(tmp->path(), "#"), messages);
@@ -146,7 +161,7 @@ void TestTidyUp::progressAndStop()
     QVERIFY(makeScan(t, 2000) && FsTree::make(t + "/O/a-7019_00eV-99.img", "taken"));
     std::atomic<bool> stop { false };
     QList<int> reports;
-    TidyUp::Outcome outcome = TidyUp::run({ t, "O", "E", "S", "img" }, [&](int done, int listed) {
+    TidyUp::Outcome outcome = TidyUp::run(settings(t, "O", "E", "S", "img"), [&](int done, int listed) {
         reports << done * (listed == 2000);
         stop = stopAtFirst;
     }, &stop);
@@ -163,7 +178,7 @@ void TestTidyUp::progressAndStop()
         if (round == stopAtFirst)
             break;
         before = counts[1];
-        outcome = TidyUp::run({ t, "O", "E", "S", "img" });
+        outcome = TidyUp::run(settings(t, "O", "E", "S", "img"));
     }
 }
 
@@ -201,7 +216,7 @@ void TestTidyUp::noMeasurementIsLost()
     }
     // A generated file may stand where an output directory should go; the run then refuses,
     // and the checks below hold all the same.
-    const bool ran = TidyUp::run({ target, origs, energy, "SeqNo", ext }).dirsReady;
+    const bool ran = TidyUp::run(settings(target, origs, energy, "SeqNo", ext)).dirsReady;
 
     QCOMPARE(FsTree::tree(root + "/outside"), QStringList { "keep.img=outside" });
     for (const QString &dir : { origs, energy, QString("SeqNo") })
@@ -286,9 +301,11 @@ void TestTidyUp::crossMove()
     while (what == "grows" && appended == 0)
         std::this_thread::yield();
     MessageCapture capture;
-    std::thread second([&] { if (what == "twice")
-            TidyUp::run({ t, o, "Energy", "SeqNo", "img" }); });
-    TidyUp::run({ t, o, "Energy", "SeqNo", "img" }, {}, &stop);
+    const TidyUp::Settings both = settings(t, o, "Energy", "SeqNo", "img");
+    std::thread second([&] {
+        if (what == "twice")
+            TidyUp::run(both); });
+    TidyUp::run(both, {}, &stop);
     second.join();
     running = false;
     appender.join();

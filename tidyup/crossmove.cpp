@@ -1,11 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "crossmove.h"
 
-#include <QFile>
-#include <QFileInfo>
 #include <QScopeGuard>
-
-#ifdef Q_OS_LINUX
 
 #include <cerrno>
 #include <climits>
@@ -224,39 +220,16 @@ bool copyFile(const QByteArray &source, const QByteArray &dest, const std::atomi
 
 } // namespace
 
-bool CrossMove::move(
-    const QString &source, const QString &dest, QString &reason, const std::atomic<bool> *stop)
+bool CrossMove::move(const QByteArray &source, const QByteArray &dest, QString &reason,
+    const std::atomic<bool> *stop)
 {
-    const QByteArray from = QFile::encodeName(source);
-    const QByteArray to = QFile::encodeName(dest);
     struct stat entry {
     };
-    if (::lstat(to.constData(), &entry) == 0)
+    if (::lstat(dest.constData(), &entry) == 0)
         return failed(reason, EEXIST);
-    if (::renameat2(AT_FDCWD, from.constData(), AT_FDCWD, to.constData(), RENAME_NOREPLACE) == 0)
-        return true;
-    if (errno != EXDEV)
-        return failed(reason, errno);
-    if (::lstat(from.constData(), &entry) != 0)
+    if (::lstat(source.constData(), &entry) != 0)
         return failed(reason, errno);
     if (S_ISLNK(entry.st_mode))
-        return moveLink(from, to, reason);
-    return copyFile(from, to, stop, reason);
+        return moveLink(source, dest, reason);
+    return copyFile(source, dest, stop, reason);
 }
-
-#else
-
-// Elsewhere the toolkit's rename is the one way; at least it must not write through an entry
-// that stands at the destination already, not even a dangling link.
-bool CrossMove::move(
-    const QString &source, const QString &dest, QString &reason, const std::atomic<bool> *)
-{
-    const QFileInfo existing(dest);
-    QFile file(source);
-    if (!existing.exists() && !existing.isSymLink() && file.rename(dest))
-        return true;
-    reason = file.errorString();
-    return false;
-}
-
-#endif

@@ -1,10 +1,11 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include <QByteArray>
 #include <QString>
 #include <atomic>
 
-// Moves an entry where a rename cannot: the destination lies on another file system.
+// Moves an entry where a rename cannot: the destination lies on another file system. Linux only.
 //
 // The toolkit's own fallback (QFile::rename copies, then removes) is not used: it removes the
 // source before its last buffered write is checked, opens the destination without O_EXCL, reads
@@ -14,11 +15,11 @@
 class CrossMove
 {
 public:
-    // Moves source to dest, which must not exist. A regular file is copied, a symbolic link is
+    // Moves source to dest (paths in the file system's encoding), which must not exist. A regular file is copied, a symbolic link is
     // made again with the same link text; anything else stays. A file that is open for writing,
     // or opened for writing during the copy, stays where it is. On failure the source is
     // untouched, no temporary is left, and reason says why. Once stop is set, a copy in
     // progress is abandoned at the end of its chunk.
-    static bool move(const QString &source, const QString &dest, QString &reason,
+    static bool move(const QByteArray &source, const QByteArray &dest, QString &reason,
         const std::atomic<bool> *stop = nullptr);
 };

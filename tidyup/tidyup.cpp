@@ -1,9 +1,10 @@
 // SPDX-License-Identifier: MIT
 #include "tidyup.h"
-#include "crossmove.h"
+#include "fileops.h"
+#include "linkpool.h"
 
 #include <algorithm>
-#include <memory>
+#include <mutex>
 #include <utility>
 #include <vector>
 
@@ -15,9 +16,6 @@
 #include <QFileInfo>
 #include <QRegularExpression>
 
-// For FileOps: with a hundred thousand files, the stats that QFile adds are a third of a run.
-#include <QtCore/private/qabstractfileengine_p.h>
-
 namespace
 {
 
@@ -27,16 +25,47 @@ const QRegularExpression &namePattern()
     return pattern;
 }
 
-// Writes line to the debug channel and keeps it for the outcome, up to a bound: a run where
-// every move fails must not hold a hundred thousand lines.
-void report(TidyUp::Outcome &outcome, const QString &line)
+// What a run writes and counts from the moving thread and the link threads at once.
+class Tally
 {
-    qDebug().noquote() << line;
-    if (outcome.lines.size() < TidyUp::maxLines)
-        outcome.lines << line;
-    else
-        ++outcome.moreLines;
-}
+public:
+    explicit Tally(TidyUp::Outcome &outcome)
+        : outcome(outcome)
+    {
+    }
+
+    // Writes line to the debug channel and keeps it for the outcome, up to a bound: a run where
+    // every move fails must not hold a hundred thousand lines.
+    void line(const QString &line)
+    {
+        const std::lock_guard<std::mutex> lock(mutex);
+        qDebug().noquote() << line;
+        if (outcome.lines.size() < TidyUp::maxLines)
+            outcome.lines << line;
+        else
+            ++outcome.moreLines;
+    }
+
+    void link(const FileOps &ops, FileOps::Tree tree, const QByteArray &sub,
+        const QByteArray &newName)
+    {
+        if (ops.link(tree, sub, newName)) {
+            const std::lock_guard<std::mutex> lock(mutex);
+            ++outcome.linked;
+            return;
+        }
+        QString text;
+        QDebug(&text).nospace() << "Can't make the link " << ops.linkPath(tree, sub, newName)
+                                << " to " << ops.movedPath(newName);
+        line(text);
+        const std::lock_guard<std::mutex> lock(mutex);
+        ++outcome.linksNotMade;
+    }
+
+private:
+    std::mutex mutex;
+    TidyUp::Outcome &outcome;
+};
 
 // The names directly in the target directory that are, or lead to, one of the output
 // directories: moving one of them would move an output directory into another, or into itself.
@@ -60,74 +89,6 @@ QStringList outputDirEntries(const QDir &target, const QStringList &outputNames)
     entries.removeDuplicates();
     return entries;
 }
-
-// Renames and links through one file engine, pointed at each path in turn: the engine makes one
-// renameat2(RENAME_NOREPLACE) or symlink call where QFile adds stats around it, and one engine
-// for the run spares looking up the engine handlers and allocating an engine for every call.
-class FileOps
-{
-public:
-    FileOps()
-        : engine(QAbstractFileEngine::create(QString()))
-    {
-    }
-
-    // Never replaces an entry. What the engine refuses (an existing destination, another file
-    // system) is left to CrossMove.
-    bool move(const QString &source, const QString &dest, QString &reason,
-        const std::atomic<bool> *stop)
-    {
-        engine->setFileName(source);
-        return engine->rename(dest) || CrossMove::move(source, dest, reason, stop);
-    }
-
-    bool link(const QString &file, const QString &linkPath)
-    {
-        engine->setFileName(file);
-        return engine->link(linkPath);
-    }
-
-private:
-    const std::unique_ptr<QAbstractFileEngine> engine;
-};
-
-// Makes a link dir/sub/fileName(+suffix) to file. dir/sub is made when the first link into it
-// fails: most links go into a folder that is there, and so cost one system call.
-class LinkTree
-{
-public:
-    LinkTree(const QString &dirPath, FileOps &ops)
-        : dir(dirPath)
-        , ops(ops)
-    {
-    }
-
-    void link(const QString &sub, const QString &fileName, const QString &file,
-        TidyUp::Outcome &outcome)
-    {
-        const QString linkPath
-            = dir.path() % QLatin1Char('/') % sub % QLatin1Char('/') % fileName % linkSuffix();
-        if (ops.link(file, linkPath)
-            || (!dir.exists(sub) && dir.mkpath(sub) && ops.link(file, linkPath))) {
-            ++outcome.linked;
-            return;
-        }
-        ++outcome.linksNotMade;
-        QString line;
-        QDebug(&line).nospace() << "Can't make the link " << linkPath << " to " << file;
-        report(outcome, line);
-    }
-
-private:
-    // Where links are shell shortcuts, they must carry the suffix that marks them.
-    static QLatin1String linkSuffix()
-    {
-        return QDir::separator() == QLatin1Char('/') ? QLatin1String("") : QLatin1String(".lnk");
-    }
-
-    QDir dir;
-    FileOps &ops;
-};
 
 } // namespace
 
@@ -205,6 +166,7 @@ TidyUp::Outcome TidyUp::run(
     QElapsedTimer clock;
     clock.start();
     Outcome outcome;
+    Tally tally(outcome);
     const QDir target(settings.target);
     QString problem;
     if (!prepareDirs(target, settings.origs, settings.energy, settings.seqNo, &problem)) {
@@ -212,7 +174,7 @@ TidyUp::Outcome TidyUp::run(
         QDebug(&quoted).nospace() << problem;
         outcome.lines << quoted;
         outcome.dirProblem = problem;
-        report(outcome, QStringLiteral("Dirs to tidy up files can not set up well."));
+        tally.line(QStringLiteral("Dirs to tidy up files can not set up well."));
         outcome.elapsedMs = clock.elapsed();
         return outcome;
     }
@@ -225,52 +187,59 @@ TidyUp::Outcome TidyUp::run(
                     [&outputs](const QString &name) { return outputs.contains(name); }),
         names.end());
     outcome.listed = names.size();
-    const QString targetAbs = target.absolutePath();
-    const QString origsAbs = QDir::cleanPath(target.absoluteFilePath(settings.origs));
-    FileOps ops;
-    LinkTree byEnergy(QDir::cleanPath(target.absoluteFilePath(settings.energy)), ops);
-    LinkTree bySeqNo(QDir::cleanPath(target.absoluteFilePath(settings.seqNo)), ops);
+    const auto absolute
+        = [&target](const QString &name) { return QDir::cleanPath(target.absoluteFilePath(name)); };
+    const FileOps ops(target.absolutePath(), absolute(settings.origs), absolute(settings.energy),
+        absolute(settings.seqNo));
 
     const auto stopRequested = [stop] { return stop && stop->load(std::memory_order_relaxed); };
     qint64 lastReport = 0;
     QString energy;
     QString seqNo;
     QString reason;
-    for (const QString &name : qAsConst(names)) {
-        if (stopRequested()) {
-            outcome.stopped = true;
-            break;
-        }
-        energy.clear();
-        seqNo.clear();
-        const QString newName = rewriteFileName(name, energy, seqNo);
-        const QString source = targetAbs % QLatin1Char('/') % name;
-        const QString dest = origsAbs % QLatin1Char('/') % newName;
-        if (ops.move(source, dest, reason, stop)) {
-            ++outcome.moved;
-            // A name without energy and sequence fields has nowhere to be linked under.
-            if (!energy.isEmpty()) {
-                byEnergy.link(energy, newName, dest, outcome);
-                bySeqNo.link(seqNo, newName, dest, outcome);
+    {
+        // Moves stay on this thread, in listing order: the first entry to claim a name wins it.
+        LinkPool links(settings.linkThreads, linkQueueLength);
+        for (const QString &name : qAsConst(names)) {
+            if (stopRequested()) {
+                outcome.stopped = true;
+                break;
             }
-        } else if (stopRequested()) {
-            // A copy abandoned half-way: the entry is as it was.
-            outcome.stopped = true;
-            break;
-        } else {
-            ++outcome.notMoved;
-            QString line;
-            QDebug(&line).nospace() << "Can't move " << source << " to " << dest << ": "
-                                    << qUtf8Printable(reason);
-            report(outcome, line);
+            energy.clear();
+            seqNo.clear();
+            const QString newName = rewriteFileName(name, energy, seqNo);
+            const QByteArray from = QFile::encodeName(name);
+            const QByteArray to = QFile::encodeName(newName);
+            if (ops.move(from, to, reason, stop)) {
+                ++outcome.moved;
+                // A name without energy and sequence fields has nowhere to be linked under.
+                if (!energy.isEmpty()) {
+                    links.push([&tally, &ops, to, e = QFile::encodeName(energy),
+                                   q = QFile::encodeName(seqNo)] {
+                        tally.link(ops, FileOps::ByEnergy, e, to);
+                        tally.link(ops, FileOps::BySeqNo, q, to);
+                    });
+                }
+            } else if (stopRequested()) {
+                // A copy abandoned half-way: the entry is as it was.
+                outcome.stopped = true;
+                break;
+            } else {
+                ++outcome.notMoved;
+                QString line;
+                QDebug(&line).nospace() << "Can't move " << ops.sourcePath(from) << " to "
+                                        << ops.movedPath(to) << ": " << qUtf8Printable(reason);
+                tally.line(line);
+            }
+            ++outcome.done;
+            if (progress
+                && (outcome.done == 1 || outcome.done == outcome.listed
+                    || clock.elapsed() - lastReport >= progressIntervalMs)) {
+                lastReport = clock.elapsed();
+                progress(outcome.done, outcome.listed);
+            }
         }
-        ++outcome.done;
-        if (progress
-            && (outcome.done == 1 || outcome.done == outcome.listed
-                || clock.elapsed() - lastReport >= progressIntervalMs)) {
-            lastReport = clock.elapsed();
-            progress(outcome.done, outcome.listed);
-        }
+        // Leaving this scope waits for the links of every file moved.
     }
     outcome.elapsedMs = clock.elapsed();
     return outcome;

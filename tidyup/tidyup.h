@@ -21,6 +21,8 @@ public:
         QString energy;
         QString seqNo;
         QString fileExt;
+        // Threads that make the links while this one moves the files.
+        int linkThreads = 8;
     };
 
     // What a run did. The counts are of what happened on disk, not of what was tried.
@@ -48,6 +50,8 @@ public:
     // entry, after the last, and in between at most every progressInterval.
     using Progress = std::function<void(int done, int listed)>;
     static constexpr int progressIntervalMs = 60;
+    // Moved files waiting for their links, at most.
+    static constexpr int linkQueueLength = 64;
 
     // The name with "_00" inserted after its energy field when that field holds no underscore.
     // energy and seqNo receive the name's fields; they are left alone when the name is not of
@@ -65,8 +69,9 @@ public:
     static QStringList listEntries(const QDir &target, const QString &fileExt);
 
     // One whole tidy-up. Failed moves and links are written to the debug channel and the run
-    // goes on. Once stop is set, the entry in hand is finished (a copy to another file system
-    // is abandoned, its source untouched) and the run ends.
+    // goes on; the lines of the link threads may come out of listing order. Once stop is set,
+    // the entry in hand is finished (a copy to another file system is abandoned, its source
+    // untouched), the files moved get their links, and the run ends.
     static Outcome run(const Settings &settings, const Progress &progress = {},
         const std::atomic<bool> *stop = nullptr);
 };

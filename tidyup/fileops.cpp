@@ -1,0 +1,125 @@
+// SPDX-License-Identifier: MIT
+#include "fileops.h"
+#include "crossmove.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+#ifdef Q_OS_LINUX
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
+
+namespace
+{
+
+QByteArray encodedDir(const QString &path)
+{
+    return QFile::encodeName(path) + '/';
+}
+
+#ifdef Q_OS_LINUX
+int openDir(const QByteArray &path)
+{
+    return ::open(path.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+}
+#endif
+
+} // namespace
+
+FileOps::FileOps(
+    const QString &target, const QString &origs, const QString &energy, const QString &seqNo)
+    : targetPath(encodedDir(target))
+    , origsPath(encodedDir(origs))
+    , treePaths { encodedDir(energy), encodedDir(seqNo) }
+#ifdef Q_OS_LINUX
+    , targetFd(openDir(targetPath))
+    , origsFd(openDir(origsPath))
+    , treeFds { openDir(treePaths[0]), openDir(treePaths[1]) }
+#endif
+{
+}
+
+FileOps::~FileOps()
+{
+#ifdef Q_OS_LINUX
+    for (const int fd : { targetFd, origsFd, treeFds[0], treeFds[1] }) {
+        if (fd >= 0)
+            ::close(fd);
+    }
+#endif
+}
+
+QString FileOps::sourcePath(const QByteArray &name) const
+{
+    return QFile::decodeName(targetPath + name);
+}
+
+QString FileOps::movedPath(const QByteArray &newName) const
+{
+    return QFile::decodeName(origsPath + newName);
+}
+
+#ifdef Q_OS_LINUX
+
+bool FileOps::move(const QByteArray &name, const QByteArray &newName, QString &reason,
+    const std::atomic<bool> *stop) const
+{
+    if (::renameat2(targetFd, name.constData(), origsFd, newName.constData(), RENAME_NOREPLACE)
+        == 0)
+        return true;
+    if (errno == EXDEV)
+        return CrossMove::move(targetPath + name, origsPath + newName, reason, stop);
+    reason = QString::fromLocal8Bit(std::strerror(errno));
+    return false;
+}
+
+bool FileOps::link(Tree tree, const QByteArray &sub, const QByteArray &newName) const
+{
+    const QByteArray file = origsPath + newName;
+    const QByteArray link = sub + '/' + newName;
+    const int dir = treeFds[tree];
+    // Most links go into a folder that is there already, and so cost one call. Another thread
+    // may make the folder at the same moment: one that exists when made will do.
+    if (::symlinkat(file.constData(), dir, link.constData()) == 0)
+        return true;
+    return errno == ENOENT && (::mkdirat(dir, sub.constData(), 0777) == 0 || errno == EEXIST)
+        && ::symlinkat(file.constData(), dir, link.constData()) == 0;
+}
+
+QString FileOps::linkPath(Tree tree, const QByteArray &sub, const QByteArray &newName) const
+{
+    return QFile::decodeName(treePaths[tree] + sub + '/' + newName);
+}
+
+#else
+
+// Elsewhere through the toolkit, where links are shell shortcuts that carry a suffix.
+bool FileOps::move(const QByteArray &name, const QByteArray &newName, QString &reason,
+    const std::atomic<bool> *) const
+{
+    const QFileInfo existing(movedPath(newName));
+    QFile file(sourcePath(name));
+    if (!existing.exists() && !existing.isSymLink() && file.rename(existing.filePath()))
+        return true;
+    reason = file.errorString();
+    return false;
+}
+
+bool FileOps::link(Tree tree, const QByteArray &sub, const QByteArray &newName) const
+{
+    const QString path = linkPath(tree, sub, newName);
+    return QFile::link(movedPath(newName), path)
+        || (QDir().mkpath(QFileInfo(path).path()) && QFile::link(movedPath(newName), path));
+}
+
+QString FileOps::linkPath(Tree tree, const QByteArray &sub, const QByteArray &newName) const
+{
+    return QFile::decodeName(treePaths[tree] + sub + '/' + newName) + QLatin1String(".lnk");
+}
+
+#endif

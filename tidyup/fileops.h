@@ -1,0 +1,44 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <atomic>
+
+// The directories of one run, opened once, and the calls that move and link relative to them.
+// Names are in the file system's encoding, encoded once by the caller. The calls never replace
+// an entry, and may be made from several threads at once.
+class FileOps
+{
+public:
+    enum Tree { ByEnergy, BySeqNo };
+
+    // Absolute paths of the target, the originals directory and the two link trees.
+    FileOps(const QString &target, const QString &origs, const QString &energy,
+        const QString &seqNo);
+    ~FileOps();
+    FileOps(const FileOps &) = delete;
+    FileOps &operator=(const FileOps &) = delete;
+
+    // Moves name from the target to newName in the originals directory; to another file system
+    // through CrossMove, which gives up once stop is set. On failure, reason says why.
+    bool move(const QByteArray &name, const QByteArray &newName, QString &reason,
+        const std::atomic<bool> *stop) const;
+    // Makes the link tree/sub/newName to the moved file, and tree/sub when it is missing.
+    bool link(Tree tree, const QByteArray &sub, const QByteArray &newName) const;
+
+    QString sourcePath(const QByteArray &name) const;
+    QString movedPath(const QByteArray &newName) const;
+    QString linkPath(Tree tree, const QByteArray &sub, const QByteArray &newName) const;
+
+private:
+    // Encoded, each with a trailing '/'.
+    QByteArray targetPath;
+    QByteArray origsPath;
+    QByteArray treePaths[2];
+#ifdef Q_OS_LINUX
+    int targetFd;
+    int origsFd;
+    int treeFds[2];
+#endif
+};
