@@ -33,7 +33,7 @@ QList<int> runCounts(const QString &target)
     int broken = 0;
     for (const QString &link : links)
         broken += !QFileInfo(target + '/' + link.section('>', 1)).isFile();
-    return { tree.filter(QRegularExpression("^a-[^/]*=$")).size(), tree.filter(QRegularExpression("^O/.*=$")).size(), links.size(), broken };
+    return { tree.filter(QRegularExpression("^a-[^/]*=$")).size(), tree.filter(QRegularExpression("^O/a-[^/]*=$")).size(), links.size(), broken };
 }
 
 static QStringList *captured = nullptr;

@@ -114,6 +114,7 @@ void TestTidyUp::run_data()
     QTest::newRow("empty name") << " |  E S tif |  | \"The dir [] is not in [@].\"\nDirs to tidy up files can not set up well.";
     QTest::newRow("absolute name in the message") << "../f | O #/f S tif |  | \"The entry [#/f] in [@] is not directory.\"\nDirs to tidy up files can not set up well.";
     QTest::newRow("placeholders typed into a name") << "a%2%1 | a%2%1 E S tif | a%2%1=a%2%1 | \"The entry [a%2%1] in [@] is not directory.\"\nDirs to tidy up files can not set up well.";
+    QTest::newRow("interrupted run completed") << "O/.quorvix-data-run-x1 O/a-9_00eV-1.tif O/b-8_00eV-2.tif O/dark.tif E/9_00/a-9_00eV-1.tif S/2/b-8_00eV-2.tif | O E S tif | E/8_00/ E/8_00/b-8_00eV-2.tif>O/b-8_00eV-2.tif E/9_00/ E/9_00/a-9_00eV-1.tif=E/9_00/a-9_00eV-1.tif O/a-9_00eV-1.tif=O/a-9_00eV-1.tif O/b-8_00eV-2.tif=O/b-8_00eV-2.tif O/dark.tif=O/dark.tif S/1/ S/1/a-9_00eV-1.tif>O/a-9_00eV-1.tif S/2/ S/2/b-8_00eV-2.tif=S/2/b-8_00eV-2.tif | ";
     QTest::newRow("Japanese names") << "試料-8eV-1.tif | 元 エ 連 tif | エ/ エ/8_00/ エ/8_00/試料-8_00eV-1.tif>元/試料-8_00eV-1.tif 元/ 元/試料-8_00eV-1.tif=試料-8eV-1.tif 連/ 連/1/ 連/1/試料-8_00eV-1.tif>元/試料-8_00eV-1.tif | ";
 }
 // clang-format on

@@ -2,6 +2,7 @@
 #include "tidyup.h"
 #include "fileops.h"
 #include "linkpool.h"
+#include "runmarker.h"
 
 #include <algorithm>
 #include <mutex>
@@ -60,6 +61,16 @@ public:
         line(text);
         const std::lock_guard<std::mutex> lock(mutex);
         ++outcome.linksNotMade;
+    }
+
+    // Makes a link that an interrupted run left unmade; a name that is taken stays as it is.
+    void restore(const FileOps &ops, FileOps::Tree tree, const QByteArray &sub,
+        const QByteArray &newName)
+    {
+        if (!ops.link(tree, sub, newName))
+            return;
+        const std::lock_guard<std::mutex> lock(mutex);
+        ++outcome.restored;
     }
 
 private:
@@ -189,8 +200,27 @@ TidyUp::Outcome TidyUp::run(
     outcome.listed = names.size();
     const auto absolute
         = [&target](const QString &name) { return QDir::cleanPath(target.absoluteFilePath(name)); };
-    const FileOps ops(target.absolutePath(), absolute(settings.origs), absolute(settings.energy),
-        absolute(settings.seqNo));
+    const QString origs = absolute(settings.origs);
+    const FileOps ops(
+        target.absolutePath(), origs, absolute(settings.energy), absolute(settings.seqNo));
+    // Removed when the run ends, after the last link: a marker left behind tells a later run to
+    // make the links of every moved file.
+    const RunMarker marker(QFile::encodeName(origs));
+    RunMarker::completeAbandoned(QFile::encodeName(origs), [&] {
+        LinkPool restoring(settings.linkThreads, linkQueueLength);
+        QString energy;
+        QString seqNo;
+        for (const QString &name : listEntries(QDir(origs), QStringLiteral("*"))) {
+            energy.clear();
+            if (rewriteFileName(name, energy, seqNo) != name || energy.isEmpty())
+                continue;
+            restoring.push([&tally, &ops, to = QFile::encodeName(name),
+                               e = QFile::encodeName(energy), q = QFile::encodeName(seqNo)] {
+                tally.restore(ops, FileOps::ByEnergy, e, to);
+                tally.restore(ops, FileOps::BySeqNo, q, to);
+            });
+        }
+    });
 
     const auto stopRequested = [stop] { return stop && stop->load(std::memory_order_relaxed); };
     qint64 lastReport = 0;

@@ -39,6 +39,8 @@ public:
         int notMoved = 0;
         int linked = 0;
         int linksNotMade = 0;
+        // Links of files that an interrupted earlier run moved but did not link.
+        int restored = 0;
         qint64 elapsedMs = 0;
         // The lines the run wrote to the debug channel, the first maxLines of them.
         QStringList lines;

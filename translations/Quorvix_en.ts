@@ -6,6 +6,13 @@
 <context>
     <name>RunStatus</name>
     <message numerus="yes">
+        <source>Made %Ln link(s) that an interrupted run had left.</source>
+        <translation>
+            <numerusform>Made %Ln link that an interrupted run had left.</numerusform>
+            <numerusform>Made %Ln links that an interrupted run had left.</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
         <source>%Ln file(s)</source>
         <translation>
             <numerusform>%Ln file</numerusform>

@@ -38,6 +38,12 @@
 </context>
 <context>
     <name>RunStatus</name>
+    <message numerus="yes">
+        <source>Made %Ln link(s) that an interrupted run had left.</source>
+        <translation>
+            <numerusform>中断された実行が残した %Ln 個のリンクを作成しました。</numerusform>
+        </translation>
+    </message>
     <message>
         <source>Stop</source>
         <translation>停止</translation>

@@ -59,6 +59,10 @@ QString RunStatus::outcomeText(const TidyUp::Outcome &outcome, const TidyUp::Set
     }
     if (outcome.notMoved > 0)
         text += QLatin1Char(' ') + tr("%Ln file(s) were not moved.", nullptr, outcome.notMoved);
+    if (outcome.restored > 0) {
+        text += QLatin1Char(' ')
+            + tr("Made %Ln link(s) that an interrupted run had left.", nullptr, outcome.restored);
+    }
     if (outcome.linksNotMade > 0)
         text += QLatin1Char(' ') + tr("%Ln link(s) were not made.", nullptr, outcome.linksNotMade);
     return text;
