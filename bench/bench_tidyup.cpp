@@ -6,10 +6,13 @@
 // during the run). Each side runs in a fresh child process: memory growth is then not hidden by
 // memory an earlier run freed, and all sides pay the same for being a new process.
 //
-//   bench_tidyup [--sizes 1000,10000,100000] [--repeat 3]
+//   bench_tidyup [--sizes 1000,10000,100000] [--repeat 3] [--network 3000] [--delay-us 300]
+//
+// The network sides run on slowfs, a file system that waits in every request.
 
 #include "body.h"
 #include "fstree.h"
+#include "linkpool.h"
 #include "paramtable.h"
 #include "tidyup.h"
 
@@ -25,6 +28,7 @@
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QThread>
 #include <QTimer>
 #include <algorithm>
 #include <cerrno>
@@ -33,8 +37,10 @@
 #include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
+#include <optional>
 #include <string>
 #include <sys/resource.h>
+#include <sys/vfs.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
@@ -131,8 +137,9 @@ void makeScan(const QString &dir, int energies, int projections)
 }
 
 // The least work that leaves the program's layout behind: one pass of readdir, then per file one
-// renameat2 and two symlinkat relative to open directories, one mkdir per new subdirectory.
-void floorRun(const std::string &target)
+// renameat2 and two symlinkat relative to open directories, one mkdir per new subdirectory. With
+// linkThreads, the links are made by that many threads while this one renames.
+void floorRun(const std::string &target, int linkThreads)
 {
     const int t = ::open(target.c_str(), O_RDONLY | O_DIRECTORY);
     for (const char *d : { "Origs", "Energy", "SeqNo" })
@@ -149,7 +156,10 @@ void floorRun(const std::string &target)
     }
     ::closedir(dir);
     const std::string origsPath = target + "/Origs/";
-    std::string newName, energy, seq, dest, link;
+    std::optional<LinkPool> pool;
+    if (linkThreads > 0)
+        pool.emplace(linkThreads, TidyUp::linkQueueLength);
+    std::string newName, energy, seq;
     for (const std::string &name : names) {
         // The synthetic names are prefix-<energy>eV-<seq>.img or carry no fields at all.
         const size_t unit = name.rfind("eV-");
@@ -167,16 +177,23 @@ void floorRun(const std::string &target)
         if (::renameat2(t, name.c_str(), origs, newName.c_str(), RENAME_NOREPLACE) != 0
             || energy.empty())
             continue;
-        dest = origsPath + newName;
-        for (const auto &[fd, sub] : { std::pair(energyDir, &energy), std::pair(seqDir, &seq) }) {
-            link = *sub + '/' + newName;
-            // The folder is made when the first link into it finds it missing.
-            if (::symlinkat(dest.c_str(), fd, link.c_str()) != 0 && errno == ENOENT
-                && (::mkdirat(fd, sub->c_str(), 0777) != 0
-                    || ::symlinkat(dest.c_str(), fd, link.c_str()) != 0))
-                std::perror(link.c_str());
-        }
+        auto links = [dest = origsPath + newName, energy, seq, newName, energyDir, seqDir] {
+            for (const auto &[fd, sub] : { std::pair(energyDir, &energy), std::pair(seqDir, &seq) }) {
+                const std::string link = *sub + '/' + newName;
+                // The folder is made when the first link into it finds it missing.
+                // Another thread may make it at the same moment.
+                if (::symlinkat(dest.c_str(), fd, link.c_str()) != 0 && errno == ENOENT
+                    && ((::mkdirat(fd, sub->c_str(), 0777) != 0 && errno != EEXIST)
+                        || ::symlinkat(dest.c_str(), fd, link.c_str()) != 0))
+                    std::perror(link.c_str());
+            }
+        };
+        if (pool)
+            pool->push(std::move(links));
+        else
+            links();
     }
+    pool.reset();
     for (const int fd : { t, origs, energyDir, seqDir })
         ::close(fd);
 }
@@ -244,7 +261,11 @@ Sample windowRun(char *program, const QString &side, const QString &dir)
     const long peakBefore = peakKb();
     const double cpuBefore = cpuMs();
     const auto click = std::chrono::steady_clock::now();
-    QTest::mouseClick(body.findChild<QPushButton *>(QStringLiteral("Exec")), Qt::LeftButton);
+    auto *exec = body.findChild<QPushButton *>(QStringLiteral("Exec"));
+    QTest::mouseClick(exec, Qt::LeftButton);
+    // On a slow file system the process is idle while it waits: first the run must have ended.
+    while (!exec->isEnabled())
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
     const auto idle = waitForIdle();
     // The CPU of the quiet half second is under 25 ms; it is counted, being hard to separate.
     return { std::chrono::duration<double, std::milli>(idle - click).count(), cpuMs() - cpuBefore,
@@ -281,6 +302,91 @@ double median(std::vector<double> values)
     return values[values.size() / 2];
 }
 
+// Runs each side repeat times on a fresh scan made in makeRoot and tidied up in runRoot (the
+// same directory, or its mirror on the slow file system), checks that every side leaves the
+// floor's layout, and prints the medians, with ratios to the first side.
+bool table(const QStringList &sides, const QString &makeRoot, const QString &runRoot,
+    int energies, int projections, int repeat)
+{
+    const int files = energies * projections + 2;
+    const QString made = makeRoot + QStringLiteral("/scan");
+    const QString tidied = runRoot + QStringLiteral("/scan");
+    std::vector<std::vector<Sample>> samples(size_t(sides.size()));
+    for (int run = 0; run < repeat; ++run) {
+        // Who goes first rotates: the file system is slower for whichever side works on a
+        // directory cache that another has just filled.
+        // Each side's tree goes as soon as it is measured: a memory-backed file system runs
+        // out of inodes long before it runs out of space.
+        std::vector<QStringList> layouts(size_t(sides.size()));
+        for (int k = 0; k < sides.size(); ++k) {
+            const int i = (k + run) % int(sides.size());
+            makeScan(made, energies, projections);
+            samples[size_t(i)].push_back(childRun(sides[i], tidied));
+            if (run == 0)
+                layouts[size_t(i)] = FsTree::tree(made);
+            QDir(made).removeRecursively();
+        }
+        for (int i = 1; run == 0 && i < sides.size(); ++i) {
+            if (layouts[size_t(i)] != layouts[0]) {
+                std::fprintf(stderr, "LAYOUT MISMATCH at %d files: %s and %s differ\n", files,
+                    qPrintable(sides[i]), qPrintable(sides[0]));
+                return false;
+            }
+        }
+    }
+    const auto med = [&](int i, double Sample::*field) {
+        std::vector<double> values;
+        for (const Sample &s : samples[size_t(i)])
+            values.push_back(s.*field);
+        return median(values);
+    };
+    for (int i = 0; i < sides.size(); ++i) {
+        std::printf("%8d %-17s %10.1f %10.1f %9.2f %9.2f %8.2f %8.1f\n", files,
+            qPrintable(sides[i]), med(i, &Sample::wallMs), med(i, &Sample::cpuMs),
+            med(i, &Sample::wallMs) / med(0, &Sample::wallMs),
+            med(i, &Sample::cpuMs) / med(0, &Sample::cpuMs), med(i, &Sample::wallMs) * 1e3 / files,
+            med(i, &Sample::peakGrowthMb));
+    }
+    std::fflush(stdout);
+    return true;
+}
+
+// The sides on slowfs, which mirrors a directory and waits delayUs in every request, as a file
+// server on the network does. False on a layout mismatch; skipped where nothing can be mounted.
+bool networkTable(const QString &work, int files, int delayUs, int repeat)
+{
+    const QString server = work + QStringLiteral("/server");
+    const QString mount = work + QStringLiteral("/mount");
+    QDir().mkpath(server);
+    QDir().mkpath(mount);
+    QProcess fs;
+    fs.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    fs.start(QStringLiteral(SLOWFS),
+        { server, mount, QString::number(delayUs), QStringLiteral("-f"), QStringLiteral("-o"),
+            QStringLiteral("max_threads=64") });
+    const auto mounted = [&mount] {
+        struct statfs st {
+        };
+        return ::statfs(QFile::encodeName(mount).constData(), &st) == 0
+            && st.f_type == 0x65735546; // FUSE_SUPER_MAGIC
+    };
+    for (int i = 0; i < 100 && fs.state() != QProcess::NotRunning && !mounted(); ++i)
+        QThread::msleep(50);
+    if (!mounted()) {
+        std::printf("network sides skipped: slowfs could not be mounted (it needs /dev/fuse, and "
+                    "root or fusermount3)\n");
+        return true;
+    }
+    std::printf("on slowfs, %d us in every request:\n", delayUs);
+    const int energies = 30;
+    const bool ok = table({ QStringLiteral("floor"), QStringLiteral("floor-parallel"),
+                              QStringLiteral("engine"), QStringLiteral("window") },
+        server, mount, energies, std::max(1, files / energies), repeat);
+    QProcess::execute(QStringLiteral("umount"), { mount });
+    fs.waitForFinished();
+    return ok;
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
@@ -296,7 +402,9 @@ int main(int argc, char *argv[])
                     QStringLiteral("SeqNo"), QStringLiteral("img") });
             });
         } else if (side == QLatin1String("floor")) {
-            s = measure([&] { floorRun(argv[3]); });
+            s = measure([&] { floorRun(argv[3], 0); });
+        } else if (side == QLatin1String("floor-parallel")) {
+            s = measure([&] { floorRun(argv[3], 8); });
         } else {
             s = windowRun(argv[0], side, dir);
         }
@@ -316,7 +424,13 @@ int main(int argc, char *argv[])
     const QCommandLineOption repeatOption(QStringLiteral("repeat"),
         QStringLiteral("Runs of each side per size (>= 1)."), QStringLiteral("n"),
         QStringLiteral("3"));
-    parser.addOptions({ sizesOption, repeatOption });
+    const QCommandLineOption networkOption(QStringLiteral("network"),
+        QStringLiteral("Files of the scan on the slow file system (0: no network sides)."),
+        QStringLiteral("n"), QStringLiteral("3000"));
+    const QCommandLineOption delayOption(QStringLiteral("delay-us"),
+        QStringLiteral("What the slow file system waits in every request, in microseconds."),
+        QStringLiteral("us"), QStringLiteral("300"));
+    parser.addOptions({ sizesOption, repeatOption, networkOption, delayOption });
     parser.process(app);
     const int repeat = std::max(1, parser.value(repeatOption).toInt());
 
@@ -342,43 +456,8 @@ int main(int argc, char *argv[])
         const int energies = size >= 100000 ? 100 : size >= 10000 ? 50 : 10;
         const int projections = std::max(1, size / energies);
         const int files = energies * projections + 2;
-        std::vector<std::vector<Sample>> samples(size_t(sides.size()));
-        for (int run = 0; run < repeat; ++run) {
-            // Who goes first rotates: the file system is slower for whichever side works on a
-            // directory cache that another has just filled.
-            // Each side's tree goes as soon as it is measured: a memory-backed file system runs
-            // out of inodes long before it runs out of space.
-            std::vector<QStringList> layouts(size_t(sides.size()));
-            for (int k = 0; k < sides.size(); ++k) {
-                const int i = (k + run) % int(sides.size());
-                const QString dir = work.filePath(sides[i]);
-                makeScan(dir, energies, projections);
-                samples[size_t(i)].push_back(childRun(sides[i], dir));
-                if (run == 0)
-                    layouts[size_t(i)] = FsTree::tree(dir);
-                QDir(dir).removeRecursively();
-            }
-            for (int i = 1; run == 0 && i < sides.size(); ++i) {
-                if (layouts[size_t(i)] != layouts[0]) {
-                    std::fprintf(stderr, "LAYOUT MISMATCH at %d files: %s and the floor differ\n",
-                        size, qPrintable(sides[i]));
-                    return 1;
-                }
-            }
-        }
-        const auto med = [&](int i, double Sample::*field) {
-            std::vector<double> values;
-            for (const Sample &s : samples[size_t(i)])
-                values.push_back(s.*field);
-            return median(values);
-        };
-        for (int i = 0; i < sides.size(); ++i) {
-            std::printf("%8d %-17s %10.1f %10.1f %9.2f %9.2f %8.2f %8.1f\n", files,
-                qPrintable(sides[i]), med(i, &Sample::wallMs), med(i, &Sample::cpuMs),
-                med(i, &Sample::wallMs) / med(0, &Sample::wallMs),
-                med(i, &Sample::cpuMs) / med(0, &Sample::cpuMs),
-                med(i, &Sample::wallMs) * 1e3 / files, med(i, &Sample::peakGrowthMb));
-        }
+        if (!table(sides, work.path(), work.path(), energies, projections, repeat))
+            return 1;
         // What merely opening the window on the scan costs, against an empty directory.
         std::vector<Sample> onScan, onEmpty;
         for (int run = 0; run < repeat; ++run) {
@@ -403,5 +482,9 @@ int main(int argc, char *argv[])
             medOf(onEmpty, &Sample::cpuMs), medOf(onEmpty, &Sample::peakGrowthMb));
         std::fflush(stdout);
     }
+    const int networkFiles = parser.value(networkOption).toInt();
+    if (networkFiles > 0
+        && !networkTable(work.path(), networkFiles, parser.value(delayOption).toInt(), repeat))
+        return 1;
     return 0;
 }

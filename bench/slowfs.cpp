@@ -1,0 +1,215 @@
+// SPDX-License-Identifier: MIT
+// A file system like one on a server: it mirrors a directory and waits a fixed time in every
+// request, on as many threads as the kernel sends requests, so that requests that may run side
+// by side overlap as they would on the network.
+//
+//   slowfs SOURCE MOUNTPOINT DELAY_US [FUSE options, e.g. -f]
+
+#define FUSE_USE_VERSION 31
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <ctime>
+#include <dirent.h>
+#include <fcntl.h>
+#include <fuse.h>
+#include <string>
+#include <sys/stat.h>
+#include <sys/statvfs.h>
+#include <unistd.h>
+#include <vector>
+
+namespace
+{
+
+std::string source;
+long delayNs = 0;
+
+// Every request waits for the round trip first.
+std::string real(const char *path)
+{
+    const timespec delay { delayNs / 1000000000, delayNs % 1000000000 };
+    nanosleep(&delay, nullptr);
+    return source + path;
+}
+
+int result(int value)
+{
+    return value < 0 ? -errno : value;
+}
+
+int doGetattr(const char *path, struct stat *st, fuse_file_info *)
+{
+    return result(lstat(real(path).c_str(), st));
+}
+
+int doReadlink(const char *path, char *buffer, size_t size)
+{
+    const ssize_t length = readlink(real(path).c_str(), buffer, size - 1);
+    if (length < 0)
+        return -errno;
+    buffer[length] = '\0';
+    return 0;
+}
+
+int doMkdir(const char *path, mode_t mode)
+{
+    return result(mkdir(real(path).c_str(), mode));
+}
+
+int doUnlink(const char *path)
+{
+    return result(unlink(real(path).c_str()));
+}
+
+int doRmdir(const char *path)
+{
+    return result(rmdir(real(path).c_str()));
+}
+
+int doSymlink(const char *target, const char *path)
+{
+    return result(symlink(target, real(path).c_str()));
+}
+
+int doRename(const char *from, const char *to, unsigned int flags)
+{
+    const std::string realTo = real(to);
+    return result(renameat2(AT_FDCWD, (source + from).c_str(), AT_FDCWD, realTo.c_str(), flags));
+}
+
+int doLink(const char *from, const char *to)
+{
+    const std::string realTo = real(to);
+    return result(link((source + from).c_str(), realTo.c_str()));
+}
+
+int doChmod(const char *path, mode_t mode, fuse_file_info *)
+{
+    return result(chmod(real(path).c_str(), mode));
+}
+
+int doChown(const char *path, uid_t uid, gid_t gid, fuse_file_info *)
+{
+    return result(lchown(real(path).c_str(), uid, gid));
+}
+
+int doTruncate(const char *path, off_t size, fuse_file_info *)
+{
+    return result(truncate(real(path).c_str(), size));
+}
+
+int doUtimens(const char *path, const timespec times[2], fuse_file_info *)
+{
+    return result(utimensat(AT_FDCWD, real(path).c_str(), times, AT_SYMLINK_NOFOLLOW));
+}
+
+int doCreate(const char *path, mode_t mode, fuse_file_info *fi)
+{
+    const int fd = open(real(path).c_str(), fi->flags, mode);
+    if (fd < 0)
+        return -errno;
+    fi->fh = uint64_t(fd);
+    return 0;
+}
+
+int doOpen(const char *path, fuse_file_info *fi)
+{
+    const int fd = open(real(path).c_str(), fi->flags);
+    if (fd < 0)
+        return -errno;
+    fi->fh = uint64_t(fd);
+    return 0;
+}
+
+int doRead(const char *, char *buffer, size_t size, off_t offset, fuse_file_info *fi)
+{
+    real("");
+    return result(int(pread(int(fi->fh), buffer, size, offset)));
+}
+
+int doWrite(const char *, const char *buffer, size_t size, off_t offset, fuse_file_info *fi)
+{
+    real("");
+    return result(int(pwrite(int(fi->fh), buffer, size, offset)));
+}
+
+int doStatfs(const char *path, struct statvfs *st)
+{
+    return result(statvfs(real(path).c_str(), st));
+}
+
+int doRelease(const char *, fuse_file_info *fi)
+{
+    close(int(fi->fh));
+    return 0;
+}
+
+int doFsync(const char *, int, fuse_file_info *fi)
+{
+    real("");
+    return result(fsync(int(fi->fh)));
+}
+
+int doReaddir(const char *path, void *buffer, fuse_fill_dir_t fill, off_t, fuse_file_info *,
+    fuse_readdir_flags)
+{
+    DIR *dir = opendir(real(path).c_str());
+    if (!dir)
+        return -errno;
+    while (const dirent *entry = readdir(dir)) {
+        struct stat st {
+        };
+        st.st_ino = entry->d_ino;
+        st.st_mode = mode_t(entry->d_type) << 12;
+        if (fill(buffer, entry->d_name, &st, 0, fuse_fill_dir_flags(0)))
+            break;
+    }
+    closedir(dir);
+    return 0;
+}
+
+void *doInit(fuse_conn_info *, fuse_config *config)
+{
+    config->use_ino = 1;
+    return nullptr;
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    if (argc < 4) {
+        std::fprintf(stderr, "usage: %s SOURCE MOUNTPOINT DELAY_US [FUSE options]\n", argv[0]);
+        return 2;
+    }
+    source = argv[1];
+    delayNs = std::atol(argv[3]) * 1000;
+    fuse_operations ops {};
+    ops.getattr = doGetattr;
+    ops.readlink = doReadlink;
+    ops.mkdir = doMkdir;
+    ops.unlink = doUnlink;
+    ops.rmdir = doRmdir;
+    ops.symlink = doSymlink;
+    ops.rename = doRename;
+    ops.link = doLink;
+    ops.chmod = doChmod;
+    ops.chown = doChown;
+    ops.truncate = doTruncate;
+    ops.open = doOpen;
+    ops.read = doRead;
+    ops.write = doWrite;
+    ops.statfs = doStatfs;
+    ops.release = doRelease;
+    ops.fsync = doFsync;
+    ops.readdir = doReaddir;
+    ops.init = doInit;
+    ops.create = doCreate;
+    ops.utimens = doUtimens;
+    std::vector<char *> args { argv[0], argv[2] };
+    for (int i = 4; i < argc; ++i)
+        args.push_back(argv[i]);
+    return fuse_main(int(args.size()), args.data(), &ops, nullptr);
+}
