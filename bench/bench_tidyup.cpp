@@ -447,7 +447,8 @@ int main(int argc, char *argv[])
     std::printf("%8s %-17s %10s %10s %9s %9s %8s %8s\n", "files", "side", "wall ms", "cpu ms",
         "wall/fl", "cpu/fl", "us/file", "mem MB");
 
-    const QStringList sides { QStringLiteral("floor"), QStringLiteral("engine"),
+    const QStringList sides { QStringLiteral("floor"), QStringLiteral("floor-parallel"),
+        QStringLiteral("engine"),
         QStringLiteral("window"), QStringLiteral("window-cancelled"),
         QStringLiteral("window-open") };
     for (const QString &sizeText : parser.value(sizesOption).split(QLatin1Char(','))) {
