@@ -3,8 +3,8 @@
 #include "paramtable.h"
 
 #include <QFileInfo>
-#include <QMutex>
 #include <QRegularExpression>
+#include <mutex>
 #include <vector>
 
 ParamTable commandLine(const QStringList &argv)
@@ -38,13 +38,13 @@ QList<int> runCounts(const QString &target)
 
 static QStringList *captured = nullptr;
 // Runs on several threads write lines at once.
-static QMutex capturing;
+static std::mutex capturing;
 
 MessageCapture::MessageCapture()
 {
     captured = &lines;
     previous = qInstallMessageHandler([](QtMsgType type, const QMessageLogContext &, const QString &msg) {
-        const QMutexLocker lock(&capturing);
+        const std::lock_guard<std::mutex> lock(capturing);
         if (type == QtDebugMsg)
             *captured << msg;
     });
