@@ -205,8 +205,9 @@ TidyUp::Outcome TidyUp::run(
         target.absolutePath(), origs, absolute(settings.energy), absolute(settings.seqNo));
     // Removed when the run ends, after the last link: a marker left behind tells a later run to
     // make the links of every moved file.
-    const RunMarker marker(QFile::encodeName(origs));
-    RunMarker::completeAbandoned(QFile::encodeName(origs), [&] {
+    const QByteArray origsEncoded = QFile::encodeName(origs);
+    const RunMarker marker(origsEncoded);
+    RunMarker::completeAbandoned(origsEncoded, [&] {
         LinkPool restoring(settings.linkThreads, linkQueueLength);
         QString energy;
         QString seqNo;
