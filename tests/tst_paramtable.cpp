@@ -16,6 +16,8 @@ private slots:
     void commandLine();
     void configLines_data();
     void configLines();
+    void tokens_data();
+    void tokens();
 
 private:
     QTemporaryDir tmp;
@@ -56,7 +58,7 @@ void TestParamTable::configLines_data()
     QTest::newRow("quoted value") << "" << QByteArray("Origs_Dir \"raw data\" # c\n") << "Origs_Dir" << "raw data";
     QTest::newRow("first of duplicates wins") << "" << QByteArray("Origs_Dir a\nORIGS_DIR b\n") << "Origs_Dir" << "a";
     QTest::newRow("comments, blank lines, CRLF") << "" << QByteArray("# Origs_Dir x\r\n\r\n \t\r\nOrigs_Dir z\r\n") << "Origs_Dir" << "z";
-    QTest::newRow("empty quotes as key") << "" << QByteArray("\"\" v\n") << "" << "v";
+    QTest::newRow("spaces and tabs only: no empty key") << "" << QByteArray(" \t \n\t\n\"\" v\n") << "" << "v";
     QTest::newRow("unmatched quote runs to the end") << "" << QByteArray("K  \"a b c \n") << "K" << "a b c ";
     QTest::newRow("hash in quotes cuts too") << "" << QByteArray("K \"a#b\"\n") << "K" << "a";
     QTest::newRow("token glued to a quote") << "" << QByteArray("\"K\"v w\n") << "K" << "v";
@@ -96,6 +98,30 @@ void TestParamTable::configLines()
     QCOMPARE(table.paramValueNoCase(key, "<default>"), expected);
     const QString line = "Can't open config file :  \"" + QString(name).replace("\"", "\\\"") + '"';
     QCOMPARE(capture.lines, expected == "<default>" ? QStringList { line } : QStringList());
+}
+
+// clang-format off
+void TestParamTable::tokens_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("token");
+    QTest::addColumn<QString>("rest"); // keeps the white space that ended the token
+    QTest::newRow("blank-separated") << "  Origs_Dir   raw data  " << "Origs_Dir" << "   raw data  ";
+    QTest::newRow("quoted value follows") << "K\t\"a b\"  " << "K" << "\t\"a b\"  ";
+    QTest::newRow("quoted token") << "\"a b\" c" << "a b" << " c";
+    QTest::newRow("token alone") << "K" << "K" << "";
+    QTest::newRow("white space only") << " \t " << "" << "";
+    QTest::newRow("unmatched quote") << " \"a b " << "a b " << "";
+}
+// clang-format on
+
+void TestParamTable::tokens()
+{
+    QFETCH(QString, text);
+    QFETCH(QString, token);
+    QFETCH(QString, rest);
+    QString taken = "?";
+    QCOMPARE(takeToken(text, taken) + '|' + taken, rest + '|' + token);
 }
 
 QTEST_GUILESS_MAIN(TestParamTable)

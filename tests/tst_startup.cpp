@@ -40,9 +40,11 @@ void TestStartup::killedOrClosedDuringARunThenWithTheDialogOpen()
         QProcess program;
         program.setWorkingDirectory(tmp.path());
         program.setProcessChannelMode(QProcess::ForwardedChannels);
-        program.start(QUORVIX_PROGRAM, { "-c", "scan.cfg" });
+        // Japanese unless -e asks for the English texts.
+        program.start(QUORVIX_PROGRAM, QStringList { "-c", "scan.cfg", "-e" }.mid(0, end == "kill" ? 3 : 2));
         const QString pid = QString::number(program.processId());
         const QString window = xdotool({ "search", "--sync", "--onlyvisible", "--pid", pid, "--name", "^Quorvix Data" });
+        QCOMPARE(xdotool({ "getwindowname", window }), end == "kill" ? "Quorvix Data" : "Quorvix Data データ整理");
         const QStringList left = QDir(scan).entryList({ "*.img" }, QDir::Files, QDir::Name | QDir::IgnoreCase);
         // Focus starts in the target field; six Tabs reach "Exec", and after the run it is back
         // there: two Tabs on comes "Select".
