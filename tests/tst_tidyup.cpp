@@ -49,6 +49,24 @@ static TidyUp::Settings settings(const QString &t, const QString &o, const QStri
     return { t, o, e, s, ext, linkThreads };
 }
 
+// Every entry below root with its type, mode, time of change (but for directories, which runs
+// change) and content or link text.
+static QStringList snapshot(const QString &root)
+{
+    QStringList entries;
+    for (QDirIterator it(root, QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System, QDirIterator::Subdirectories); it.hasNext();) {
+        const QString path = it.next();
+        struct stat st = {};
+        ::lstat(QFile::encodeName(path).constData(), &st);
+        const bool dir = S_ISDIR(st.st_mode);
+        entries << QString("%1 %2 %3 %4").arg(path.mid(root.size()), QString::number(st.st_mode, 8),
+            dir ? QString("-") : QString("%1.%2").arg(st.st_mtim.tv_sec).arg(st.st_mtim.tv_nsec),
+            S_ISLNK(st.st_mode) ? it.fileInfo().symLinkTarget() : dir ? QString() : QString(FsTree::read(path)));
+    }
+    entries.sort();
+    return entries;
+}
+
 void TestTidyUp::init()
 {
     tmp.reset(new QTemporaryDir);
@@ -131,8 +149,10 @@ void TestTidyUp::run()
     }
     QVERIFY(files == "-" || FsTree::make(t + '/'));
     const QStringList n = fields.replace('#', tmp->path()).split(' ');
+    const QStringList before = snapshot(tmp->path());
     MessageCapture capture;
     const TidyUp::Outcome outcome = TidyUp::run(settings(t, n[0], n[1], n[2], n[3]));
+    const QStringList lines = capture.lines;
     QCOMPARE(outcome.dirsReady, messages.isEmpty() || !messages.contains("Dirs"));
     QCOMPARE(outcome.lines, capture.lines);
     QCOMPARE(capture.lines.join('\n').replace(t, "@").replace(tmp->path(), "#"), messages);
@@ -144,6 +164,13 @@ void TestTidyUp::run()
     }
     expected.sort();
     QCOMPARE(FsTree::tree(t), expected);
+
+    // Undone, the tree is as it was, but for the links an interrupted run had left unmade.
+    const TidyUp::Outcome undone = TidyUp::undo(outcome.undo);
+    QCOMPARE(QList<int>({ undone.moved, undone.linked, undone.notMoved, undone.linksNotMade }),
+        QList<int>({ outcome.moved, outcome.linked, 0, 0 }));
+    QVERIFY(!outcome.dirsReady || outcome.restored || snapshot(tmp->path()) == before);
+    QCOMPARE(capture.lines, lines);
 }
 
 void TestTidyUp::progressAndStop_data()

@@ -78,7 +78,8 @@ bool FileOps::move(const QByteArray &name, const QByteArray &newName, QString &r
     return false;
 }
 
-bool FileOps::link(Tree tree, const QByteArray &sub, const QByteArray &newName) const
+bool FileOps::link(Tree tree, const QByteArray &sub, const QByteArray &newName,
+    bool *madeSub) const
 {
     const QByteArray file = origsPath + newName;
     const QByteArray link = sub + '/' + newName;
@@ -87,8 +88,49 @@ bool FileOps::link(Tree tree, const QByteArray &sub, const QByteArray &newName) 
     // may make the folder at the same moment: one that exists when made will do.
     if (::symlinkat(file.constData(), dir, link.constData()) == 0)
         return true;
-    return errno == ENOENT && (::mkdirat(dir, sub.constData(), 0777) == 0 || errno == EEXIST)
-        && ::symlinkat(file.constData(), dir, link.constData()) == 0;
+    if (errno != ENOENT)
+        return false;
+    const bool made = ::mkdirat(dir, sub.constData(), 0777) == 0;
+    if (madeSub)
+        *madeSub = made;
+    return (made || errno == EEXIST) && ::symlinkat(file.constData(), dir, link.constData()) == 0;
+}
+
+bool FileOps::moveBack(const QByteArray &newName, const QByteArray &name, QString &reason,
+    const std::atomic<bool> *stop) const
+{
+    if (::renameat2(origsFd, newName.constData(), targetFd, name.constData(), RENAME_NOREPLACE)
+        == 0)
+        return true;
+    if (errno == EXDEV)
+        return CrossMove::move(origsPath + newName, targetPath + name, reason, stop);
+    reason = QString::fromLocal8Bit(std::strerror(errno));
+    return false;
+}
+
+bool FileOps::unlink(
+    Tree tree, const QByteArray &sub, const QByteArray &newName, QString &reason) const
+{
+    const QByteArray expected = origsPath + newName;
+    const QByteArray link = sub + '/' + newName;
+    // One byte more than expected: a longer text is then seen as different.
+    QByteArray text(expected.size() + 1, Qt::Uninitialized);
+    const ssize_t size = ::readlinkat(treeFds[tree], link.constData(), text.data(), text.size());
+    if (size >= 0
+        && (size != expected.size()
+            || std::memcmp(text.constData(), expected.constData(), size_t(size)) != 0)) {
+        reason = QStringLiteral("changed since the run");
+        return false;
+    }
+    if (size >= 0 && ::unlinkat(treeFds[tree], link.constData(), 0) == 0)
+        return true;
+    reason = QString::fromLocal8Bit(std::strerror(errno));
+    return false;
+}
+
+void FileOps::removeSub(Tree tree, const QByteArray &sub) const
+{
+    ::unlinkat(treeFds[tree], sub.constData(), AT_REMOVEDIR);
 }
 
 QString FileOps::linkPath(Tree tree, const QByteArray &sub, const QByteArray &newName) const
@@ -110,11 +152,47 @@ bool FileOps::move(const QByteArray &name, const QByteArray &newName, QString &r
     return false;
 }
 
-bool FileOps::link(Tree tree, const QByteArray &sub, const QByteArray &newName) const
+bool FileOps::link(Tree tree, const QByteArray &sub, const QByteArray &newName,
+    bool *madeSub) const
 {
     const QString path = linkPath(tree, sub, newName);
-    return QFile::link(movedPath(newName), path)
-        || (QDir().mkpath(QFileInfo(path).path()) && QFile::link(movedPath(newName), path));
+    if (QFile::link(movedPath(newName), path))
+        return true;
+    const QString folder = QFileInfo(path).path();
+    const bool made = !QFileInfo::exists(folder) && QDir().mkpath(folder);
+    if (madeSub)
+        *madeSub = made;
+    return QFile::link(movedPath(newName), path);
+}
+
+bool FileOps::moveBack(const QByteArray &newName, const QByteArray &name, QString &reason,
+    const std::atomic<bool> *) const
+{
+    const QFileInfo existing(sourcePath(name));
+    QFile file(movedPath(newName));
+    if (!existing.exists() && !existing.isSymLink() && file.rename(existing.filePath()))
+        return true;
+    reason = file.errorString();
+    return false;
+}
+
+bool FileOps::unlink(
+    Tree tree, const QByteArray &sub, const QByteArray &newName, QString &reason) const
+{
+    QFile link(linkPath(tree, sub, newName));
+    if (link.symLinkTarget() != QFileInfo(movedPath(newName)).absoluteFilePath()) {
+        reason = QStringLiteral("changed since the run");
+        return false;
+    }
+    if (link.remove())
+        return true;
+    reason = link.errorString();
+    return false;
+}
+
+void FileOps::removeSub(Tree tree, const QByteArray &sub) const
+{
+    QDir().rmdir(QFile::decodeName(treePaths[tree] + sub));
 }
 
 QString FileOps::linkPath(Tree tree, const QByteArray &sub, const QByteArray &newName) const

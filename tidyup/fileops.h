@@ -24,8 +24,19 @@ public:
     // through CrossMove, which gives up once stop is set. On failure, reason says why.
     bool move(const QByteArray &name, const QByteArray &newName, QString &reason,
         const std::atomic<bool> *stop) const;
-    // Makes the link tree/sub/newName to the moved file, and tree/sub when it is missing.
-    bool link(Tree tree, const QByteArray &sub, const QByteArray &newName) const;
+    // Makes the link tree/sub/newName to the moved file, and tree/sub when it is missing;
+    // madeSub tells whether this call made it.
+    bool link(Tree tree, const QByteArray &sub, const QByteArray &newName,
+        bool *madeSub = nullptr) const;
+
+    // The reverse of move: newName in the originals directory back to name in the target.
+    bool moveBack(const QByteArray &newName, const QByteArray &name, QString &reason,
+        const std::atomic<bool> *stop) const;
+    // Removes tree/sub/newName while it is a symbolic link to the moved file, as link made it;
+    // otherwise reason says why not.
+    bool unlink(Tree tree, const QByteArray &sub, const QByteArray &newName, QString &reason) const;
+    // Removes tree/sub where it is empty.
+    void removeSub(Tree tree, const QByteArray &sub) const;
 
     QString sourcePath(const QByteArray &name) const;
     QString movedPath(const QByteArray &newName) const;

@@ -47,12 +47,18 @@ public:
             ++outcome.moreLines;
     }
 
+    // Sets the tree's bit in made once the link is there; each file's byte is written by
+    // one thread only.
     void link(const FileOps &ops, FileOps::Tree tree, const QByteArray &sub,
-        const QByteArray &newName)
+        const QByteArray &newName, quint8 &made)
     {
-        if (ops.link(tree, sub, newName)) {
+        bool madeSub = false;
+        if (ops.link(tree, sub, newName, &madeSub)) {
+            made |= quint8(1 << tree);
             const std::lock_guard<std::mutex> lock(mutex);
             ++outcome.linked;
+            if (madeSub)
+                outcome.undo.createdSubs.append({ int(tree), sub });
             return;
         }
         QString text;
@@ -73,10 +79,80 @@ public:
         ++outcome.restored;
     }
 
+    void unlink(const FileOps &ops, FileOps::Tree tree, const QByteArray &sub,
+        const QByteArray &newName)
+    {
+        QString reason;
+        if (ops.unlink(tree, sub, newName, reason)) {
+            const std::lock_guard<std::mutex> lock(mutex);
+            ++outcome.linked;
+            return;
+        }
+        QString text;
+        QDebug(&text).nospace() << "Left the link " << ops.linkPath(tree, sub, newName) << ": "
+                                << qUtf8Printable(reason);
+        line(text);
+        const std::lock_guard<std::mutex> lock(mutex);
+        ++outcome.linksNotMade;
+    }
+
 private:
     std::mutex mutex;
     TidyUp::Outcome &outcome;
 };
+
+// Reports after the first entry, after the last, and in between at most every interval.
+class Reporter
+{
+public:
+    explicit Reporter(const TidyUp::Progress &progress)
+        : progress(progress)
+    {
+        clock.start();
+    }
+
+    void report(int done, int listed)
+    {
+        if (progress
+            && (done == 1 || done == listed
+                || clock.elapsed() - last >= TidyUp::progressIntervalMs)) {
+            last = clock.elapsed();
+            progress(done, listed);
+        }
+    }
+
+    qint64 elapsed() const { return clock.elapsed(); }
+
+private:
+    const TidyUp::Progress &progress;
+    QElapsedTimer clock;
+    qint64 last = 0;
+};
+
+// The directories that making path would create, deepest first.
+QStringList missingDirs(const QString &path)
+{
+    QStringList missing;
+    for (QFileInfo dir(path); !dir.exists() && !dir.isSymLink(); dir.setFile(dir.path())) {
+        if (dir.path() == dir.filePath())
+            break;
+        missing << dir.filePath();
+    }
+    return missing;
+}
+
+quint64 nameHash(const QString &name)
+{
+    return std::hash<std::u16string_view>()(
+        std::u16string_view(reinterpret_cast<const char16_t *>(name.utf16()), size_t(name.size())));
+}
+
+// Sorts hashes and returns how many differ.
+int distinct(std::vector<quint64> &hashes)
+{
+    std::sort(hashes.begin(), hashes.end());
+    return int(std::unique(hashes.begin(), hashes.end()) - hashes.begin());
+}
 
 // The names directly in the target directory that are, or lead to, one of the output
 // directories: moving one of them would move an output directory into another, or into itself.
@@ -99,6 +175,18 @@ QStringList outputDirEntries(const QDir &target, const QStringList &outputNames)
     }
     entries.removeDuplicates();
     return entries;
+}
+
+enum DirCheck { DirMissing, NotADir };
+
+QString dirProblem(DirCheck check, const QString &name, const QDir &target)
+{
+    const char *const messages[] = {
+        QT_TRANSLATE_NOOP("Body", "The dir [%1] is not in [%2]."),
+        QT_TRANSLATE_NOOP("Body", "The entry [%1] in [%2] is not directory."),
+    };
+    // One substitution pass, so that a "%2" typed into a name stays as typed.
+    return QCoreApplication::translate("Body", messages[check]).arg(name, target.path());
 }
 
 } // namespace
@@ -130,9 +218,8 @@ bool TidyUp::prepareDirs(const QDir &target, const QString &origs, const QString
         if (!name.isEmpty())
             target.mkpath(name);
     }
-    const auto fail = [&](const char *message, const QString &name) {
-        // One substitution pass, so that a "%2" typed into a name stays as typed.
-        const QString text = QCoreApplication::translate("Body", message).arg(name, target.path());
+    const auto fail = [&](DirCheck check, const QString &name) {
+        const QString text = dirProblem(check, name, target);
         qDebug() << text;
         if (problem)
             *problem = text;
@@ -140,11 +227,11 @@ bool TidyUp::prepareDirs(const QDir &target, const QString &origs, const QString
     };
     for (const QString &name : names) {
         if (name.isEmpty() || !target.exists(name))
-            return fail(QT_TRANSLATE_NOOP("Body", "The dir [%1] is not in [%2]."), name);
+            return fail(DirMissing, name);
     }
     for (const QString &name : names) {
         if (!QFileInfo(target, name).isDir())
-            return fail(QT_TRANSLATE_NOOP("Body", "The entry [%1] in [%2] is not directory."), name);
+            return fail(NotADir, name);
     }
     return true;
 }
@@ -174,11 +261,23 @@ QStringList TidyUp::listEntries(const QDir &target, const QString &fileExt)
 TidyUp::Outcome TidyUp::run(
     const Settings &settings, const Progress &progress, const std::atomic<bool> *stop)
 {
-    QElapsedTimer clock;
-    clock.start();
+    Reporter reporter(progress);
     Outcome outcome;
     Tally tally(outcome);
     const QDir target(settings.target);
+    const auto absolute
+        = [&target](const QString &name) { return QDir::cleanPath(target.absoluteFilePath(name)); };
+    UndoRecord &record = outcome.undo;
+    record.settings = settings;
+    record.target = QDir::cleanPath(target.absolutePath());
+    record.origs = absolute(settings.origs);
+    record.energy = absolute(settings.energy);
+    record.seqNo = absolute(settings.seqNo);
+    QStringList created;
+    for (const QString &name : { settings.origs, settings.energy, settings.seqNo }) {
+        if (!name.isEmpty())
+            created << missingDirs(absolute(name));
+    }
     QString problem;
     if (!prepareDirs(target, settings.origs, settings.energy, settings.seqNo, &problem)) {
         QString quoted;
@@ -186,10 +285,15 @@ TidyUp::Outcome TidyUp::run(
         outcome.lines << quoted;
         outcome.dirProblem = problem;
         tally.line(QStringLiteral("Dirs to tidy up files can not set up well."));
-        outcome.elapsedMs = clock.elapsed();
+        outcome.elapsedMs = reporter.elapsed();
         return outcome;
     }
     outcome.dirsReady = true;
+    created.removeDuplicates();
+    // Children before their parents.
+    std::sort(created.begin(), created.end(),
+        [](const QString &a, const QString &b) { return a.size() > b.size(); });
+    record.createdDirs = created;
 
     const QStringList outputs
         = outputDirEntries(target, { settings.origs, settings.energy, settings.seqNo });
@@ -198,20 +302,16 @@ TidyUp::Outcome TidyUp::run(
                     [&outputs](const QString &name) { return outputs.contains(name); }),
         names.end());
     outcome.listed = names.size();
-    const auto absolute
-        = [&target](const QString &name) { return QDir::cleanPath(target.absoluteFilePath(name)); };
-    const QString origs = absolute(settings.origs);
-    const FileOps ops(
-        target.absolutePath(), origs, absolute(settings.energy), absolute(settings.seqNo));
+    const FileOps ops(record.target, record.origs, record.energy, record.seqNo);
     // Removed when the run ends, after the last link: a marker left behind tells a later run to
     // make the links of every moved file.
-    const QByteArray origsEncoded = QFile::encodeName(origs);
+    const QByteArray origsEncoded = QFile::encodeName(record.origs);
     const RunMarker marker(origsEncoded);
     RunMarker::completeAbandoned(origsEncoded, [&] {
         LinkPool restoring(settings.linkThreads, linkQueueLength);
         QString energy;
         QString seqNo;
-        for (const QString &name : listEntries(QDir(origs), QStringLiteral("*"))) {
+        for (const QString &name : listEntries(QDir(record.origs), QStringLiteral("*"))) {
             energy.clear();
             if (rewriteFileName(name, energy, seqNo) != name || energy.isEmpty())
                 continue;
@@ -224,7 +324,9 @@ TidyUp::Outcome TidyUp::run(
     });
 
     const auto stopRequested = [stop] { return stop && stop->load(std::memory_order_relaxed); };
-    qint64 lastReport = 0;
+    // The links each moved file got, by its place in record.moved: sized once, so that the
+    // link threads write into it while this one moves on.
+    std::vector<quint8> linksMade(size_t(names.size()));
     QString energy;
     QString seqNo;
     QString reason;
@@ -242,13 +344,14 @@ TidyUp::Outcome TidyUp::run(
             const QByteArray from = QFile::encodeName(name);
             const QByteArray to = QFile::encodeName(newName);
             if (ops.move(from, to, reason, stop)) {
-                ++outcome.moved;
+                quint8 &made = linksMade[size_t(outcome.moved++)];
+                record.moved.append({ from, 0 });
                 // A name without energy and sequence fields has nowhere to be linked under.
                 if (!energy.isEmpty()) {
-                    links.push([&tally, &ops, to, e = QFile::encodeName(energy),
+                    links.push([&tally, &ops, &made, to, e = QFile::encodeName(energy),
                                    q = QFile::encodeName(seqNo)] {
-                        tally.link(ops, FileOps::ByEnergy, e, to);
-                        tally.link(ops, FileOps::BySeqNo, q, to);
+                        tally.link(ops, FileOps::ByEnergy, e, to, made);
+                        tally.link(ops, FileOps::BySeqNo, q, to, made);
                     });
                 }
             } else if (stopRequested()) {
@@ -262,16 +365,144 @@ TidyUp::Outcome TidyUp::run(
                                         << ops.movedPath(to) << ": " << qUtf8Printable(reason);
                 tally.line(line);
             }
-            ++outcome.done;
-            if (progress
-                && (outcome.done == 1 || outcome.done == outcome.listed
-                    || clock.elapsed() - lastReport >= progressIntervalMs)) {
-                lastReport = clock.elapsed();
-                progress(outcome.done, outcome.listed);
-            }
+            reporter.report(++outcome.done, outcome.listed);
         }
         // Leaving this scope waits for the links of every file moved.
     }
-    outcome.elapsedMs = clock.elapsed();
+    for (int i = 0; i < record.moved.size(); ++i)
+        record.moved[i].links = linksMade[size_t(i)];
+    outcome.elapsedMs = reporter.elapsed();
     return outcome;
+}
+
+TidyUp::Outcome TidyUp::undo(
+    const UndoRecord &record, const Progress &progress, const std::atomic<bool> *stop)
+{
+    Reporter reporter(progress);
+    Outcome outcome;
+    outcome.undone = true;
+    outcome.dirsReady = true;
+    outcome.listed = record.moved.size();
+    Tally tally(outcome);
+    const FileOps ops(record.target, record.origs, record.energy, record.seqNo);
+    const auto stopRequested = [stop] { return stop && stop->load(std::memory_order_relaxed); };
+    QString energy;
+    QString seqNo;
+    QString reason;
+    {
+        LinkPool links(record.settings.linkThreads, linkQueueLength);
+        for (const UndoRecord::Moved &file : record.moved) {
+            if (stopRequested()) {
+                outcome.stopped = true;
+                break;
+            }
+            energy.clear();
+            const QByteArray to
+                = QFile::encodeName(rewriteFileName(QFile::decodeName(file.name), energy, seqNo));
+            // Back first: a file that cannot go back keeps its links.
+            if (ops.moveBack(to, file.name, reason, stop)) {
+                ++outcome.moved;
+                links.push([&tally, &ops, to, made = file.links, e = QFile::encodeName(energy),
+                               q = QFile::encodeName(seqNo)] {
+                    if (made & (1 << FileOps::ByEnergy))
+                        tally.unlink(ops, FileOps::ByEnergy, e, to);
+                    if (made & (1 << FileOps::BySeqNo))
+                        tally.unlink(ops, FileOps::BySeqNo, q, to);
+                });
+            } else if (stopRequested()) {
+                outcome.stopped = true;
+                break;
+            } else {
+                ++outcome.notMoved;
+                QString line;
+                QDebug(&line).nospace() << "Can't move " << ops.movedPath(to) << " back to "
+                                        << ops.sourcePath(file.name) << ": "
+                                        << qUtf8Printable(reason);
+                tally.line(line);
+            }
+            reporter.report(++outcome.done, outcome.listed);
+        }
+    }
+    if (outcome.stopped) {
+        // The rest can still be undone, the folders with it.
+        outcome.undo = record;
+        outcome.undo.moved = record.moved.mid(outcome.done);
+    } else {
+        for (const auto &sub : record.createdSubs)
+            ops.removeSub(FileOps::Tree(sub.first), sub.second);
+        for (const QString &dir : record.createdDirs)
+            QDir().rmdir(dir);
+    }
+    outcome.elapsedMs = reporter.elapsed();
+    return outcome;
+}
+
+TidyUp::Preview TidyUp::preview(const Settings &settings, const std::atomic<bool> *stop)
+{
+    Preview preview;
+    const QFileInfo targetInfo(settings.target);
+    preview.targetFound = targetInfo.exists();
+    preview.targetIsDir = targetInfo.isDir();
+    if (!preview.targetIsDir)
+        return preview;
+    const QDir target(settings.target);
+    const QString names[] = { settings.origs, settings.energy, settings.seqNo };
+    for (const QString &name : names) {
+        const QFileInfo info(target, name);
+        if (name.isEmpty())
+            preview.problem = dirProblem(DirMissing, name, target);
+        else if (info.exists() && !info.isDir())
+            preview.problem = dirProblem(NotADir, name, target);
+        else if (!info.exists())
+            preview.toCreate << name;
+        if (!preview.problem.isEmpty())
+            return preview;
+    }
+
+    const auto stopRequested = [stop] { return stop && stop->load(std::memory_order_relaxed); };
+    // Hashes instead of names: a few megabytes for a hundred thousand files.
+    std::vector<quint64> inOrigs;
+    for (QDirIterator it(target.filePath(settings.origs),
+             QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System);
+         it.hasNext() && !stopRequested();) {
+        it.next();
+        inOrigs.push_back(nameHash(it.fileName()));
+    }
+    std::sort(inOrigs.begin(), inOrigs.end());
+    const QStringList outputs = outputDirEntries(target, QStringList(names, names + 3));
+    std::vector<quint64> newNames;
+    std::vector<quint64> energies;
+    std::vector<quint64> seqNos;
+    std::vector<quint64> pairs;
+    QString energy;
+    QString seqNo;
+    for (QDirIterator it(target.path(), { QStringLiteral("*.") + settings.fileExt },
+             QDir::AllEntries | QDir::NoDotAndDotDot);
+         it.hasNext() && !stopRequested();) {
+        it.next();
+        const QString name = it.fileName();
+        if (outputs.contains(name))
+            continue;
+        ++preview.matching;
+        energy.clear();
+        newNames.push_back(nameHash(rewriteFileName(name, energy, seqNo)));
+        if (energy.isEmpty())
+            continue;
+        ++preview.linkable;
+        const quint64 e = nameHash(energy);
+        const quint64 q = nameHash(seqNo);
+        energies.push_back(e);
+        seqNos.push_back(q);
+        pairs.push_back(e * 0x9e3779b97f4a7c15ULL ^ q);
+    }
+    preview.energies = distinct(energies);
+    preview.seqNos = distinct(seqNos);
+    preview.pairs = distinct(pairs);
+    // Of several entries with one new name the first takes it.
+    std::sort(newNames.begin(), newNames.end());
+    for (size_t i = 0; i < newNames.size(); ++i) {
+        preview.taken += std::binary_search(inOrigs.begin(), inOrigs.end(), newNames[i])
+            || (i > 0 && newNames[i] == newNames[i - 1]);
+    }
+    return preview;
 }

@@ -5,6 +5,7 @@
 #include <QMetaType>
 #include <QString>
 #include <QStringList>
+#include <QVector>
 #include <atomic>
 #include <functional>
 
@@ -25,8 +26,33 @@ public:
         int linkThreads = 8;
     };
 
-    // What a run did. The counts are of what happened on disk, not of what was tried.
+    // What undoing a run needs: the directories as the run resolved them, what it created and
+    // the files it moved. Kept in memory only, about a hundred bytes a moved file.
+    struct UndoRecord {
+        Settings settings;
+        // Absolute, as the run opened them.
+        QString target;
+        QString origs;
+        QString energy;
+        QString seqNo;
+        // Output directories (and their parents) that the run made, deepest first.
+        QStringList createdDirs;
+        // Per-energy and per-sequence folders that the run made, as (tree, name) pairs.
+        QVector<QPair<int, QByteArray>> createdSubs;
+        struct Moved {
+            // The old name in the file system's encoding; the new one follows from it.
+            QByteArray name;
+            // Bit 0: linked by energy; bit 1: by sequence number.
+            quint8 links = 0;
+        };
+        QVector<Moved> moved;
+    };
+
+    // What a run or an undo did. The counts are of what happened on disk, not of what was
+    // tried. For an undo, moved counts the files moved back, linked the links removed,
+    // notMoved the files left in the originals directory and linksNotMade the links left.
     struct Outcome {
+        bool undone = false;
         // False when the output directories could not be set up; nothing was listed then.
         bool dirsReady = false;
         // The check's message, translated, when dirsReady is false.
@@ -45,6 +71,27 @@ public:
         // The lines the run wrote to the debug channel, the first maxLines of them.
         QStringList lines;
         int moreLines = 0;
+        // What is left to undo: the run's files, or those a stopped undo did not reach.
+        UndoRecord undo;
+    };
+
+    // What a run would do with the settings as they stand; nothing on disk changes.
+    struct Preview {
+        bool targetFound = false;
+        bool targetIsDir = false;
+        // Set when the target is no directory, or when the run's check would fail: its message.
+        QString problem;
+        // The output names that a run would create, in the order origs, energy, seqNo.
+        QStringList toCreate;
+        int matching = 0;
+        // With energy and sequence fields, and so linked.
+        int linkable = 0;
+        int energies = 0;
+        int seqNos = 0;
+        // Different (energy, sequence) pairs; energies × seqNos of them make a full grid.
+        int pairs = 0;
+        // Whose new name is taken in the originals directory, or by an earlier entry.
+        int taken = 0;
     };
     static constexpr int maxLines = 10000;
 
@@ -76,6 +123,18 @@ public:
     // untouched), the files moved get their links, and the run ends.
     static Outcome run(const Settings &settings, const Progress &progress = {},
         const std::atomic<bool> *stop = nullptr);
+
+    // Reverses a run: moves each file back to its old name where that is free, removing its
+    // links while they still lead where the run made them, and then the folders the run made,
+    // where empty. A file that cannot go back keeps its links. Stopped, each file is either
+    // back or untouched; the outcome's record holds the ones not reached.
+    static Outcome undo(const UndoRecord &record, const Progress &progress = {},
+        const std::atomic<bool> *stop = nullptr);
+
+    // Lists the target and reads the originals directory once, holding no name of either;
+    // gives up, with what it has, once stop is set.
+    static Preview preview(const Settings &settings, const std::atomic<bool> *stop = nullptr);
 };
 
 Q_DECLARE_METATYPE(TidyUp::Outcome)
+Q_DECLARE_METATYPE(TidyUp::Preview)
