@@ -24,6 +24,10 @@ private slots:
     void listingMatchesDirectoryListing();
     void run_data();
     void run();
+    void undoLeavesWhatChanged_data();
+    void undoLeavesWhatChanged();
+    void preview_data();
+    void preview();
     void progressAndStop_data();
     void progressAndStop();
     void noMeasurementIsLost_data();
@@ -171,6 +175,79 @@ void TestTidyUp::run()
         QList<int>({ outcome.moved, outcome.linked, 0, 0 }));
     QVERIFY(!outcome.dirsReady || outcome.restored || snapshot(tmp->path()) == before);
     QCOMPARE(capture.lines, lines);
+}
+
+// clang-format off
+void TestTidyUp::undoLeavesWhatChanged_data()
+{
+    QTest::addColumn<QString>("change"); // made after the run
+    QTest::addColumn<QString>("after"); // T after the undo, as in the run table, but for the unchanged
+    QTest::addColumn<QString>("lines"); // "@": T
+    QTest::newRow("a link replaced") << "E/9_00/a-9_00eV-1.tif>../../elsewhere" << "E/ E/9_00/ E/9_00/a-9_00eV-1.tif>elsewhere" << "Left the link \"@/E/9_00/a-9_00eV-1.tif\": changed since the run";
+    QTest::newRow("an old name taken") << "a-9eV-1.tif" << "E/ E/9_00/ E/9_00/a-9_00eV-1.tif>O/a-9_00eV-1.tif O/ O/a-9_00eV-1.tif=a-9eV-1.tif S/ S/1/ S/1/a-9_00eV-1.tif>O/a-9_00eV-1.tif a-9eV-1.tif=new" << "Can't move \"@/O/a-9_00eV-1.tif\" back to \"@/a-9eV-1.tif\": File exists";
+    QTest::newRow("stopped, then undone again") << "stop" << "" << "";
+}
+// clang-format on
+
+// Undo leaves alone what changed after the run, and a stopped undo can be taken up again.
+void TestTidyUp::undoLeavesWhatChanged()
+{
+    QFETCH(QString, change);
+    QFETCH(QString, after);
+    QFETCH(QString, lines);
+    const QString t = tmp->filePath("T");
+    QStringList expected = after.split(' ', Qt::SkipEmptyParts);
+    for (const QString name : { "a-9eV-1.tif", "a-9eV-2.tif", "b-8eV-1.tif" }) {
+        QVERIFY(FsTree::make(t + '/' + name, name.toUtf8()));
+        if (!after.contains(name))
+            expected << name + '=' + name;
+    }
+    expected.sort();
+    const TidyUp::Outcome outcome = TidyUp::run(settings(t, "O", "E", "S", "tif"));
+    const QStringList link = change.split('>');
+    QVERIFY(change == "stop" || (link.size() == 2 ? QFile::remove(t + '/' + link[0]) && QFile::link(link[1], t + '/' + link[0]) : FsTree::make(t + '/' + change, "new")));
+    std::atomic<bool> stop { false };
+    MessageCapture capture;
+    TidyUp::Outcome undone = TidyUp::undo(outcome.undo, [&](int, int) { stop = change == "stop"; }, &stop);
+    QCOMPARE(undone.undo.moved.size(), change == "stop" ? 2 : 0);
+    QCOMPARE(QDir(t + "/O").entryList(QDir::Files).size(), 3 - undone.moved);
+    if (change == "stop")
+        undone = TidyUp::undo(undone.undo);
+    QCOMPARE(FsTree::tree(t), expected);
+    QCOMPARE(capture.lines.join('\n').replace(t, "@"), lines);
+}
+
+// clang-format off
+void TestTidyUp::preview_data()
+{
+    QTest::addColumn<QString>("files"); // in T, as in the run table; "-": no T; fields O E S tif
+    QTest::addColumn<QString>("expected"); // matching linkable energies seqNos pairs taken | to create | problem
+    QTest::newRow("grid and a dark frame") << "a-1eV-1.tif a-1eV-2.tif a-2eV-1.tif a-2eV-2.tif dark.tif" << "5 4 2 2 4 0 | O E S | ";
+    QTest::newRow("irregular") << "a-1eV-1.tif a-2eV-2.tif b-2eV-3.tif c.img" << "3 3 2 3 3 0 | O E S | ";
+    QTest::newRow("no match") << "E/ x.img x.tif/ | " << "1 0 0 0 0 0 | O S | ";
+    QTest::newRow("missing target") << "-" << "-";
+    QTest::newRow("target is a file") << "=" << "-";
+    QTest::newRow("names taken") << "O/a-1_00eV-1.tif O/.h a-1eV-1.tif a-1_00eV-1.tif a-2eV-1.tif" << "3 3 2 1 2 2 | E S | ";
+    QTest::newRow("output entry not a directory") << "O a-1eV-1.tif" << "0 0 0 0 0 0 |  | The entry [O] in [@] is not directory.";
+}
+// clang-format on
+
+// What a run would do, counted without changing anything.
+void TestTidyUp::preview()
+{
+    QFETCH(QString, files);
+    QFETCH(QString, expected);
+    const QString t = tmp->filePath("T");
+    for (const QString &f : files.split(' ', Qt::SkipEmptyParts))
+        QVERIFY(f == "-" || FsTree::make(f == "=" ? t : t + '/' + f, f.toUtf8()));
+    const QStringList before = snapshot(tmp->path());
+    const TidyUp::Preview p = TidyUp::preview(settings(t, "O", "E", "S", "tif"));
+    const QString counts = QString("%1 %2 %3 %4 %5 %6 | %7 | %8")
+                               .arg(p.matching).arg(p.linkable).arg(p.energies).arg(p.seqNos).arg(p.pairs).arg(p.taken)
+                               .arg(p.toCreate.join(' '), QString(p.problem).replace(t, "@"));
+    QCOMPARE(p.targetIsDir ? counts : QString("-"), expected);
+    QCOMPARE(p.targetFound, files != "-");
+    QCOMPARE(snapshot(tmp->path()), before);
 }
 
 void TestTidyUp::progressAndStop_data()
