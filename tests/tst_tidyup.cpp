@@ -227,7 +227,7 @@ void TestTidyUp::preview_data()
     QTest::newRow("no match") << "E/ x.img x.tif/ | " << "1 0 0 0 0 0 | O S | ";
     QTest::newRow("missing target") << "-" << "-";
     QTest::newRow("target is a file") << "=" << "-";
-    QTest::newRow("names taken") << "O/a-1_00eV-1.tif O/.h a-1eV-1.tif a-1_00eV-1.tif a-2eV-1.tif" << "3 3 2 1 2 2 | E S | ";
+    QTest::newRow("names taken") << "O/a-2_00eV-1.tif O/.h a-1eV-1.tif a-1_00eV-1.tif a-2eV-1.tif" << "3 3 2 1 2 2 | E S | ";
     QTest::newRow("output entry not a directory") << "O a-1eV-1.tif" << "0 0 0 0 0 0 |  | The entry [O] in [@] is not directory.";
 }
 // clang-format on
