@@ -413,7 +413,7 @@ void TestTidyUp::crossMove()
     std::thread second([&] {
         if (what == "twice")
             TidyUp::run(both); });
-    TidyUp::run(both, {}, &stop);
+    const TidyUp::Outcome outcome = TidyUp::run(both, {}, &stop);
     second.join();
     running = false;
     appender.join();
@@ -448,6 +448,9 @@ void TestTidyUp::crossMove()
     expected.sort();
     QCOMPARE(found, expected);
     QVERIFY(moved < 0 || inOrigs == moved);
+    // And back again, with the same copy.
+    QVERIFY(!mode || (TidyUp::undo(outcome.undo).moved == 1 && ::lstat(qPrintable(first), &st) == 0));
+    QVERIFY(!mode || ((st.st_mode & 07777) == mode && st.st_mtim.tv_nsec == old[1].tv_nsec && !QFileInfo::exists(o + "/s-7000_00eV-0001.img")));
 }
 
 QTEST_GUILESS_MAIN(TestTidyUp)
