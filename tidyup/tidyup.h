@@ -137,4 +137,3 @@ public:
 };
 
 Q_DECLARE_METATYPE(TidyUp::Outcome)
-Q_DECLARE_METATYPE(TidyUp::Preview)

@@ -6,16 +6,19 @@
 #include <QObject>
 #include <QThread>
 #include <atomic>
+#include <functional>
 #include <memory>
 
-// One tidy-up run on a thread of its own, so that the window answers throughout. Its signals
-// are emitted on that thread: receivers on other threads get them queued, by value.
+// One tidy-up run, or the undo of one, on a thread of its own, so that the window answers
+// throughout. Its signals are emitted on that thread: receivers on other threads get them
+// queued, by value.
 class TidyUpJob : public QObject
 {
     Q_OBJECT
 
 public:
     explicit TidyUpJob(const TidyUp::Settings &settings, QObject *parent = nullptr);
+    explicit TidyUpJob(const TidyUp::UndoRecord &record, QObject *parent = nullptr);
     // Stops the run as stop() does, and waits for the entry in hand.
     ~TidyUpJob() override;
 
@@ -32,7 +35,11 @@ signals:
     void finished(const TidyUp::Outcome &outcome);
 
 private:
+    using Work = std::function<TidyUp::Outcome(const TidyUp::Progress &, const std::atomic<bool> *)>;
+    TidyUpJob(const TidyUp::Settings &settings, Work work, QObject *parent);
+
     const TidyUp::Settings runSettings;
+    const Work work;
     std::atomic<bool> stopRequested { false };
     std::unique_ptr<QThread> thread;
 };

@@ -1,6 +1,4 @@
 <?xml version="1.0" encoding="utf-8"?>
-<!-- SPDX-License-Identifier: MIT -->
-<!-- Only the plural forms: every other text is written in English in the code. -->
 <!DOCTYPE TS>
 <TS version="2.1" language="en" sourcelanguage="en">
 <context>
@@ -45,6 +43,69 @@
         <translation>
             <numerusform>… and %Ln more line</numerusform>
             <numerusform>… and %Ln more lines</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%Ln file(s) stayed in %1 with their links.</source>
+        <translation>
+            <numerusform>%Ln file stayed in %1 with its links.</numerusform>
+            <numerusform>%Ln files stayed in %1 with their links.</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%Ln link(s) were left as they were.</source>
+        <translation>
+            <numerusform>%Ln link was left as it was.</numerusform>
+            <numerusform>%Ln links were left as they were.</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%Ln energy(ies)</source>
+        <translation>
+            <numerusform>%Ln energy</numerusform>
+            <numerusform>%Ln energies</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%Ln projection(s)</source>
+        <translation>
+            <numerusform>%Ln projection</numerusform>
+            <numerusform>%Ln projections</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%Ln projection number(s)</source>
+        <translation>
+            <numerusform>%Ln projection number</numerusform>
+            <numerusform>%Ln projection numbers</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%Ln to link (%1)</source>
+        <translation>
+            <numerusform>%Ln to link (%1)</numerusform>
+            <numerusform>%Ln to link (%1)</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%Ln file(s) match %1 in %2: %3.</source>
+        <translation>
+            <numerusform>%Ln file matches %1 in %2: %3.</numerusform>
+            <numerusform>%Ln files match %1 in %2: %3.</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%Ln file(s) match %1 in %2: %3, %4 without energy and number.</source>
+        <translation>
+            <numerusform>%Ln file matches %1 in %2: %3, %4 without energy and number.</numerusform>
+            <numerusform>%Ln files match %1 in %2: %3, %4 without energy and number.</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%Ln file(s) would stay, the new name taken in %1.</source>
+        <translation>
+            <numerusform>%Ln file would stay, its new name taken in %1.</numerusform>
+            <numerusform>%Ln files would stay, their new name taken in %1.</numerusform>
         </translation>
     </message>
 </context>

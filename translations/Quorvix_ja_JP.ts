@@ -1,5 +1,4 @@
 <?xml version="1.0" encoding="utf-8"?>
-<!-- SPDX-License-Identifier: MIT -->
 <!DOCTYPE TS>
 <TS version="2.1" language="ja_JP">
 <context>
@@ -109,6 +108,104 @@
     <message>
         <source>Stopping…</source>
         <translation>停止中…</translation>
+    </message>
+    <message>
+        <source>Undo</source>
+        <translation>元に戻す</translation>
+    </message>
+    <message>
+        <source>Stopped after %1 of %2: moved %3 back and removed %4.</source>
+        <translation>%2 のうち %1 件で中止しました: %3 を戻し、%4 を削除しました。</translation>
+    </message>
+    <message>
+        <source>Moved %1 back to %2 and removed %3.</source>
+        <translation>%1 を %2 に戻し、%3 を削除しました。</translation>
+    </message>
+    <message numerus="yes">
+        <source>%Ln file(s) stayed in %1 with their links.</source>
+        <translation>
+            <numerusform>%Ln 個のファイルはリンクとともに %1 に残りました。</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%Ln link(s) were left as they were.</source>
+        <translation>
+            <numerusform>%Ln 個のリンクはそのまま残しました。</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>%1 does not exist.</source>
+        <translation>%1 は存在しません。</translation>
+    </message>
+    <message>
+        <source>%1 is not a directory.</source>
+        <translation>%1 はディレクトリではありません。</translation>
+    </message>
+    <message numerus="yes">
+        <source>%Ln energy(ies)</source>
+        <translation>
+            <numerusform>%Ln エネルギー</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>%1 × %2</source>
+        <translation>%1 × %2</translation>
+    </message>
+    <message numerus="yes">
+        <source>%Ln projection(s)</source>
+        <translation>
+            <numerusform>%Ln 投影</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>%1, %2</source>
+        <translation>%1、%2</translation>
+    </message>
+    <message numerus="yes">
+        <source>%Ln projection number(s)</source>
+        <translation>
+            <numerusform>投影番号 %Ln 種</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>none to link</source>
+        <translation>リンク対象なし</translation>
+    </message>
+    <message numerus="yes">
+        <source>%Ln to link (%1)</source>
+        <translation>
+            <numerusform>リンク対象 %Ln 件 (%1)</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%Ln file(s) match %1 in %2: %3.</source>
+        <translation>
+            <numerusform>%2 で %1 に一致するファイル %Ln 個: %3。</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%Ln file(s) match %1 in %2: %3, %4 without energy and number.</source>
+        <translation>
+            <numerusform>%2 で %1 に一致するファイル %Ln 個: %3、エネルギーと番号のないもの %4 個。</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%Ln file(s) would stay, the new name taken in %1.</source>
+        <translation>
+            <numerusform>%Ln 個のファイルは新しい名前が %1 で使われているため残ります。</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>%1 will be created.</source>
+        <translation>%1 を作成します。</translation>
+    </message>
+    <message>
+        <source>%1 and %2 will be created.</source>
+        <translation>%1 と %2 を作成します。</translation>
+    </message>
+    <message>
+        <source>%1, %2 and %3 will be created.</source>
+        <translation>%1、%2、%3 を作成します。</translation>
     </message>
 </context>
 <context>

@@ -4,6 +4,8 @@
 #include "paramtable.h"
 #include "tidyupjob.h"
 
+#include <QLineEdit>
+
 Body::Body(const ParamTable &args, QWidget *parent)
     : QMainWindow(parent)
 {
@@ -27,6 +29,13 @@ Body::Body(const ParamTable &args, QWidget *parent)
     TUInfo->setFileExt(gConfig.paramValueNoCase(QStringLiteral("File_Ext"), QStringLiteral("img")));
 
     connect(Exec, SIGNAL(clicked()), this, SLOT(doTidyUp()));
+    connect(statusbar, SIGNAL(undoClicked()), this, SLOT(undoLastRun()));
+    previewTimer.setSingleShot(true);
+    previewTimer.setInterval(300);
+    connect(&previewTimer, SIGNAL(timeout()), this, SLOT(updatePreview()));
+    for (QLineEdit *field : findChildren<QLineEdit *>())
+        connect(field, SIGNAL(textChanged(QString)), &previewTimer, SLOT(start()));
+    updatePreview();
 }
 
 // Closing the window ends the program; a run still going stops after its entry in hand, and
@@ -34,5 +43,7 @@ Body::Body(const ParamTable &args, QWidget *parent)
 Body::~Body()
 {
     delete job;
+    abandonPreview();
+    previews.waitForDone();
 }
 

@@ -6,38 +6,57 @@
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QVBoxLayout>
 
 RunStatus::RunStatus(QWidget *parent)
     : QStatusBar(parent)
     , message(new QLabel(this))
+    , preview(new QLabel(this))
     , progress(new QProgressBar(this))
     , count(new QLabel(this))
     , stop(new QPushButton(tr("Stop"), this))
     , details(new QPushButton(tr("Details"), this))
+    , undo(new QPushButton(tr("Undo"), this))
 {
     message->setObjectName(QStringLiteral("outcome"));
+    preview->setObjectName(QStringLiteral("preview"));
+    undo->setObjectName(QStringLiteral("Undo"));
     progress->setObjectName(QStringLiteral("progress"));
     count->setObjectName(QStringLiteral("count"));
     stop->setObjectName(QStringLiteral("Stop"));
     details->setObjectName(QStringLiteral("Details"));
     // A long outcome must not widen the window; the tooltip holds all of it.
-    message->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
-    message->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    // The last outcome above what a run would do now.
+    auto *texts = new QWidget(this);
+    auto *lines = new QVBoxLayout(texts);
+    lines->setContentsMargins(0, 0, 0, 0);
+    lines->setSpacing(0);
+    for (QLabel *label : { message, preview }) {
+        label->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+        label->setTextInteractionFlags(Qt::TextSelectableByMouse);
+        lines->addWidget(label);
+    }
+    message->hide();
     progress->setTextVisible(false);
     progress->setMaximumWidth(200);
-    addWidget(message, 1);
+    addWidget(texts, 1);
     addPermanentWidget(progress);
     addPermanentWidget(count);
     addPermanentWidget(stop);
     addPermanentWidget(details);
+    addPermanentWidget(undo);
     setRunShown(false);
     details->hide();
+    undo->hide();
     connect(stop, SIGNAL(clicked()), this, SLOT(stopPressed()));
+    connect(undo, SIGNAL(clicked()), this, SIGNAL(undoClicked()));
     connect(details, SIGNAL(clicked()), this, SLOT(showDetails()));
 }
 
 QString RunStatus::outcomeText(const TidyUp::Outcome &outcome, const TidyUp::Settings &settings)
 {
+    if (outcome.undone)
+        return undoText(outcome, settings);
     if (!outcome.dirsReady)
         return outcome.dirProblem + QLatin1Char(' ') + tr("Nothing was moved.");
     if (outcome.listed == 0) {
@@ -68,11 +87,89 @@ QString RunStatus::outcomeText(const TidyUp::Outcome &outcome, const TidyUp::Set
     return text;
 }
 
+QString RunStatus::undoText(const TidyUp::Outcome &outcome, const TidyUp::Settings &settings)
+{
+    const QLocale locale;
+    const QString files = tr("%Ln file(s)", nullptr, outcome.moved);
+    const QString links = tr("%Ln link(s)", nullptr, outcome.linked);
+    QString text;
+    if (outcome.stopped) {
+        text = tr("Stopped after %1 of %2: moved %3 back and removed %4.")
+                   .arg(locale.toString(outcome.done),
+                       tr("%Ln file(s)", nullptr, outcome.listed), files, links);
+    } else {
+        text = tr("Moved %1 back to %2 and removed %3.").arg(files, settings.target, links);
+    }
+    if (outcome.notMoved > 0) {
+        text += QLatin1Char(' ')
+            + tr("%Ln file(s) stayed in %1 with their links.", nullptr, outcome.notMoved)
+                  .arg(settings.origs);
+    }
+    if (outcome.linksNotMade > 0) {
+        text += QLatin1Char(' ')
+            + tr("%Ln link(s) were left as they were.", nullptr, outcome.linksNotMade);
+    }
+    return text;
+}
+
+QString RunStatus::previewText(const TidyUp::Preview &preview, const TidyUp::Settings &settings)
+{
+    if (!preview.targetFound)
+        return tr("%1 does not exist.").arg(settings.target);
+    if (!preview.targetIsDir)
+        return tr("%1 is not a directory.").arg(settings.target);
+    if (!preview.problem.isEmpty())
+        return preview.problem;
+    const QString pattern = QStringLiteral("*.") + settings.fileExt;
+    QString text;
+    if (preview.matching == 0) {
+        text = tr("No file matches %1 in %2.").arg(pattern, settings.target);
+    } else {
+        const int unlinked = preview.matching - preview.linkable;
+        const QString energies = tr("%Ln energy(ies)", nullptr, preview.energies);
+        const QString shape = qint64(preview.energies) * preview.seqNos == preview.pairs
+            ? tr("%1 × %2").arg(energies, tr("%Ln projection(s)", nullptr, preview.seqNos))
+            : tr("%1, %2").arg(energies, tr("%Ln projection number(s)", nullptr, preview.seqNos));
+        const QString linked = preview.linkable == 0
+            ? tr("none to link")
+            : tr("%Ln to link (%1)", nullptr, preview.linkable).arg(shape);
+        text = unlinked == 0
+            ? tr("%Ln file(s) match %1 in %2: %3.", nullptr, preview.matching)
+                  .arg(pattern, settings.target, linked)
+            : tr("%Ln file(s) match %1 in %2: %3, %4 without energy and number.", nullptr,
+                preview.matching)
+                  .arg(pattern, settings.target, linked, QLocale().toString(unlinked));
+    }
+    if (preview.taken > 0) {
+        text += QLatin1Char(' ')
+            + tr("%Ln file(s) would stay, the new name taken in %1.", nullptr, preview.taken)
+                  .arg(settings.origs);
+    }
+    const QStringList &made = preview.toCreate;
+    if (made.size() == 1)
+        text += QLatin1Char(' ') + tr("%1 will be created.").arg(made[0]);
+    else if (made.size() == 2)
+        text += QLatin1Char(' ') + tr("%1 and %2 will be created.").arg(made[0], made[1]);
+    else if (made.size() == 3)
+        text += QLatin1Char(' ') + tr("%1, %2 and %3 will be created.").arg(made[0], made[1], made[2]);
+    return text;
+}
+
+void RunStatus::showPreview(const TidyUp::Preview &next, const TidyUp::Settings &settings)
+{
+    const QString text = previewText(next, settings);
+    preview->setText(text);
+    preview->setToolTip(text);
+}
+
 void RunStatus::showStarted()
 {
     message->clear();
     message->setToolTip(QString());
+    message->hide();
+    preview->hide();
     details->hide();
+    undo->hide();
     // Busy until the listing is done and the first entry handled.
     progress->setRange(0, 0);
     count->setText(tr("Listing the files…"));
@@ -96,6 +193,11 @@ void RunStatus::showOutcome(const TidyUp::Outcome &outcome, const TidyUp::Settin
     const QString text = outcomeText(outcome, settings);
     message->setText(text);
     message->setToolTip(text);
+    message->show();
+    // Until the preview that follows the run replaces it.
+    preview->clear();
+    preview->show();
+    undo->setVisible(!outcome.undo.moved.isEmpty());
     detailLines = outcome.lines;
     if (outcome.moreLines > 0)
         detailLines << tr("… and %Ln more line(s)", nullptr, outcome.moreLines);

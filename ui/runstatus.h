@@ -10,8 +10,9 @@ class QPlainTextEdit;
 class QProgressBar;
 class QPushButton;
 
-// The window's status bar as the tracker of a run: while it goes, a progress bar, the count and
-// "Stop"; when it ends, what it did, with "Details" when anything failed.
+// The window's status bar as the tracker of a run: before it, what it would do; while it goes,
+// a progress bar, the count and "Stop"; when it ends, what it did, with "Details" when anything
+// failed and "Undo" when it moved anything.
 class RunStatus : public QStatusBar
 {
     Q_OBJECT
@@ -21,9 +22,11 @@ public:
 
     void showStarted();
     void showOutcome(const TidyUp::Outcome &outcome, const TidyUp::Settings &settings);
+    void showPreview(const TidyUp::Preview &next, const TidyUp::Settings &settings);
 
 signals:
     void stopClicked();
+    void undoClicked();
 
 public slots:
     void showProgress(int done, int listed);
@@ -34,13 +37,17 @@ private slots:
 
 private:
     static QString outcomeText(const TidyUp::Outcome &outcome, const TidyUp::Settings &settings);
+    static QString undoText(const TidyUp::Outcome &outcome, const TidyUp::Settings &settings);
+    static QString previewText(const TidyUp::Preview &preview, const TidyUp::Settings &settings);
     void setRunShown(bool shown);
 
     QLabel *message;
+    QLabel *preview;
     QProgressBar *progress;
     QLabel *count;
     QPushButton *stop;
     QPushButton *details;
+    QPushButton *undo;
     QStringList detailLines;
     // A window of its own, not modal, made when first asked for.
     QPlainTextEdit *detailsView = nullptr;
