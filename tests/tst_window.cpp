@@ -31,6 +31,10 @@ private slots:
     void captionsNameTheFields();
     void statusBar_data();
     void statusBar();
+    void preview_data();
+    void preview();
+    void undo_data();
+    void undo();
 
 private:
     QScopedPointer<QTemporaryDir> tmp;
@@ -211,6 +215,75 @@ void TestWindow::statusBar()
     QTest::mouseClick(details, Qt::LeftButton);
     QCOMPARE(details->isVisible() ? body->findChild<QPlainTextEdit *>("details")->toPlainText() : "", capture.lines.join('\n'));
     QVERIFY(action != "Stop" || (exec(*body) && runCounts(scan) == QList<int>({ 1, 2999, 5998, 0 })));
+}
+
+// clang-format off
+void TestWindow::preview_data()
+{
+    QTest::addColumn<QString>("field"); // edited after the window opened; "" for none
+    QTest::addColumn<QString>("value"); // "@": the target
+    QTest::addColumn<QString>("text");
+    QTest::newRow("grid, a dark frame, a name taken") << "" << "" << "1,001 files match *.img in @: 1,000 to link (10 energies × 100 projections), 1 without energy and number. 1 file would stay, its new name taken in O. E and S will be created.";
+    QTest::newRow("irregular") << "FileExt" << "tif" << "3 files match *.tif in @: 3 to link (2 energies, 3 projection numbers). E and S will be created.";
+    QTest::newRow("no match") << "FileExt" << "png" << "No file matches *.png in @. E and S will be created.";
+    QTest::newRow("missing target") << "SelectedDir" << "@/missing" << "@/missing does not exist.";
+    QTest::newRow("target is a file") << "SelectedDir" << "@/dark.img" << "@/dark.img is not a directory.";
+    QTest::newRow("output name is a file") << "Origs" << "dark.img" << "The entry [dark.img] in [@] is not directory.";
+    QTest::newRow("new originals directory") << "Origs" << "P" << "1,001 files match *.img in @: 1,000 to link (10 energies × 100 projections), 1 without energy and number. P, E and S will be created.";
+}
+// clang-format on
+
+// What Exec would do, brought up to date after an edit, without changing the directory.
+void TestWindow::preview()
+{
+    QFETCH(QString, field);
+    QFETCH(QString, value);
+    QFETCH(QString, text);
+    const QString scan = tmp->filePath("scan");
+    QVERIFY(makeScan(scan, 1000));
+    for (const char *name : { "dark.img", "O/a-7009_00eV-99.img", "b-1eV-1.tif", "b-2eV-2.tif", "b-2eV-3.tif" })
+        QVERIFY(FsTree::make(scan + '/' + name));
+    QVERIFY(FsTree::make("config.cfg", "Default_Dir " + scan.toUtf8() + "\nOrigs_Dir O\nEnergy_Dir E\nSeqNo_Dir S\n"));
+    const QStringList before = FsTree::tree(scan);
+    Body body(commandLine({ "quorvix-data", "-e" }));
+    if (!field.isEmpty())
+        body.findChild<QLineEdit *>(field)->setText(QString(value).replace("@", scan));
+    QTRY_COMPARE(body.findChild<QLabel *>("preview")->text(), text.replace("@", scan));
+    QCOMPARE(FsTree::tree(scan), before);
+}
+
+void TestWindow::undo_data()
+{
+    QTest::addColumn<bool>("stop"); // the run at its first report
+    QTest::newRow("whole run") << false;
+    QTest::newRow("stopped run") << true;
+}
+
+// Undo puts the scan back as it was, says so, and is offered no more.
+void TestWindow::undo()
+{
+    QFETCH(bool, stop);
+    const QString scan = tmp->filePath("scan");
+    QVERIFY(makeScan(scan, 3000) && FsTree::make(scan + "/O/a-7029_00eV-99.img", "taken"));
+    QVERIFY(FsTree::make("config.cfg", "Default_Dir " + scan.toUtf8() + "\nOrigs_Dir O\nEnergy_Dir E\nSeqNo_Dir S\n"));
+    const QStringList before = FsTree::tree(scan);
+    Body body(commandLine({ "quorvix-data", "-e" }));
+    body.show();
+    auto *undo = body.findChild<QPushButton *>("Undo");
+    connect(body.findChild<QProgressBar *>("progress"), &QProgressBar::valueChanged, &body, [&] {
+        if (stop)
+            click(body, "Stop");
+    });
+    QVERIFY(exec(body) && undo->isVisible());
+    const int moved = runCounts(scan)[1];
+    QTRY_VERIFY(body.findChild<QLabel *>("preview")->text().endsWith("1 file would stay, its new name taken in O."));
+    stop = false;
+    click(body, "Undo");
+    QVERIFY(QTest::qWaitFor([&body] { return body.findChild<QPushButton *>("Exec")->isEnabled(); }, 60000));
+    QCOMPARE(body.findChild<QLabel *>("outcome")->text(),
+        QString("Moved %1 files back to %2 and removed %3 links.").arg(QLocale().toString(moved), scan, QLocale().toString(2 * moved)));
+    QVERIFY(!undo->isVisible());
+    QCOMPARE(FsTree::tree(scan), before);
 }
 
 QTEST_MAIN(TestWindow)
