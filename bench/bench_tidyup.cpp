@@ -24,6 +24,7 @@
 #include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QLabel>
 #include <QProcess>
 #include <QPushButton>
 #include <QTemporaryDir>
@@ -70,18 +71,6 @@ long peakKb()
         return 0;
     for (const QByteArray &line : status.readAll().split('\n')) {
         if (line.startsWith("VmHWM:"))
-            return line.mid(6).trimmed().split(' ').first().toLong();
-    }
-    return 0;
-}
-
-long rssKb()
-{
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly))
-        return 0;
-    for (const QByteArray &line : status.readAll().split('\n')) {
-        if (line.startsWith("VmRSS:"))
             return line.mid(6).trimmed().split(' ').first().toLong();
     }
     return 0;
@@ -224,7 +213,8 @@ QFileDialog *visibleDialog()
 
 // The window as a user meets it: built from a configuration naming dir, shown, and (for the
 // dialog sides) the directory dialog shown first; then "Exec" clicked, and the time and CPU
-// until the process is idle again. The "open" side measures the opening instead.
+// until the process is idle again. The "open" side measures the opening instead, until the
+// preview is shown; the "undo" side the undo of the run that "Exec" made.
 Sample windowRun(char *program, const QString &side, const QString &dir)
 {
     const QString config = dir + QStringLiteral(".cfg");
@@ -244,12 +234,16 @@ Sample windowRun(char *program, const QString &side, const QString &dir)
     const ParamTable commandLine(4, args);
     Body body(commandLine);
     body.show();
+    // Opened once the preview of the run is shown.
+    const auto *preview = body.findChild<QLabel *>(QStringLiteral("preview"));
+    while (preview->text().isEmpty())
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
     const auto opened = waitForIdle();
     if (side == QLatin1String("open")) {
         return { std::chrono::duration<double, std::milli>(opened - startWall).count(),
-            cpuMs() - startCpu, rssKb() / 1024.0 };
+            cpuMs() - startCpu, peakKb() / 1024.0 };
     }
-    if (side != QLatin1String("window")) {
+    if (side != QLatin1String("window") && side != QLatin1String("undo")) {
         QTest::mouseClick(body.findChild<QPushButton *>(QStringLiteral("Select")), Qt::LeftButton);
         waitForIdle();
         if (side == QLatin1String("window-cancelled")) {
@@ -257,19 +251,25 @@ Sample windowRun(char *program, const QString &side, const QString &dir)
             waitForIdle();
         }
     }
-    resetPeak();
-    const long peakBefore = peakKb();
-    const double cpuBefore = cpuMs();
-    const auto click = std::chrono::steady_clock::now();
     auto *exec = body.findChild<QPushButton *>(QStringLiteral("Exec"));
-    QTest::mouseClick(exec, Qt::LeftButton);
-    // On a slow file system the process is idle while it waits: first the run must have ended.
-    while (!exec->isEnabled())
-        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
-    const auto idle = waitForIdle();
-    // The CPU of the quiet half second is under 25 ms; it is counted, being hard to separate.
-    return { std::chrono::duration<double, std::milli>(idle - click).count(), cpuMs() - cpuBefore,
-        (peakKb() - peakBefore) / 1024.0 };
+    const auto press = [&](const QString &button) {
+        resetPeak();
+        const long peakBefore = peakKb();
+        const double cpuBefore = cpuMs();
+        const auto click = std::chrono::steady_clock::now();
+        QTest::mouseClick(body.findChild<QPushButton *>(button), Qt::LeftButton);
+        // On a slow file system the process is idle while it waits: first the run must have
+        // ended.
+        while (!exec->isEnabled())
+            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+        const auto idle = waitForIdle();
+        // The CPU of the quiet half second is under 25 ms; it is counted, being hard to
+        // separate.
+        return Sample { std::chrono::duration<double, std::milli>(idle - click).count(),
+            cpuMs() - cpuBefore, (peakKb() - peakBefore) / 1024.0 };
+    };
+    const Sample run = press(QStringLiteral("Exec"));
+    return side == QLatin1String("undo") ? press(QStringLiteral("Undo")) : run;
 }
 
 // One side in a child process of this benchmark.
@@ -477,10 +477,26 @@ int main(int argc, char *argv[])
                 values.push_back(s.*field);
             return median(values);
         };
-        std::printf("%8d opening the window: %.1f ms CPU, %.1f MB resident; on an empty "
-                    "directory %.1f ms, %.1f MB\n",
+        std::printf("%8d opening the window until its preview shows: %.1f ms CPU, %.1f MB peak "
+                    "resident; on an empty directory %.1f ms, %.1f MB\n",
             files, medOf(onScan, &Sample::cpuMs), medOf(onScan, &Sample::peakGrowthMb),
             medOf(onEmpty, &Sample::cpuMs), medOf(onEmpty, &Sample::peakGrowthMb));
+        // Undo through the window after a run through it; the scan must be as it was made.
+        std::vector<Sample> undos;
+        for (int run = 0; run < repeat; ++run) {
+            const QString scan = work.filePath(QStringLiteral("undo"));
+            makeScan(scan, energies, projections);
+            const QStringList made = FsTree::tree(scan);
+            undos.push_back(childRun(QStringLiteral("undo"), scan));
+            if (FsTree::tree(scan) != made) {
+                std::fprintf(stderr, "UNDO MISMATCH at %d files\n", files);
+                return 1;
+            }
+            QDir(scan).removeRecursively();
+        }
+        std::printf("%8d undo through the window: %.1f ms, %.1f ms CPU, %.1f MB more at its peak\n",
+            files, medOf(undos, &Sample::wallMs), medOf(undos, &Sample::cpuMs),
+            medOf(undos, &Sample::peakGrowthMb));
         std::fflush(stdout);
     }
     const int networkFiles = parser.value(networkOption).toInt();

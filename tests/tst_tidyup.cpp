@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: MIT
+#include "dirscan.h"
 #include "testsupport.h"
 #include "tidyup.h"
 
@@ -101,17 +102,24 @@ void TestTidyUp::rewriteFileName()
     QCOMPARE(newName + ' ' + energy + ' ' + seqNo, result);
 }
 
-// The same entries and order as the toolkit's own sorted listing, "." and ".." left out.
+// The same entries and order as the toolkit's own sorted listing, "." and ".." left out; and
+// the same entries read without it, as the preview reads them.
 void TestTidyUp::listingMatchesDirectoryListing()
 {
     for (const char *name :
         { "b-9eV-1.img", "B-8eV-2.IMG", "a.img", ".h.img", "c.tif", "_x.img", "Z.Img", "s.img/", "d/", "n", "試-8eV-1.img" })
         QVERIFY(FsTree::make(tmp->filePath(name)));
+    QVERIFY(QFile::link("nowhere", tmp->filePath("dangling.img")) && QFile::link("a.img", tmp->filePath("k.img")));
+    QVERIFY(::mkfifo(qPrintable(tmp->filePath("fifo.img")), 0600) == 0);
     const QDir dir(tmp->path());
-    for (const QString &ext : QStringList { "img", "IMG", "*", "", "i?g" }) {
+    for (const QString &ext : QStringList { "img", "IMG", "*", "", "i?g", "[i]mg" }) {
         const QStringList expected
             = dir.entryList({ "*." + ext }, QDir::NoFilter, QDir::NoSort).filter(QRegularExpression("^(?!\\.\\.?$)"));
         QCOMPARE(TidyUp::listEntries(dir, ext), expected);
+        QStringList scanned;
+        QVERIFY(DirScan::matching(tmp->path(), ext, [&scanned](const QString &name) { scanned << name; }));
+        scanned.sort(Qt::CaseInsensitive);
+        QCOMPARE(scanned, expected);
     }
 }
 

@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: MIT
 #include "tidyup.h"
+#include "dirscan.h"
 #include "fileops.h"
 #include "linkpool.h"
 #include "runmarker.h"
@@ -327,6 +328,7 @@ TidyUp::Outcome TidyUp::run(
     // The links each moved file got, by its place in record.moved: sized once, so that the
     // link threads write into it while this one moves on.
     std::vector<quint8> linksMade(size_t(names.size()));
+    record.moved.reserve(names.size());
     QString energy;
     QString seqNo;
     QString reason;
@@ -341,9 +343,11 @@ TidyUp::Outcome TidyUp::run(
             energy.clear();
             seqNo.clear();
             const QString newName = rewriteFileName(name, energy, seqNo);
-            const QByteArray from = QFile::encodeName(name);
+            QByteArray from = QFile::encodeName(name);
             const QByteArray to = QFile::encodeName(newName);
             if (ops.move(from, to, reason, stop)) {
+                // Kept for undo: without the room the encoding left spare, a third the size.
+                from.squeeze();
                 quint8 &made = linksMade[size_t(outcome.moved++)];
                 record.moved.append({ from, 0 });
                 // A name without energy and sequence fields has nowhere to be linked under.
@@ -459,15 +463,11 @@ TidyUp::Preview TidyUp::preview(const Settings &settings, const std::atomic<bool
             return preview;
     }
 
-    const auto stopRequested = [stop] { return stop && stop->load(std::memory_order_relaxed); };
     // Hashes instead of names: a few megabytes for a hundred thousand files.
     std::vector<quint64> inOrigs;
-    for (QDirIterator it(target.filePath(settings.origs),
-             QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System);
-         it.hasNext() && !stopRequested();) {
-        it.next();
-        inOrigs.push_back(nameHash(it.fileName()));
-    }
+    DirScan::all(
+        target.filePath(settings.origs),
+        [&inOrigs](const QString &name) { inOrigs.push_back(nameHash(name)); }, stop);
     std::sort(inOrigs.begin(), inOrigs.end());
     const QStringList outputs = outputDirEntries(target, QStringList(names, names + 3));
     std::vector<quint64> newNames;
@@ -476,25 +476,24 @@ TidyUp::Preview TidyUp::preview(const Settings &settings, const std::atomic<bool
     std::vector<quint64> pairs;
     QString energy;
     QString seqNo;
-    for (QDirIterator it(target.path(), { QStringLiteral("*.") + settings.fileExt },
-             QDir::AllEntries | QDir::NoDotAndDotDot);
-         it.hasNext() && !stopRequested();) {
-        it.next();
-        const QString name = it.fileName();
-        if (outputs.contains(name))
-            continue;
-        ++preview.matching;
-        energy.clear();
-        newNames.push_back(nameHash(rewriteFileName(name, energy, seqNo)));
-        if (energy.isEmpty())
-            continue;
-        ++preview.linkable;
-        const quint64 e = nameHash(energy);
-        const quint64 q = nameHash(seqNo);
-        energies.push_back(e);
-        seqNos.push_back(q);
-        pairs.push_back(e * 0x9e3779b97f4a7c15ULL ^ q);
-    }
+    DirScan::matching(
+        target.path(), settings.fileExt,
+        [&](const QString &name) {
+            if (outputs.contains(name))
+                return;
+            ++preview.matching;
+            energy.clear();
+            newNames.push_back(nameHash(rewriteFileName(name, energy, seqNo)));
+            if (energy.isEmpty())
+                return;
+            ++preview.linkable;
+            const quint64 e = nameHash(energy);
+            const quint64 q = nameHash(seqNo);
+            energies.push_back(e);
+            seqNos.push_back(q);
+            pairs.push_back(e * 0x9e3779b97f4a7c15ULL ^ q);
+        },
+        stop);
     preview.energies = distinct(energies);
     preview.seqNos = distinct(seqNos);
     preview.pairs = distinct(pairs);
