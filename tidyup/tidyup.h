@@ -27,7 +27,7 @@ public:
     };
 
     // What undoing a run needs: the directories as the run resolved them, what it created and
-    // the files it moved. Kept in memory only, about a hundred bytes a moved file.
+    // the files it moved. Kept in memory only, about 80 bytes a moved file.
     struct UndoRecord {
         Settings settings;
         // Absolute, as the run opened them.
@@ -79,7 +79,7 @@ public:
     struct Preview {
         bool targetFound = false;
         bool targetIsDir = false;
-        // Set when the target is no directory, or when the run's check would fail: its message.
+        // What the run's check of the output directories would say, translated; else empty.
         QString problem;
         // The output names that a run would create, in the order origs, energy, seqNo.
         QStringList toCreate;
