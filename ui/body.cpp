@@ -10,6 +10,9 @@ Body::Body(const ParamTable &args, QWidget *parent)
     : QMainWindow(parent)
 {
     setupUi(this);
+    // A status text that wraps onto more lines makes the window taller rather than squeezing
+    // the fields.
+    centralWidget()->setMinimumHeight(centralWidget()->sizeHint().height());
 
     QString configFile = args.paramValue(QStringLiteral("-c"), QString());
     if (configFile.isEmpty())

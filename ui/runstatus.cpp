@@ -34,6 +34,7 @@ RunStatus::RunStatus(QWidget *parent)
     for (QLabel *label : { message, preview }) {
         label->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
         label->setTextInteractionFlags(Qt::TextSelectableByMouse);
+        label->setWordWrap(true);
         lines->addWidget(label);
     }
     message->hide();
