@@ -41,8 +41,8 @@
 #include <optional>
 #include <string>
 #include <sys/resource.h>
-#include <sys/vfs.h>
 #include <sys/stat.h>
+#include <sys/vfs.h>
 #include <unistd.h>
 #include <vector>
 
@@ -167,7 +167,8 @@ void floorRun(const std::string &target, int linkThreads)
             || energy.empty())
             continue;
         auto links = [dest = origsPath + newName, energy, seq, newName, energyDir, seqDir] {
-            for (const auto &[fd, sub] : { std::pair(energyDir, &energy), std::pair(seqDir, &seq) }) {
+            for (const auto &[fd, sub] :
+                { std::pair(energyDir, &energy), std::pair(seqDir, &seq) }) {
                 const std::string link = *sub + '/' + newName;
                 // The folder is made when the first link into it finds it missing.
                 // Another thread may make it at the same moment.
@@ -305,8 +306,8 @@ double median(std::vector<double> values)
 // Runs each side repeat times on a fresh scan made in makeRoot and tidied up in runRoot (the
 // same directory, or its mirror on the slow file system), checks that every side leaves the
 // floor's layout, and prints the medians, with ratios to the first side.
-bool table(const QStringList &sides, const QString &makeRoot, const QString &runRoot,
-    int energies, int projections, int repeat)
+bool table(const QStringList &sides, const QString &makeRoot, const QString &runRoot, int energies,
+    int projections, int repeat)
 {
     const int files = energies * projections + 2;
     const QString made = makeRoot + QStringLiteral("/scan");
@@ -448,8 +449,7 @@ int main(int argc, char *argv[])
         "wall/fl", "cpu/fl", "us/file", "mem MB");
 
     const QStringList sides { QStringLiteral("floor"), QStringLiteral("floor-parallel"),
-        QStringLiteral("engine"),
-        QStringLiteral("window"), QStringLiteral("window-cancelled"),
+        QStringLiteral("engine"), QStringLiteral("window"), QStringLiteral("window-cancelled"),
         QStringLiteral("window-open") };
     for (const QString &sizeText : parser.value(sizesOption).split(QLatin1Char(','))) {
         const int size = sizeText.toInt();

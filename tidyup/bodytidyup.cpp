@@ -9,8 +9,8 @@
 
 TidyUp::Settings Body::fieldSettings() const
 {
-    return { TargetDir->selectedDir(), TUInfo->origsDir(), TUInfo->energyDir(),
-        TUInfo->seqNoDir(), TUInfo->fileExt() };
+    return { TargetDir->selectedDir(), TUInfo->origsDir(), TUInfo->energyDir(), TUInfo->seqNoDir(),
+        TUInfo->fileExt() };
 }
 
 void Body::doTidyUp()

@@ -22,7 +22,8 @@ bool stopped(const std::atomic<bool> *stop)
 #ifdef Q_OS_LINUX
 
 // Calls accept for each entry with its type; false when dir cannot be read.
-template <typename Accept> bool readEntries(const QString &dir, const std::atomic<bool> *stop, Accept accept)
+template <typename Accept>
+bool readEntries(const QString &dir, const std::atomic<bool> *stop, Accept accept)
 {
     DIR *stream = ::opendir(QFile::encodeName(dir).constData());
     if (!stream)
@@ -43,8 +44,8 @@ template <typename Accept> bool readEntries(const QString &dir, const std::atomi
 
 } // namespace
 
-bool DirScan::matching(const QString &dir, const QString &fileExt, const Visit &visit,
-    const std::atomic<bool> *stop)
+bool DirScan::matching(
+    const QString &dir, const QString &fileExt, const Visit &visit, const std::atomic<bool> *stop)
 {
     const QString pattern = QStringLiteral("*.") + fileExt;
 #ifdef Q_OS_LINUX
@@ -63,9 +64,13 @@ bool DirScan::matching(const QString &dir, const QString &fileExt, const Visit &
         if (type == DT_UNKNOWN) {
             if (::fstatat(fd, entry->d_name, &st, AT_SYMLINK_NOFOLLOW) != 0)
                 return;
-            type = S_ISLNK(st.st_mode) ? DT_LNK : S_ISDIR(st.st_mode) ? DT_DIR : S_ISREG(st.st_mode) ? DT_REG : DT_UNKNOWN;
+            type = S_ISLNK(st.st_mode) ? DT_LNK
+                : S_ISDIR(st.st_mode)  ? DT_DIR
+                : S_ISREG(st.st_mode)  ? DT_REG
+                                       : DT_UNKNOWN;
         }
-        if (type == DT_LNK ? ::fstatat(fd, entry->d_name, &st, 0) != 0 : type != DT_REG && type != DT_DIR)
+        if (type == DT_LNK ? ::fstatat(fd, entry->d_name, &st, 0) != 0
+                           : type != DT_REG && type != DT_DIR)
             return;
         const QString name = QFile::decodeName(entry->d_name);
         if (plain ? name.endsWith(suffix, Qt::CaseInsensitive) : wildcard.match(name).hasMatch())
@@ -86,12 +91,13 @@ bool DirScan::matching(const QString &dir, const QString &fileExt, const Visit &
 bool DirScan::all(const QString &dir, const Visit &visit, const std::atomic<bool> *stop)
 {
 #ifdef Q_OS_LINUX
-    return readEntries(dir, stop,
-        [&](int, const dirent *entry) { visit(QFile::decodeName(entry->d_name)); });
+    return readEntries(
+        dir, stop, [&](int, const dirent *entry) { visit(QFile::decodeName(entry->d_name)); });
 #else
     if (!QFileInfo(dir).isDir())
         return false;
-    for (QDirIterator it(dir, QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System);
+    for (QDirIterator it(
+             dir, QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System);
          it.hasNext() && !stopped(stop);) {
         it.next();
         visit(it.fileName());

@@ -17,5 +17,6 @@ public:
     static bool matching(const QString &dir, const QString &fileExt, const Visit &visit,
         const std::atomic<bool> *stop = nullptr);
     // Every entry but "." and "..", hidden ones and dangling links included.
-    static bool all(const QString &dir, const Visit &visit, const std::atomic<bool> *stop = nullptr);
+    static bool all(
+        const QString &dir, const Visit &visit, const std::atomic<bool> *stop = nullptr);
 };

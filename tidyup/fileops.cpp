@@ -78,8 +78,7 @@ bool FileOps::move(const QByteArray &name, const QByteArray &newName, QString &r
     return false;
 }
 
-bool FileOps::link(Tree tree, const QByteArray &sub, const QByteArray &newName,
-    bool *madeSub) const
+bool FileOps::link(Tree tree, const QByteArray &sub, const QByteArray &newName, bool *madeSub) const
 {
     const QByteArray file = origsPath + newName;
     const QByteArray link = sub + '/' + newName;
@@ -152,8 +151,7 @@ bool FileOps::move(const QByteArray &name, const QByteArray &newName, QString &r
     return false;
 }
 
-bool FileOps::link(Tree tree, const QByteArray &sub, const QByteArray &newName,
-    bool *madeSub) const
+bool FileOps::link(Tree tree, const QByteArray &sub, const QByteArray &newName, bool *madeSub) const
 {
     const QString path = linkPath(tree, sub, newName);
     if (QFile::link(movedPath(newName), path))

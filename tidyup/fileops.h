@@ -14,8 +14,8 @@ public:
     enum Tree { ByEnergy, BySeqNo };
 
     // Absolute paths of the target, the originals directory and the two link trees.
-    FileOps(const QString &target, const QString &origs, const QString &energy,
-        const QString &seqNo);
+    FileOps(
+        const QString &target, const QString &origs, const QString &energy, const QString &seqNo);
     ~FileOps();
     FileOps(const FileOps &) = delete;
     FileOps &operator=(const FileOps &) = delete;
@@ -26,8 +26,8 @@ public:
         const std::atomic<bool> *stop) const;
     // Makes the link tree/sub/newName to the moved file, and tree/sub when it is missing;
     // madeSub tells whether this call made it.
-    bool link(Tree tree, const QByteArray &sub, const QByteArray &newName,
-        bool *madeSub = nullptr) const;
+    bool link(
+        Tree tree, const QByteArray &sub, const QByteArray &newName, bool *madeSub = nullptr) const;
 
     // The reverse of move: newName in the originals directory back to name in the target.
     bool moveBack(const QByteArray &newName, const QByteArray &name, QString &reason,

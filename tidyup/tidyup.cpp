@@ -48,6 +48,17 @@ public:
             ++outcome.moreLines;
     }
 
+    // An entry that stays where it is, with its line.
+    void notMoved(const QString &from, const char *joint, const QString &to, const QString &reason)
+    {
+        QString text;
+        QDebug(&text).nospace() << "Can't move " << from << joint << to << ": "
+                                << qUtf8Printable(reason);
+        line(text);
+        const std::lock_guard<std::mutex> lock(mutex);
+        ++outcome.notMoved;
+    }
+
     // Sets the tree's bit in made once the link is there; each file's byte is written by
     // one thread only.
     void link(const FileOps &ops, FileOps::Tree tree, const QByteArray &sub,
@@ -71,8 +82,8 @@ public:
     }
 
     // Makes a link that an interrupted run left unmade; a name that is taken stays as it is.
-    void restore(const FileOps &ops, FileOps::Tree tree, const QByteArray &sub,
-        const QByteArray &newName)
+    void restore(
+        const FileOps &ops, FileOps::Tree tree, const QByteArray &sub, const QByteArray &newName)
     {
         if (!ops.link(tree, sub, newName))
             return;
@@ -80,8 +91,8 @@ public:
         ++outcome.restored;
     }
 
-    void unlink(const FileOps &ops, FileOps::Tree tree, const QByteArray &sub,
-        const QByteArray &newName)
+    void unlink(
+        const FileOps &ops, FileOps::Tree tree, const QByteArray &sub, const QByteArray &newName)
     {
         QString reason;
         if (ops.unlink(tree, sub, newName, reason)) {
@@ -363,11 +374,7 @@ TidyUp::Outcome TidyUp::run(
                 outcome.stopped = true;
                 break;
             } else {
-                ++outcome.notMoved;
-                QString line;
-                QDebug(&line).nospace() << "Can't move " << ops.sourcePath(from) << " to "
-                                        << ops.movedPath(to) << ": " << qUtf8Printable(reason);
-                tally.line(line);
+                tally.notMoved(ops.sourcePath(from), " to ", ops.movedPath(to), reason);
             }
             reporter.report(++outcome.done, outcome.listed);
         }
@@ -417,12 +424,7 @@ TidyUp::Outcome TidyUp::undo(
                 outcome.stopped = true;
                 break;
             } else {
-                ++outcome.notMoved;
-                QString line;
-                QDebug(&line).nospace() << "Can't move " << ops.movedPath(to) << " back to "
-                                        << ops.sourcePath(file.name) << ": "
-                                        << qUtf8Printable(reason);
-                tally.line(line);
+                tally.notMoved(ops.movedPath(to), " back to ", ops.sourcePath(file.name), reason);
             }
             reporter.report(++outcome.done, outcome.listed);
         }

@@ -2,7 +2,8 @@
 #include "tidyupjob.h"
 
 TidyUpJob::TidyUpJob(const TidyUp::Settings &settings, QObject *parent)
-    : TidyUpJob(settings,
+    : TidyUpJob(
+        settings,
         [settings](const TidyUp::Progress &progress, const std::atomic<bool> *stop) {
             return TidyUp::run(settings, progress, stop);
         },
@@ -11,7 +12,8 @@ TidyUpJob::TidyUpJob(const TidyUp::Settings &settings, QObject *parent)
 }
 
 TidyUpJob::TidyUpJob(const TidyUp::UndoRecord &record, QObject *parent)
-    : TidyUpJob(record.settings,
+    : TidyUpJob(
+        record.settings,
         [record](const TidyUp::Progress &progress, const std::atomic<bool> *stop) {
             return TidyUp::undo(record, progress, stop);
         },

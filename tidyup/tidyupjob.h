@@ -29,13 +29,13 @@ public slots:
     // Asks the run to end after the entry in hand; it then reports its outcome as usual.
     void stop();
 
-
 signals:
     void progress(int done, int listed);
     void finished(const TidyUp::Outcome &outcome);
 
 private:
-    using Work = std::function<TidyUp::Outcome(const TidyUp::Progress &, const std::atomic<bool> *)>;
+    using Work
+        = std::function<TidyUp::Outcome(const TidyUp::Progress &, const std::atomic<bool> *)>;
     TidyUpJob(const TidyUp::Settings &settings, Work work, QObject *parent);
 
     const TidyUp::Settings runSettings;

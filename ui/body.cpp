@@ -49,4 +49,3 @@ Body::~Body()
     abandonPreview();
     previews.waitForDone();
 }
-

@@ -70,8 +70,8 @@ QString RunStatus::outcomeText(const TidyUp::Outcome &outcome, const TidyUp::Set
     QString text;
     if (outcome.stopped) {
         text = tr("Stopped after %1 of %2: moved %3 and made %4.")
-                   .arg(locale.toString(outcome.done),
-                       tr("%Ln file(s)", nullptr, outcome.listed), files, links);
+                   .arg(locale.toString(outcome.done), tr("%Ln file(s)", nullptr, outcome.listed),
+                       files, links);
     } else {
         text = tr("Moved %1 into %2 and made %3 in %4 s.")
                    .arg(files, settings.origs, links,
@@ -96,8 +96,8 @@ QString RunStatus::undoText(const TidyUp::Outcome &outcome, const TidyUp::Settin
     QString text;
     if (outcome.stopped) {
         text = tr("Stopped after %1 of %2: moved %3 back and removed %4.")
-                   .arg(locale.toString(outcome.done),
-                       tr("%Ln file(s)", nullptr, outcome.listed), files, links);
+                   .arg(locale.toString(outcome.done), tr("%Ln file(s)", nullptr, outcome.listed),
+                       files, links);
     } else {
         text = tr("Moved %1 back to %2 and removed %3.").arg(files, settings.target, links);
     }
@@ -152,7 +152,8 @@ QString RunStatus::previewText(const TidyUp::Preview &preview, const TidyUp::Set
     else if (made.size() == 2)
         text += QLatin1Char(' ') + tr("%1 and %2 will be created.").arg(made[0], made[1]);
     else if (made.size() == 3)
-        text += QLatin1Char(' ') + tr("%1, %2 and %3 will be created.").arg(made[0], made[1], made[2]);
+        text += QLatin1Char(' ')
+            + tr("%1, %2 and %3 will be created.").arg(made[0], made[1], made[2]);
     return text;
 }
 
@@ -229,7 +230,8 @@ void RunStatus::showDetails()
         detailsView->setObjectName(QStringLiteral("details"));
         detailsView->setWindowTitle(tr("Details"));
         detailsView->setReadOnly(true);
-        detailsView->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+        detailsView->setTextInteractionFlags(
+            Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
         detailsView->setLineWrapMode(QPlainTextEdit::NoWrap);
         // Left open, it must not keep the program running once the main window is closed.
         detailsView->setAttribute(Qt::WA_QuitOnClose, false);
