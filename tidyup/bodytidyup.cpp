@@ -69,6 +69,13 @@ void Body::abandonPreview()
     previewAbandoned->store(true);
 }
 
+void Body::fieldsEdited()
+{
+    // What is being worked out no longer matters; the next one waits for a pause in typing.
+    abandonPreview();
+    previewTimer.start();
+}
+
 void Body::updatePreview()
 {
     if (job)

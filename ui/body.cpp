@@ -37,7 +37,7 @@ Body::Body(const ParamTable &args, QWidget *parent)
     previewTimer.setInterval(300);
     connect(&previewTimer, SIGNAL(timeout()), this, SLOT(updatePreview()));
     for (QLineEdit *field : findChildren<QLineEdit *>())
-        connect(field, SIGNAL(textChanged(QString)), &previewTimer, SLOT(start()));
+        connect(field, SIGNAL(textChanged(QString)), this, SLOT(fieldsEdited()));
     updatePreview();
 }
 

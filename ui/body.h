@@ -32,6 +32,7 @@ private slots:
     void undoLastRun();
     void runFinished(const TidyUp::Outcome &outcome);
     void updatePreview();
+    void fieldsEdited();
 
 private:
     TidyUp::Settings fieldSettings() const;
