@@ -56,8 +56,6 @@ RunStatus::RunStatus(QWidget *parent)
 
 QString RunStatus::outcomeText(const TidyUp::Outcome &outcome, const TidyUp::Settings &settings)
 {
-    if (outcome.undone)
-        return undoText(outcome, settings);
     if (!outcome.dirsReady)
         return outcome.dirProblem + QLatin1Char(' ') + tr("Nothing was moved.");
     if (outcome.listed == 0) {
@@ -69,48 +67,36 @@ QString RunStatus::outcomeText(const TidyUp::Outcome &outcome, const TidyUp::Set
     const QString links = tr("%Ln link(s)", nullptr, outcome.linked);
     QString text;
     if (outcome.stopped) {
-        text = tr("Stopped after %1 of %2: moved %3 and made %4.")
-                   .arg(locale.toString(outcome.done), tr("%Ln file(s)", nullptr, outcome.listed),
-                       files, links);
+        const char *const stopped = outcome.undone
+            ? QT_TR_NOOP("Stopped after %1 of %2: moved %3 back and removed %4.")
+            : QT_TR_NOOP("Stopped after %1 of %2: moved %3 and made %4.");
+        text = tr(stopped).arg(locale.toString(outcome.done),
+            tr("%Ln file(s)", nullptr, outcome.listed), files, links);
+    } else if (outcome.undone) {
+        text = tr("Moved %1 back to %2 and removed %3.").arg(files, settings.target, links);
     } else {
         text = tr("Moved %1 into %2 and made %3 in %4 s.")
                    .arg(files, settings.origs, links,
                        locale.toString(double(outcome.elapsedMs) / 1000, 'f', 1));
     }
-    if (outcome.notMoved > 0)
-        text += QLatin1Char(' ') + tr("%Ln file(s) were not moved.", nullptr, outcome.notMoved);
-    if (outcome.restored > 0) {
-        text += QLatin1Char(' ')
-            + tr("Made %Ln link(s) that an interrupted run had left.", nullptr, outcome.restored);
-    }
-    if (outcome.linksNotMade > 0)
-        text += QLatin1Char(' ') + tr("%Ln link(s) were not made.", nullptr, outcome.linksNotMade);
-    return text;
-}
-
-QString RunStatus::undoText(const TidyUp::Outcome &outcome, const TidyUp::Settings &settings)
-{
-    const QLocale locale;
-    const QString files = tr("%Ln file(s)", nullptr, outcome.moved);
-    const QString links = tr("%Ln link(s)", nullptr, outcome.linked);
-    QString text;
-    if (outcome.stopped) {
-        text = tr("Stopped after %1 of %2: moved %3 back and removed %4.")
-                   .arg(locale.toString(outcome.done), tr("%Ln file(s)", nullptr, outcome.listed),
-                       files, links);
+    QStringList sentences { text };
+    if (outcome.undone) {
+        if (outcome.notMoved > 0) {
+            sentences << tr("%Ln file(s) stayed in %1 with their links.", nullptr, outcome.notMoved)
+                        .arg(settings.origs);
+        }
+        if (outcome.linksNotMade > 0)
+            sentences << tr("%Ln link(s) were left as they were.", nullptr, outcome.linksNotMade);
     } else {
-        text = tr("Moved %1 back to %2 and removed %3.").arg(files, settings.target, links);
+        if (outcome.notMoved > 0)
+            sentences << tr("%Ln file(s) were not moved.", nullptr, outcome.notMoved);
+        if (outcome.restored > 0)
+            sentences << tr(
+                "Made %Ln link(s) that an interrupted run had left.", nullptr, outcome.restored);
+        if (outcome.linksNotMade > 0)
+            sentences << tr("%Ln link(s) were not made.", nullptr, outcome.linksNotMade);
     }
-    if (outcome.notMoved > 0) {
-        text += QLatin1Char(' ')
-            + tr("%Ln file(s) stayed in %1 with their links.", nullptr, outcome.notMoved)
-                  .arg(settings.origs);
-    }
-    if (outcome.linksNotMade > 0) {
-        text += QLatin1Char(' ')
-            + tr("%Ln link(s) were left as they were.", nullptr, outcome.linksNotMade);
-    }
-    return text;
+    return sentences.join(QLatin1Char(' '));
 }
 
 QString RunStatus::previewText(const TidyUp::Preview &preview, const TidyUp::Settings &settings)

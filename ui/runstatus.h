@@ -37,7 +37,6 @@ private slots:
 
 private:
     static QString outcomeText(const TidyUp::Outcome &outcome, const TidyUp::Settings &settings);
-    static QString undoText(const TidyUp::Outcome &outcome, const TidyUp::Settings &settings);
     static QString previewText(const TidyUp::Preview &preview, const TidyUp::Settings &settings);
     void setRunShown(bool shown);
 
