@@ -83,7 +83,7 @@ QString RunStatus::outcomeText(const TidyUp::Outcome &outcome, const TidyUp::Set
     if (outcome.undone) {
         if (outcome.notMoved > 0) {
             sentences << tr("%Ln file(s) stayed in %1 with their links.", nullptr, outcome.notMoved)
-                        .arg(settings.origs);
+                             .arg(settings.origs);
         }
         if (outcome.linksNotMade > 0)
             sentences << tr("%Ln link(s) were left as they were.", nullptr, outcome.linksNotMade);
