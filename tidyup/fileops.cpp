@@ -66,16 +66,28 @@ QString FileOps::movedPath(const QByteArray &newName) const
 
 #ifdef Q_OS_LINUX
 
+namespace
+{
+
+// Moves fromDir/name to toDir/newName, never replacing; to another file system by a copy.
+bool moveBetween(int fromFd, const QByteArray &fromDir, const QByteArray &name, int toFd,
+    const QByteArray &toDir, const QByteArray &newName, QString &reason,
+    const std::atomic<bool> *stop)
+{
+    if (::renameat2(fromFd, name.constData(), toFd, newName.constData(), RENAME_NOREPLACE) == 0)
+        return true;
+    if (errno == EXDEV)
+        return CrossMove::move(fromDir + name, toDir + newName, reason, stop);
+    reason = QString::fromLocal8Bit(std::strerror(errno));
+    return false;
+}
+
+} // namespace
+
 bool FileOps::move(const QByteArray &name, const QByteArray &newName, QString &reason,
     const std::atomic<bool> *stop) const
 {
-    if (::renameat2(targetFd, name.constData(), origsFd, newName.constData(), RENAME_NOREPLACE)
-        == 0)
-        return true;
-    if (errno == EXDEV)
-        return CrossMove::move(targetPath + name, origsPath + newName, reason, stop);
-    reason = QString::fromLocal8Bit(std::strerror(errno));
-    return false;
+    return moveBetween(targetFd, targetPath, name, origsFd, origsPath, newName, reason, stop);
 }
 
 bool FileOps::link(Tree tree, const QByteArray &sub, const QByteArray &newName, bool *madeSub) const
@@ -98,13 +110,7 @@ bool FileOps::link(Tree tree, const QByteArray &sub, const QByteArray &newName, 
 bool FileOps::moveBack(const QByteArray &newName, const QByteArray &name, QString &reason,
     const std::atomic<bool> *stop) const
 {
-    if (::renameat2(origsFd, newName.constData(), targetFd, name.constData(), RENAME_NOREPLACE)
-        == 0)
-        return true;
-    if (errno == EXDEV)
-        return CrossMove::move(origsPath + newName, targetPath + name, reason, stop);
-    reason = QString::fromLocal8Bit(std::strerror(errno));
-    return false;
+    return moveBetween(origsFd, origsPath, newName, targetFd, targetPath, name, reason, stop);
 }
 
 bool FileOps::unlink(
@@ -140,15 +146,26 @@ QString FileOps::linkPath(Tree tree, const QByteArray &sub, const QByteArray &ne
 #else
 
 // Elsewhere through the toolkit, where links are shell shortcuts that carry a suffix.
-bool FileOps::move(const QByteArray &name, const QByteArray &newName, QString &reason,
-    const std::atomic<bool> *) const
+namespace
 {
-    const QFileInfo existing(movedPath(newName));
-    QFile file(sourcePath(name));
-    if (!existing.exists() && !existing.isSymLink() && file.rename(existing.filePath()))
+
+// The toolkit's rename replaces nothing either, but a dangling link counts as free to it.
+bool moveBetween(const QString &from, const QString &to, QString &reason)
+{
+    const QFileInfo existing(to);
+    QFile file(from);
+    if (!existing.exists() && !existing.isSymLink() && file.rename(to))
         return true;
     reason = file.errorString();
     return false;
+}
+
+} // namespace
+
+bool FileOps::move(const QByteArray &name, const QByteArray &newName, QString &reason,
+    const std::atomic<bool> *) const
+{
+    return moveBetween(sourcePath(name), movedPath(newName), reason);
 }
 
 bool FileOps::link(Tree tree, const QByteArray &sub, const QByteArray &newName, bool *madeSub) const
@@ -166,12 +183,7 @@ bool FileOps::link(Tree tree, const QByteArray &sub, const QByteArray &newName, 
 bool FileOps::moveBack(const QByteArray &newName, const QByteArray &name, QString &reason,
     const std::atomic<bool> *) const
 {
-    const QFileInfo existing(sourcePath(name));
-    QFile file(movedPath(newName));
-    if (!existing.exists() && !existing.isSymLink() && file.rename(existing.filePath()))
-        return true;
-    reason = file.errorString();
-    return false;
+    return moveBetween(movedPath(newName), sourcePath(name), reason);
 }
 
 bool FileOps::unlink(
