@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: MIT
 #include "crossmove.h"
+#include "noreplacemove.h"
 
 #include <QScopeGuard>
 
@@ -11,6 +12,7 @@
 #include <fcntl.h>
 #include <memory>
 #include <sys/stat.h>
+#include <sys/vfs.h>
 #include <unistd.h>
 
 namespace
@@ -78,18 +80,22 @@ bool sameState(const struct stat &a, const struct stat &b)
         && a.st_ctim.tv_nsec == b.st_ctim.tv_nsec;
 }
 
-// Puts from in place as to, never replacing an entry. Some file systems have no
-// RENAME_NOREPLACE; a hard link fails just as surely on an existing name.
-int placeWithoutReplacing(const char *from, const char *to)
+// A network client grants a lease only while the server has delegated the file to it, and
+// otherwise refuses it with EAGAIN, as a local file system does for a file open for writing.
+bool leaseNeedsServer(int fd)
 {
-    if (::renameat2(AT_FDCWD, from, AT_FDCWD, to, RENAME_NOREPLACE) == 0)
-        return 0;
-    if (errno != EINVAL && errno != ENOSYS)
-        return errno;
-    if (::link(from, to) != 0)
-        return errno;
-    ::unlink(from);
-    return 0;
+    struct statfs fs {
+    };
+    if (::fstatfs(fd, &fs) != 0)
+        return false;
+    switch (static_cast<unsigned long>(fs.f_type)) {
+    case 0x6969: // NFS
+    case 0xFF534D42: // CIFS
+    case 0xFE534D42: // SMB2
+        return true;
+    default:
+        return false;
+    }
 }
 
 bool moveLink(const QByteArray &source, const QByteArray &dest, QString &reason)
@@ -147,8 +153,8 @@ bool copyContent(int in, int out, bool leased, const std::atomic<bool> *stop, QS
     }
 }
 
-bool copyFile(const QByteArray &source, const QByteArray &dest, const std::atomic<bool> *stop,
-    QString &reason)
+bool copyFile(const QByteArray &source, const QByteArray &dest, NoReplaceMove &mover,
+    const std::atomic<bool> *stop, QString &reason)
 {
     Fd in(::open(source.constData(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK));
     if (in.get() < 0)
@@ -162,10 +168,11 @@ bool copyFile(const QByteArray &source, const QByteArray &dest, const std::atomi
 
     // The kernel refuses a read lease while any process has the file open for writing, and
     // breaks it when one opens it: the copy is then known to be of a file nobody writes. A
-    // file of another owner gets no lease; then only a change of size or time can show.
+    // file of another owner, or one on a file server that has not delegated it, gets no lease;
+    // then only a change of size or time can show.
     ignoreLeaseBreakSignal();
     const bool leased = ::fcntl(in.get(), F_SETLEASE, F_RDLCK) == 0;
-    if (!leased && errno == EAGAIN)
+    if (!leased && errno == EAGAIN && !leaseNeedsServer(in.get()))
         return failed(reason, "the file is open for writing");
     const auto unlease = qScopeGuard([&] {
         if (leased)
@@ -202,9 +209,13 @@ bool copyFile(const QByteArray &source, const QByteArray &dest, const std::atomi
     if (leased ? ::fcntl(in.get(), F_GETLEASE) != F_RDLCK : !sameState(before, after))
         return failed(reason, "the file was written to during the copy");
 
-    if (const int error = placeWithoutReplacing(temporary.constData(), dest.constData()))
+    int error = 0;
+    const NoReplaceMove::Result put
+        = mover.move(AT_FDCWD, temporary.constData(), AT_FDCWD, dest.constData(), error);
+    if (put == NoReplaceMove::Failed)
         return failed(reason, error);
-    placed = true;
+    // Linked: the temporary name goes with the guard, the copy keeps its own.
+    placed = put == NoReplaceMove::Moved;
     // The copy's name must be on disk before the only other copy goes.
     const QByteArray destDir = dest.left(dest.lastIndexOf('/') + 1);
     Fd dir(::open(destDir.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
@@ -221,7 +232,7 @@ bool copyFile(const QByteArray &source, const QByteArray &dest, const std::atomi
 } // namespace
 
 bool CrossMove::move(const QByteArray &source, const QByteArray &dest, QString &reason,
-    const std::atomic<bool> *stop)
+    NoReplaceMove &mover, const std::atomic<bool> *stop)
 {
     struct stat entry {
     };
@@ -231,5 +242,5 @@ bool CrossMove::move(const QByteArray &source, const QByteArray &dest, QString &
         return failed(reason, errno);
     if (S_ISLNK(entry.st_mode))
         return moveLink(source, dest, reason);
-    return copyFile(source, dest, stop, reason);
+    return copyFile(source, dest, mover, stop, reason);
 }

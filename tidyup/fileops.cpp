@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "fileops.h"
 #include "crossmove.h"
+#include "subdirs.h"
 
 #include <QDir>
 #include <QFile>
@@ -40,6 +41,7 @@ FileOps::FileOps(
     , targetFd(openDir(targetPath))
     , origsFd(openDir(origsPath))
     , treeFds { openDir(treePaths[0]), openDir(treePaths[1]) }
+    , subDirs(new SubDirs(treeFds))
 #endif
 {
 }
@@ -69,67 +71,123 @@ QString FileOps::movedPath(const QByteArray &newName) const
 namespace
 {
 
-// Moves fromDir/name to toDir/newName, never replacing; to another file system by a copy.
-bool moveBetween(int fromFd, const QByteArray &fromDir, const QByteArray &name, int toFd,
-    const QByteArray &toDir, const QByteArray &newName, QString &reason,
-    const std::atomic<bool> *stop)
+QString errorText(int error)
 {
-    if (::renameat2(fromFd, name.constData(), toFd, newName.constData(), RENAME_NOREPLACE) == 0)
-        return true;
-    if (errno == EXDEV)
-        return CrossMove::move(fromDir + name, toDir + newName, reason, stop);
-    reason = QString::fromLocal8Bit(std::strerror(errno));
-    return false;
+    return QString::fromLocal8Bit(std::strerror(error));
+}
+
+bool sameFile(int dirA, const char *a, int dirB, const char *b)
+{
+    struct stat first {
+    };
+    struct stat second {
+    };
+    return ::fstatat(dirA, a, &first, AT_SYMLINK_NOFOLLOW) == 0
+        && ::fstatat(dirB, b, &second, AT_SYMLINK_NOFOLLOW) == 0 && first.st_dev == second.st_dev
+        && first.st_ino == second.st_ino;
+}
+
+// Moves fromDir/name to toDir/newName, never replacing; to another file system by a copy.
+NoReplaceMove::Result moveBetween(NoReplaceMove &mover, int fromFd, const QByteArray &fromDir,
+    const QByteArray &name, int toFd, const QByteArray &toDir, const QByteArray &newName,
+    QString &reason, const std::atomic<bool> *stop)
+{
+    int error = 0;
+    const NoReplaceMove::Result result
+        = mover.move(fromFd, name.constData(), toFd, newName.constData(), error);
+    if (result != NoReplaceMove::Failed)
+        return result;
+    if (error == EXDEV) {
+        return CrossMove::move(fromDir + name, toDir + newName, reason, mover, stop)
+            ? NoReplaceMove::Moved
+            : NoReplaceMove::Failed;
+    }
+    reason = errorText(error);
+    if (error == EEXIST && sameFile(fromFd, name.constData(), toFd, newName.constData()))
+        reason += QStringLiteral(" (the same file under both names: a move was interrupted)");
+    return NoReplaceMove::Failed;
+}
+
+bool removeOld(int fd, const QByteArray &name, QString &reason)
+{
+    const int error = NoReplaceMove::removeOldName(fd, name.constData());
+    if (error != 0)
+        reason = errorText(error);
+    return error == 0;
 }
 
 } // namespace
 
-bool FileOps::move(const QByteArray &name, const QByteArray &newName, QString &reason,
-    const std::atomic<bool> *stop) const
+NoReplaceMove::Result FileOps::move(const QByteArray &name, const QByteArray &newName,
+    QString &reason, const std::atomic<bool> *stop) const
 {
-    return moveBetween(targetFd, targetPath, name, origsFd, origsPath, newName, reason, stop);
+    return moveBetween(
+        mover, targetFd, targetPath, name, origsFd, origsPath, newName, reason, stop);
 }
 
-bool FileOps::link(Tree tree, const QByteArray &sub, const QByteArray &newName, bool *madeSub) const
+bool FileOps::removeSource(const QByteArray &name, QString &reason) const
 {
-    const QByteArray file = origsPath + newName;
-    const QByteArray link = sub + '/' + newName;
-    const int dir = treeFds[tree];
-    // Most links go into a folder that is there already, and so cost one call. Another thread
-    // may make the folder at the same moment: one that exists when made will do.
-    if (::symlinkat(file.constData(), dir, link.constData()) == 0)
-        return true;
-    if (errno != ENOENT)
-        return false;
-    const bool made = ::mkdirat(dir, sub.constData(), 0777) == 0;
+    return removeOld(targetFd, name, reason);
+}
+
+bool FileOps::finishInterrupted(const QByteArray &name, const QByteArray &newName) const
+{
+    // Checked just before: a name that holds another file stays, as a taken name does.
+    return sameFile(origsFd, newName.constData(), targetFd, name.constData())
+        && ::unlinkat(targetFd, name.constData(), 0) == 0;
+}
+
+bool FileOps::link(Tree tree, const QByteArray &sub, const QByteArray &newName, QString &reason,
+    bool *madeSub) const
+{
+    const SubDirs::Folder folder = subDirs->open(tree, sub, true);
     if (madeSub)
-        *madeSub = made;
-    return (made || errno == EEXIST) && ::symlinkat(file.constData(), dir, link.constData()) == 0;
+        *madeSub = folder.made;
+    if (folder.fd() < 0) {
+        reason = folder.reason;
+        return false;
+    }
+    const QByteArray file = origsPath + newName;
+    if (::symlinkat(file.constData(), folder.fd(), newName.constData()) == 0)
+        return true;
+    reason = errorText(errno);
+    return false;
 }
 
-bool FileOps::moveBack(const QByteArray &newName, const QByteArray &name, QString &reason,
-    const std::atomic<bool> *stop) const
+NoReplaceMove::Result FileOps::moveBack(const QByteArray &newName, const QByteArray &name,
+    QString &reason, const std::atomic<bool> *stop) const
 {
-    return moveBetween(origsFd, origsPath, newName, targetFd, targetPath, name, reason, stop);
+    return moveBetween(
+        mover, origsFd, origsPath, newName, targetFd, targetPath, name, reason, stop);
+}
+
+bool FileOps::removeMoved(const QByteArray &newName, QString &reason) const
+{
+    return removeOld(origsFd, newName, reason);
 }
 
 bool FileOps::unlink(
     Tree tree, const QByteArray &sub, const QByteArray &newName, QString &reason) const
 {
+    const SubDirs::Folder folder = subDirs->open(tree, sub, false);
+    if (folder.fd() < 0) {
+        reason = folder.reason;
+        return false;
+    }
     const QByteArray expected = origsPath + newName;
-    const QByteArray link = sub + '/' + newName;
     // One byte more than expected: a longer text is then seen as different.
     QByteArray text(expected.size() + 1, Qt::Uninitialized);
-    const ssize_t size = ::readlinkat(treeFds[tree], link.constData(), text.data(), text.size());
+    const ssize_t size
+        = ::readlinkat(folder.fd(), newName.constData(), text.data(), size_t(text.size()));
     if (size >= 0
         && (size != expected.size()
             || std::memcmp(text.constData(), expected.constData(), size_t(size)) != 0)) {
         reason = QStringLiteral("changed since the run");
         return false;
     }
-    if (size >= 0 && ::unlinkat(treeFds[tree], link.constData(), 0) == 0)
+    if (size >= 0 && ::unlinkat(folder.fd(), newName.constData(), 0) == 0)
         return true;
-    reason = QString::fromLocal8Bit(std::strerror(errno));
+    reason = errorText(errno);
     return false;
 }
 
@@ -150,40 +208,61 @@ namespace
 {
 
 // The toolkit's rename replaces nothing either, but a dangling link counts as free to it.
-bool moveBetween(const QString &from, const QString &to, QString &reason)
+NoReplaceMove::Result moveBetween(const QString &from, const QString &to, QString &reason)
 {
     const QFileInfo existing(to);
     QFile file(from);
     if (!existing.exists() && !existing.isSymLink() && file.rename(to))
-        return true;
+        return NoReplaceMove::Moved;
     reason = file.errorString();
-    return false;
+    return NoReplaceMove::Failed;
 }
 
 } // namespace
 
-bool FileOps::move(const QByteArray &name, const QByteArray &newName, QString &reason,
-    const std::atomic<bool> *) const
+NoReplaceMove::Result FileOps::move(const QByteArray &name, const QByteArray &newName,
+    QString &reason, const std::atomic<bool> *) const
 {
     return moveBetween(sourcePath(name), movedPath(newName), reason);
 }
 
-bool FileOps::link(Tree tree, const QByteArray &sub, const QByteArray &newName, bool *madeSub) const
+// A move here never leaves two names, so nothing is ever to be finished.
+bool FileOps::removeSource(const QByteArray &, QString &) const
+{
+    return true;
+}
+
+bool FileOps::finishInterrupted(const QByteArray &, const QByteArray &) const
+{
+    return false;
+}
+
+bool FileOps::link(Tree tree, const QByteArray &sub, const QByteArray &newName, QString &reason,
+    bool *madeSub) const
 {
     const QString path = linkPath(tree, sub, newName);
-    if (QFile::link(movedPath(newName), path))
+    QFile file(movedPath(newName));
+    if (file.link(path))
         return true;
     const QString folder = QFileInfo(path).path();
     const bool made = !QFileInfo::exists(folder) && QDir().mkpath(folder);
     if (madeSub)
         *madeSub = made;
-    return QFile::link(movedPath(newName), path);
+    if (file.link(path))
+        return true;
+    reason = file.errorString();
+    return false;
 }
 
-bool FileOps::moveBack(const QByteArray &newName, const QByteArray &name, QString &reason,
-    const std::atomic<bool> *) const
+NoReplaceMove::Result FileOps::moveBack(const QByteArray &newName, const QByteArray &name,
+    QString &reason, const std::atomic<bool> *) const
 {
     return moveBetween(movedPath(newName), sourcePath(name), reason);
+}
+
+bool FileOps::removeMoved(const QByteArray &, QString &) const
+{
+    return true;
 }
 
 bool FileOps::unlink(

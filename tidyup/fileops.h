@@ -1,13 +1,19 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include "noreplacemove.h"
+
 #include <QByteArray>
 #include <QString>
 #include <atomic>
+#include <memory>
+
+class SubDirs;
 
 // The directories of one run, opened once, and the calls that move and link relative to them.
 // Names are in the file system's encoding, encoded once by the caller. The calls never replace
-// an entry, and may be made from several threads at once.
+// an entry, and may be made from several threads at once. Links go only into folders that are
+// not symbolic links.
 class FileOps
 {
 public:
@@ -21,17 +27,23 @@ public:
     FileOps &operator=(const FileOps &) = delete;
 
     // Moves name from the target to newName in the originals directory; to another file system
-    // through CrossMove, which gives up once stop is set. On failure, reason says why.
-    bool move(const QByteArray &name, const QByteArray &newName, QString &reason,
+    // through CrossMove, which gives up once stop is set. On failure, reason says why. Linked
+    // (where rename flags are refused): the file has both names until removeSource.
+    NoReplaceMove::Result move(const QByteArray &name, const QByteArray &newName, QString &reason,
         const std::atomic<bool> *stop) const;
+    bool removeSource(const QByteArray &name, QString &reason) const;
+    // Where name in the target is still the very file that newName in the originals directory
+    // is (a move interrupted between its link and its unlink), removes name.
+    bool finishInterrupted(const QByteArray &name, const QByteArray &newName) const;
     // Makes the link tree/sub/newName to the moved file, and tree/sub when it is missing;
-    // madeSub tells whether this call made it.
-    bool link(
-        Tree tree, const QByteArray &sub, const QByteArray &newName, bool *madeSub = nullptr) const;
+    // madeSub tells whether this call made it. On failure, reason says why.
+    bool link(Tree tree, const QByteArray &sub, const QByteArray &newName, QString &reason,
+        bool *madeSub = nullptr) const;
 
     // The reverse of move: newName in the originals directory back to name in the target.
-    bool moveBack(const QByteArray &newName, const QByteArray &name, QString &reason,
-        const std::atomic<bool> *stop) const;
+    NoReplaceMove::Result moveBack(const QByteArray &newName, const QByteArray &name,
+        QString &reason, const std::atomic<bool> *stop) const;
+    bool removeMoved(const QByteArray &newName, QString &reason) const;
     // Removes tree/sub/newName while it is a symbolic link to the moved file, as link made it;
     // otherwise reason says why not.
     bool unlink(Tree tree, const QByteArray &sub, const QByteArray &newName, QString &reason) const;
@@ -51,5 +63,7 @@ private:
     int targetFd;
     int origsFd;
     int treeFds[2];
+    mutable NoReplaceMove mover;
+    std::unique_ptr<SubDirs> subDirs;
 #endif
 };

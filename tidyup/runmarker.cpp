@@ -1,11 +1,15 @@
 // SPDX-License-Identifier: MIT
 #include "runmarker.h"
+#include "noreplacemove.h"
 
+#include <QDebug>
+#include <QFile>
 #include <QString>
 
 #ifdef Q_OS_LINUX
 
 #include <QScopeGuard>
+#include <cerrno>
 #include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
@@ -42,19 +46,27 @@ RunMarker::RunMarker(const QByteArray &dir)
     // Made and locked under another name first: another run must never find it unlocked.
     QByteArray temporary = base + ".quorvix-data-new-XXXXXX";
     fd = ::mkostemp(temporary.data(), O_CLOEXEC);
-    if (fd < 0)
+    int error = fd < 0 ? errno : 0;
+    if (fd >= 0) {
+        path = base + prefix + temporary.right(6);
+        // A hard link keeps the lock: it belongs to the open file, whatever its name.
+        NoReplaceMove mover;
+        error = ::flock(fd, LOCK_EX) != 0 || ::fsync(fd) != 0
+            ? errno
+            : mover.moveNow(AT_FDCWD, temporary.constData(), AT_FDCWD, path.constData());
+    }
+    if (error == 0) {
+        syncDir(base);
         return;
-    path = base + prefix + temporary.right(6);
-    if (::flock(fd, LOCK_EX) != 0 || ::fsync(fd) != 0
-        || ::renameat2(AT_FDCWD, temporary.constData(), AT_FDCWD, path.constData(),
-               RENAME_NOREPLACE)
-            != 0) {
+    }
+    if (fd >= 0) {
         ::unlink(temporary.constData());
         ::close(fd);
         fd = -1;
-        return;
     }
-    syncDir(base);
+    qDebug().nospace() << "Can't mark the run in " << QFile::decodeName(dir) << ": "
+                       << qUtf8Printable(QString::fromLocal8Bit(std::strerror(error)))
+                       << "; if it is killed, the next run cannot make its missing links";
 }
 
 RunMarker::~RunMarker()
@@ -80,7 +92,8 @@ void RunMarker::completeAbandoned(const QByteArray &dir, const std::function<voi
         if (std::strncmp(entry->d_name, prefix, sizeof prefix - 1) != 0)
             continue;
         const QByteArray path = base + entry->d_name;
-        const int fd = ::open(path.constData(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
+        // Over NFS a lock is taken on the server, and only on a descriptor open for writing.
+        const int fd = ::open(path.constData(), O_RDWR | O_CLOEXEC | O_NOFOLLOW);
         if (fd < 0)
             continue;
         if (::flock(fd, LOCK_EX | LOCK_NB) == 0)

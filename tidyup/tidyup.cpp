@@ -3,6 +3,7 @@
 #include "dirscan.h"
 #include "fileops.h"
 #include "linkpool.h"
+#include "noreplacemove.h"
 #include "runmarker.h"
 
 #include <algorithm>
@@ -65,7 +66,8 @@ public:
         const QByteArray &newName, quint8 &made)
     {
         bool madeSub = false;
-        if (ops.link(tree, sub, newName, &madeSub)) {
+        QString reason;
+        if (ops.link(tree, sub, newName, reason, &madeSub)) {
             made |= quint8(1 << tree);
             const std::lock_guard<std::mutex> lock(mutex);
             ++outcome.linked;
@@ -75,7 +77,8 @@ public:
         }
         QString text;
         QDebug(&text).nospace() << "Can't make the link " << ops.linkPath(tree, sub, newName)
-                                << " to " << ops.movedPath(newName);
+                                << " to " << ops.movedPath(newName) << ": "
+                                << qUtf8Printable(reason);
         line(text);
         const std::lock_guard<std::mutex> lock(mutex);
         ++outcome.linksNotMade;
@@ -85,10 +88,24 @@ public:
     void restore(
         const FileOps &ops, FileOps::Tree tree, const QByteArray &sub, const QByteArray &newName)
     {
-        if (!ops.link(tree, sub, newName))
+        QString reason;
+        if (!ops.link(tree, sub, newName, reason))
             return;
         const std::lock_guard<std::mutex> lock(mutex);
         ++outcome.restored;
+    }
+
+    // Ends a move that left the file under both names by removing the old one; false, with a
+    // line, where that name stays.
+    bool removeOldName(bool removed, const QString &oldPath, const QString &reason)
+    {
+        if (removed)
+            return true;
+        QString text;
+        QDebug(&text).nospace() << "Can't remove the old name " << oldPath << ": "
+                                << qUtf8Printable(reason);
+        line(text);
+        return false;
     }
 
     void unlink(
@@ -313,16 +330,23 @@ TidyUp::Outcome TidyUp::run(
     names.erase(std::remove_if(names.begin(), names.end(),
                     [&outputs](const QString &name) { return outputs.contains(name); }),
         names.end());
-    outcome.listed = names.size();
     const FileOps ops(record.target, record.origs, record.energy, record.seqNo);
     // Removed when the run ends, after the last link: a marker left behind tells a later run to
-    // make the links of every moved file.
+    // finish the moves it left under both names and make the links of every moved file.
     const QByteArray origsEncoded = QFile::encodeName(record.origs);
     const RunMarker marker(origsEncoded);
     RunMarker::completeAbandoned(origsEncoded, [&] {
-        LinkPool restoring(settings.linkThreads, linkQueueLength);
         QString energy;
         QString seqNo;
+        names.erase(std::remove_if(names.begin(), names.end(),
+                        [&](const QString &name) {
+                            const bool finished = ops.finishInterrupted(QFile::encodeName(name),
+                                QFile::encodeName(rewriteFileName(name, energy, seqNo)));
+                            outcome.finished += finished;
+                            return finished;
+                        }),
+            names.end());
+        LinkPool restoring(settings.linkThreads, linkQueueLength);
         for (const QString &name : listEntries(QDir(record.origs), QStringLiteral("*"))) {
             energy.clear();
             if (rewriteFileName(name, energy, seqNo) != name || energy.isEmpty())
@@ -334,6 +358,7 @@ TidyUp::Outcome TidyUp::run(
             });
         }
     });
+    outcome.listed = names.size();
 
     const auto stopRequested = [stop] { return stop && stop->load(std::memory_order_relaxed); };
     // The links each moved file got, by its place in record.moved: sized once, so that the
@@ -356,19 +381,29 @@ TidyUp::Outcome TidyUp::run(
             const QString newName = rewriteFileName(name, energy, seqNo);
             QByteArray from = QFile::encodeName(name);
             const QByteArray to = QFile::encodeName(newName);
-            if (ops.move(from, to, reason, stop)) {
-                // Kept for undo: without the room the encoding left spare, a third the size.
-                from.squeeze();
+            const NoReplaceMove::Result moved = ops.move(from, to, reason, stop);
+            if (moved != NoReplaceMove::Failed) {
                 quint8 &made = linksMade[size_t(outcome.moved++)];
-                record.moved.append({ from, 0 });
                 // A name without energy and sequence fields has nowhere to be linked under.
-                if (!energy.isEmpty()) {
-                    links.push([&tally, &ops, &made, to, e = QFile::encodeName(energy),
-                                   q = QFile::encodeName(seqNo)] {
+                // The old name left by a hard link is removed off this thread: on a file
+                // server that is a round trip.
+                if (!energy.isEmpty() || moved == NoReplaceMove::Linked) {
+                    links.push([&tally, &ops, &made, from, to,
+                                   oldNameLeft = moved == NoReplaceMove::Linked,
+                                   e = QFile::encodeName(energy), q = QFile::encodeName(seqNo)] {
+                        QString why;
+                        if (oldNameLeft)
+                            tally.removeOldName(
+                                ops.removeSource(from, why), ops.sourcePath(from), why);
+                        if (e.isEmpty())
+                            return;
                         tally.link(ops, FileOps::ByEnergy, e, to, made);
                         tally.link(ops, FileOps::BySeqNo, q, to, made);
                     });
                 }
+                // Kept for undo: without the room the encoding left spare, a third the size.
+                from.squeeze();
+                record.moved.append({ from, 0 });
             } else if (stopRequested()) {
                 // A copy abandoned half-way: the entry is as it was.
                 outcome.stopped = true;
@@ -411,10 +446,17 @@ TidyUp::Outcome TidyUp::undo(
             const QByteArray to
                 = QFile::encodeName(rewriteFileName(QFile::decodeName(file.name), energy, seqNo));
             // Back first: a file that cannot go back keeps its links.
-            if (ops.moveBack(to, file.name, reason, stop)) {
+            const NoReplaceMove::Result back = ops.moveBack(to, file.name, reason, stop);
+            if (back != NoReplaceMove::Failed) {
                 ++outcome.moved;
-                links.push([&tally, &ops, to, made = file.links, e = QFile::encodeName(energy),
+                links.push([&tally, &ops, to, oldNameLeft = back == NoReplaceMove::Linked,
+                               made = file.links, e = QFile::encodeName(energy),
                                q = QFile::encodeName(seqNo)] {
+                    QString why;
+                    // Under both names, the file keeps its links.
+                    if (oldNameLeft
+                        && !tally.removeOldName(ops.removeMoved(to, why), ops.movedPath(to), why))
+                        return;
                     if (made & (1 << FileOps::ByEnergy))
                         tally.unlink(ops, FileOps::ByEnergy, e, to);
                     if (made & (1 << FileOps::BySeqNo))

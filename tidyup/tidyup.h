@@ -67,6 +67,8 @@ public:
         int linksNotMade = 0;
         // Links of files that an interrupted earlier run moved but did not link.
         int restored = 0;
+        // Moves that an interrupted earlier run left with the file under both names.
+        int finished = 0;
         qint64 elapsedMs = 0;
         // The lines the run wrote to the debug channel, the first maxLines of them.
         QStringList lines;
