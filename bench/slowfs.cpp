@@ -1,15 +1,18 @@
 // SPDX-License-Identifier: MIT
 // A file system like one on a server: it mirrors a directory and waits a fixed time in every
 // request, on as many threads as the kernel sends requests, so that requests that may run side
-// by side overlap as they would on the network.
+// by side overlap as they would on the network. It can also refuse what some servers refuse:
+// --nfs refuses every rename flag with EINVAL, as the Linux NFS client does; --no-hard-links
+// does that and refuses hard links with EPERM, as FAT, exFAT and some SMB mounts do.
 //
-//   slowfs SOURCE MOUNTPOINT DELAY_US [FUSE options, e.g. -f]
+//   slowfs [--nfs | --no-hard-links] SOURCE MOUNTPOINT DELAY_US [FUSE options, e.g. -f]
 
 #define FUSE_USE_VERSION 31
 
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <ctime>
 #include <dirent.h>
 #include <fcntl.h>
@@ -25,6 +28,8 @@ namespace
 
 std::string source;
 long delayNs = 0;
+bool refuseRenameFlags = false;
+bool refuseHardLinks = false;
 
 // Every request waits for the round trip first.
 std::string real(const char *path)
@@ -76,12 +81,16 @@ int doSymlink(const char *target, const char *path)
 int doRename(const char *from, const char *to, unsigned int flags)
 {
     const std::string realTo = real(to);
+    if (flags != 0 && refuseRenameFlags)
+        return -EINVAL;
     return result(renameat2(AT_FDCWD, (source + from).c_str(), AT_FDCWD, realTo.c_str(), flags));
 }
 
 int doLink(const char *from, const char *to)
 {
     const std::string realTo = real(to);
+    if (refuseHardLinks)
+        return -EPERM;
     return result(link((source + from).c_str(), realTo.c_str()));
 }
 
@@ -173,6 +182,8 @@ int doReaddir(const char *path, void *buffer, fuse_fill_dir_t fill, off_t, fuse_
 void *doInit(fuse_conn_info *, fuse_config *config)
 {
     config->use_ino = 1;
+    // A file removed while open goes at once, as on a local disk, not to a hidden name.
+    config->hard_remove = 1;
     return nullptr;
 }
 
@@ -180,12 +191,22 @@ void *doInit(fuse_conn_info *, fuse_config *config)
 
 int main(int argc, char *argv[])
 {
-    if (argc < 4) {
-        std::fprintf(stderr, "usage: %s SOURCE MOUNTPOINT DELAY_US [FUSE options]\n", argv[0]);
+    int first = 1;
+    if (argc > 1 && std::strcmp(argv[1], "--nfs") == 0) {
+        refuseRenameFlags = true;
+        ++first;
+    } else if (argc > 1 && std::strcmp(argv[1], "--no-hard-links") == 0) {
+        refuseRenameFlags = refuseHardLinks = true;
+        ++first;
+    }
+    if (argc < first + 3) {
+        std::fprintf(stderr,
+            "usage: %s [--nfs | --no-hard-links] SOURCE MOUNTPOINT DELAY_US [FUSE options]\n",
+            argv[0]);
         return 2;
     }
-    source = argv[1];
-    delayNs = std::atol(argv[3]) * 1000;
+    source = argv[first];
+    delayNs = std::atol(argv[first + 2]) * 1000;
     fuse_operations ops {};
     ops.getattr = doGetattr;
     ops.readlink = doReadlink;
@@ -208,8 +229,8 @@ int main(int argc, char *argv[])
     ops.init = doInit;
     ops.create = doCreate;
     ops.utimens = doUtimens;
-    std::vector<char *> args { argv[0], argv[2] };
-    for (int i = 4; i < argc; ++i)
+    std::vector<char *> args { argv[0], argv[first + 1] };
+    for (int i = first + 3; i < argc; ++i)
         args.push_back(argv[i]);
     return fuse_main(int(args.size()), args.data(), &ops, nullptr);
 }

@@ -1,5 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "dirscan.h"
+#include "runmarker.h"
+#include "subdirs.h"
 #include "testsupport.h"
 #include "tidyup.h"
 
@@ -9,6 +11,7 @@
 #include <QtTest>
 #include <atomic>
 #include <fcntl.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <thread>
 #include <unistd.h>
@@ -19,6 +22,8 @@ class TestTidyUp : public QObject
 
 private slots:
     void initTestCase_data();
+    void initTestCase();
+    void cleanupTestCase();
     void init();
     void rewriteFileName_data();
     void rewriteFileName();
@@ -36,16 +41,48 @@ private slots:
     void crossMove_data();
     void crossMove();
 
+    void abandonedMarkerOpenForWriting();
+
 private:
     QScopedPointer<QTemporaryDir> tmp;
+    // On a memory disk where there is one: the local folders, and the file systems that refuse
+    // what a local disk allows, each mirroring a folder.
+    QTemporaryDir root { (QFileInfo("/dev/shm").isWritable() ? "/dev/shm" : QDir::tempPath()) + "/tst_tidyup-XXXXXX" };
+    QStringList mounted;
 };
 
-// Every test once with the links made by a pool of threads, once by one thread.
+// Every test once with the links made by a pool of threads, once by one thread; and on our FUSE
+// file system, once refusing rename flags as the NFS client does, once refusing hard links too.
 void TestTidyUp::initTestCase_data()
 {
     QTest::addColumn<int>("linkThreads");
-    QTest::newRow("8 link threads") << 8;
-    QTest::newRow("1 link thread") << 1;
+    QTest::addColumn<QString>("fileSystem"); // slowfs's option; empty: a local one
+    QTest::newRow("8 link threads") << 8 << "";
+    QTest::newRow("1 link thread") << 1 << "";
+    QTest::newRow("NFS model") << 8 << "--nfs";
+    QTest::newRow("no hard links") << 8 << "--no-hard-links";
+}
+
+void TestTidyUp::initTestCase()
+{
+    // Few descriptors, so that the link trees' folders outnumber those kept open.
+    const rlimit few { 256, 256 };
+    QVERIFY(::setrlimit(RLIMIT_NOFILE, &few) == 0);
+    QVERIFY(SubDirs::capacity() < 100);
+    QVERIFY(root.isValid());
+    for (const QString mode : { "--nfs", "--no-hard-links" }) {
+        const QString server = root.filePath(mode + "-server"), mount = root.filePath(mode);
+        QVERIFY(QDir().mkpath(server) && QDir().mkpath(mount));
+        // slowfs returns once the file system is mounted.
+        if (QProcess::execute(SLOWFS, { mode, server, mount, "0" }) == 0)
+            mounted << mode;
+    }
+}
+
+void TestTidyUp::cleanupTestCase()
+{
+    for (const QString &mode : qAsConst(mounted))
+        QProcess::execute("umount", { root.filePath(mode) });
 }
 
 static TidyUp::Settings settings(const QString &t, const QString &o, const QString &e, const QString &s, const QString &ext)
@@ -74,7 +111,17 @@ static QStringList snapshot(const QString &root)
 
 void TestTidyUp::init()
 {
-    tmp.reset(new QTemporaryDir);
+    QFETCH_GLOBAL(QString, fileSystem);
+    const QString test = QTest::currentTestFunction();
+    if (!fileSystem.isEmpty()) {
+        if (test == "rewriteFileName" || test == "listingMatchesDirectoryListing" || test == "crossMove")
+            QSKIP("not a matter of the file system");
+        if (!mounted.contains(fileSystem) && ::geteuid() == 0)
+            QFAIL("slowfs could not be mounted");
+        if (!mounted.contains(fileSystem))
+            QSKIP("slowfs could not be mounted: it needs /dev/fuse, and root or fusermount3");
+    }
+    tmp.reset(new QTemporaryDir(root.path() + '/' + (fileSystem.isEmpty() ? QString("local-XXXXXX") : fileSystem + "/XXXXXX")));
     QVERIFY(tmp->isValid());
 }
 
@@ -126,7 +173,7 @@ void TestTidyUp::listingMatchesDirectoryListing()
 // clang-format off
 void TestTidyUp::run_data()
 {
-    QTest::addColumn<QString>("row"); // files in T (content = name; "x/" a directory, "x>y" a link; "-": no T) | fields:
+    QTest::addColumn<QString>("row"); // files in T (content = name; "x/" a directory, "x>y" a link, "x<y" a hard link to y; "-": no T) | fields:
     // originals, energy, sequence, extension ("#" the parent of T) | the tree below T but for E/, O/, S/ | messages ("@": T)
     QTest::newRow("no data files; hidden, other tails, dots") << ".h-9eV-1.tif a.tifx x.tif.bak | O E S tif | .h-9eV-1.tif=.h-9eV-1.tif a.tifx=a.tifx x.tif.bak=x.tif.bak | ";
     QTest::newRow("energies, sequences, case of the extension") << "s-850eV-1.tif s-900_5eV-1.TIF | O E S tif | E/850_00/ E/850_00/s-850_00eV-1.tif>O/s-850_00eV-1.tif E/900_5/ E/900_5/s-900_5eV-1.TIF>O/s-900_5eV-1.TIF O/s-850_00eV-1.tif=s-850eV-1.tif O/s-900_5eV-1.TIF=s-900_5eV-1.TIF S/1/ S/1/s-850_00eV-1.tif>O/s-850_00eV-1.tif S/1/s-900_5eV-1.TIF>O/s-900_5eV-1.TIF | ";
@@ -145,6 +192,9 @@ void TestTidyUp::run_data()
     QTest::newRow("absolute name in the message") << "../f | O #/f S tif |  | \"The entry [#/f] in [@] is not directory.\"\nDirs to tidy up files can not set up well.";
     QTest::newRow("placeholders typed into a name") << "a%2%1 | a%2%1 E S tif | a%2%1=a%2%1 | \"The entry [a%2%1] in [@] is not directory.\"\nDirs to tidy up files can not set up well.";
     QTest::newRow("interrupted run completed") << "O/.quorvix-data-run-x1 O/a-9_00eV-1.tif O/b-8_00eV-2.tif O/dark.tif E/9_00/a-9_00eV-1.tif S/2/b-8_00eV-2.tif | O E S tif | E/8_00/ E/8_00/b-8_00eV-2.tif>O/b-8_00eV-2.tif E/9_00/ E/9_00/a-9_00eV-1.tif=E/9_00/a-9_00eV-1.tif O/a-9_00eV-1.tif=O/a-9_00eV-1.tif O/b-8_00eV-2.tif=O/b-8_00eV-2.tif O/dark.tif=O/dark.tif S/1/ S/1/a-9_00eV-1.tif>O/a-9_00eV-1.tif S/2/ S/2/b-8_00eV-2.tif=S/2/b-8_00eV-2.tif | ";
+    QTest::newRow("interrupted between link and unlink") << "O/.quorvix-data-run-x1 O/a-9_00eV-1.tif a-9eV-1.tif<O/a-9_00eV-1.tif O/b-8_00eV-2.tif b-8eV-2.tif | O E S tif | E/8_00/ E/8_00/b-8_00eV-2.tif>O/b-8_00eV-2.tif E/9_00/ E/9_00/a-9_00eV-1.tif>O/a-9_00eV-1.tif O/a-9_00eV-1.tif=O/a-9_00eV-1.tif O/b-8_00eV-2.tif=O/b-8_00eV-2.tif S/1/ S/1/a-9_00eV-1.tif>O/a-9_00eV-1.tif S/2/ S/2/b-8_00eV-2.tif>O/b-8_00eV-2.tif b-8eV-2.tif=b-8eV-2.tif | Can't move \"@/b-8eV-2.tif\" to \"@/O/b-8_00eV-2.tif\": File exists";
+    QTest::newRow("under both names, no marker") << "O/a-9_00eV-1.tif a-9eV-1.tif<O/a-9_00eV-1.tif | O E S tif | O/a-9_00eV-1.tif=O/a-9_00eV-1.tif a-9eV-1.tif=O/a-9_00eV-1.tif | Can't move \"@/a-9eV-1.tif\" to \"@/O/a-9_00eV-1.tif\": File exists (the same file under both names: a move was interrupted)";
+    QTest::newRow("folder is a link elsewhere") << "../away/ E/ E/9_00>../../away x-9eV-1.tif | O E S tif | E/9_00>../away O/x-9_00eV-1.tif=x-9eV-1.tif S/1/ S/1/x-9_00eV-1.tif>O/x-9_00eV-1.tif | Can't make the link \"@/E/9_00/x-9_00eV-1.tif\" to \"@/O/x-9_00eV-1.tif\": the folder is a symbolic link";
     QTest::newRow("Japanese names") << "試料-8eV-1.tif | 元 エ 連 tif | エ/ エ/8_00/ エ/8_00/試料-8_00eV-1.tif>元/試料-8_00eV-1.tif 元/ 元/試料-8_00eV-1.tif=試料-8eV-1.tif 連/ 連/1/ 連/1/試料-8_00eV-1.tif>元/試料-8_00eV-1.tif | ";
 }
 // clang-format on
@@ -156,8 +206,10 @@ void TestTidyUp::run()
     QString fields = row.section(" | ", 1, 1), messages = row.section(" | ", 3);
     const QString t = tmp->filePath("T");
     for (const QString &f : files.split(' ', Qt::SkipEmptyParts)) {
-        const QStringList link = f.split('>');
-        QVERIFY(f == "-" || (link.size() == 2 ? QFile::link(link[1], t + '/' + link[0]) : FsTree::make(t + '/' + f, f.toUtf8())));
+        const QStringList link = f.split('>'), hard = f.split('<');
+        if (hard.size() == 2 && ::link(qPrintable(t + '/' + hard[1]), qPrintable(t + '/' + hard[0])) != 0)
+            QSKIP("no hard link, so no move can be left half-done here");
+        QVERIFY(f == "-" || hard.size() == 2 || (link.size() == 2 ? QFile::link(link[1], t + '/' + link[0]) : FsTree::make(t + '/' + f, f.toUtf8())));
     }
     QVERIFY(files == "-" || FsTree::make(t + '/'));
     const QStringList n = fields.replace('#', tmp->path()).split(' ');
@@ -166,6 +218,7 @@ void TestTidyUp::run()
     const TidyUp::Outcome outcome = TidyUp::run(settings(t, n[0], n[1], n[2], n[3]));
     const QStringList lines = capture.lines;
     QCOMPARE(outcome.dirsReady, messages.isEmpty() || !messages.contains("Dirs"));
+    QCOMPARE(outcome.finished, files.contains("run-") ? files.count('<') : 0);
     QCOMPARE(outcome.lines, capture.lines);
     QCOMPARE(capture.lines.join('\n').replace(t, "@").replace(tmp->path(), "#"), messages);
     QStringList expected = after.split(' ', Qt::SkipEmptyParts);
@@ -193,6 +246,7 @@ void TestTidyUp::undoLeavesWhatChanged_data()
     QTest::addColumn<QString>("lines"); // "@": T
     QTest::newRow("a link replaced") << "E/9_00/a-9_00eV-1.tif>../../elsewhere" << "E/ E/9_00/ E/9_00/a-9_00eV-1.tif>elsewhere" << "Left the link \"@/E/9_00/a-9_00eV-1.tif\": changed since the run";
     QTest::newRow("an old name taken") << "a-9eV-1.tif" << "E/ E/9_00/ E/9_00/a-9_00eV-1.tif>O/a-9_00eV-1.tif O/ O/a-9_00eV-1.tif=a-9eV-1.tif S/ S/1/ S/1/a-9_00eV-1.tif>O/a-9_00eV-1.tif a-9eV-1.tif=new" << "Can't move \"@/O/a-9_00eV-1.tif\" back to \"@/a-9eV-1.tif\": File exists";
+    QTest::newRow("a folder replaced by a link") << "E/9_00>../../away" << "E/ E/9_00>../away" << "Left the link \"@/E/9_00/a-9_00eV-1.tif\": the folder is a symbolic link\nLeft the link \"@/E/9_00/a-9_00eV-2.tif\": the folder is a symbolic link";
     QTest::newRow("stopped, then undone again") << "stop" << "" << "";
 }
 // clang-format on
@@ -213,7 +267,11 @@ void TestTidyUp::undoLeavesWhatChanged()
     expected.sort();
     const TidyUp::Outcome outcome = TidyUp::run(settings(t, "O", "E", "S", "tif"));
     const QStringList link = change.split('>');
-    QVERIFY(change == "stop" || (link.size() == 2 ? QFile::remove(t + '/' + link[0]) && QFile::link(link[1], t + '/' + link[0]) : FsTree::make(t + '/' + change, "new")));
+    // A folder goes away whole, with its links.
+    const QString changed = t + '/' + link[0];
+    QVERIFY(change == "stop"
+        || (link.size() == 2 ? (QFile::remove(changed) || QDir().rename(changed, tmp->filePath("away"))) && QFile::link(link[1], changed)
+                             : FsTree::make(changed, "new")));
     std::atomic<bool> stop { false };
     MessageCapture capture;
     TidyUp::Outcome undone = TidyUp::undo(outcome.undo, [&](int, int) { stop = change == "stop"; }, &stop);
@@ -222,7 +280,10 @@ void TestTidyUp::undoLeavesWhatChanged()
     if (change == "stop")
         undone = TidyUp::undo(undone.undo);
     QCOMPARE(FsTree::tree(t), expected);
+    capture.lines.sort();
     QCOMPARE(capture.lines.join('\n').replace(t, "@"), lines);
+    // Nothing left below the trees was touched.
+    QCOMPARE(QDir(tmp->filePath("away")).entryList(QDir::System).size(), QFileInfo::exists(tmp->filePath("away")) ? 2 : 0);
 }
 
 // clang-format off
@@ -260,29 +321,52 @@ void TestTidyUp::preview()
 
 void TestTidyUp::progressAndStop_data()
 {
-    QTest::addColumn<bool>("stopAtFirst");
-    QTest::newRow("whole run") << false;
-    QTest::newRow("stopped at the first report, then run again") << true;
+    QTest::addColumn<QString>("how");
+    QTest::newRow("whole run") << "whole";
+    QTest::newRow("stopped at the first report, then run again") << "stop";
+    QTest::newRow("a second run starts after the first file") << "twice";
 }
 
-// Progress is reported more than once, a stop leaves every entry done or untouched, and the
-// outcome counts what the file system holds.
+// Progress is reported more than once, a stop leaves every entry done or untouched, two runs at
+// once move each file once, and the outcome counts what the file system holds.
 void TestTidyUp::progressAndStop()
 {
-    QFETCH(bool, stopAtFirst);
+    QFETCH(QString, how);
+    const bool stopAtFirst = how == "stop";
     const QString t = tmp->filePath("T");
     QVERIFY(makeScan(t, 2000) && FsTree::make(t + "/O/a-7019_00eV-99.img", "taken"));
-    std::atomic<bool> stop { false };
+    std::atomic<bool> stop { false }, secondStarted { false };
     QList<int> reports;
+    QStringList markers;
+    TidyUp::Outcome second;
+    std::thread other;
     TidyUp::Outcome outcome = TidyUp::run(settings(t, "O", "E", "S", "img"), [&](int done, int listed) {
         reports << done * (listed == 2000);
         stop = stopAtFirst;
+        if (done > 1 || how != "twice")
+            return;
+        // The second run lists what this one has yet to move, and moves one of those first.
+        other = std::thread([&] { second = TidyUp::run(settings(t, "O", "E", "S", "img"), [&](int, int) { secondStarted = true; }); });
+        while (!secondStarted)
+            std::this_thread::yield();
+        markers = QDir(t + "/O").entryList(QDir::Hidden | QDir::Files).filter(QRegularExpression("^\\."));
     }, &stop);
+    if (other.joinable())
+        other.join();
     QCOMPARE(reports.first(), 1);
     QCOMPARE(reports.size() > 1, !stopAtFirst);
     QCOMPARE(reports.last(), outcome.done);
     QCOMPARE(outcome.done, stopAtFirst ? 1 : 2000);
     QCOMPARE(outcome.stopped, stopAtFirst);
+    if (how == "twice") {
+        // Each run's marker under its final name, and nothing else.
+        QCOMPARE(markers.filter(QRegularExpression("^\\.quorvix-data-run-......$")).size(), markers.size());
+        QCOMPARE(markers.size(), 2);
+        QCOMPARE(runCounts(t), QList<int>({ 1, 1999, 3998, 0 }));
+        QCOMPARE(QList<int>({ outcome.moved + second.moved, outcome.linked + second.linked }), QList<int>({ 1999, 3998 }));
+        QVERIFY(outcome.notMoved > 0 && second.moved > 0);
+        return;
+    }
     for (int round = 0, before = 0;; ++round) {
         const QList<int> counts = runCounts(t); // untouched, moved, links, broken links
         QCOMPARE(counts, QList<int>({ 2000 - counts[1], counts[1], 2 * counts[1], 0 }));
@@ -459,6 +543,23 @@ void TestTidyUp::crossMove()
     // And back again, with the same copy.
     QVERIFY(!mode || (TidyUp::undo(outcome.undo).moved == 1 && ::lstat(qPrintable(first), &st) == 0));
     QVERIFY(!mode || ((st.st_mode & 07777) == mode && st.st_mtim.tv_nsec == old[1].tv_nsec && !QFileInfo::exists(o + "/s-7000_00eV-0001.img")));
+}
+
+// Over NFS a lock can only be taken on a descriptor open for writing: a marker opened to read
+// would look locked, and its run would never be completed.
+void TestTidyUp::abandonedMarkerOpenForWriting()
+{
+    QVERIFY(FsTree::make(tmp->filePath(".quorvix-data-run-abcdef")));
+    QStringList modes;
+    RunMarker::completeAbandoned(QFile::encodeName(tmp->path()), [&] {
+        for (const QFileInfo &fd : QDir("/proc/self/fd").entryInfoList(QDir::AllEntries | QDir::System)) {
+            if (fd.symLinkTarget().endsWith("/.quorvix-data-run-abcdef"))
+                modes << QString(FsTree::read("/proc/self/fdinfo/" + fd.fileName())).split('\n').filter("flags:").value(0);
+        }
+    });
+    QCOMPARE(modes.size(), 1);
+    QCOMPARE(modes[0].simplified().section(' ', 1).toInt(nullptr, 8) & O_ACCMODE, O_RDWR);
+    QVERIFY(!QFileInfo::exists(tmp->filePath(".quorvix-data-run-abcdef")));
 }
 
 QTEST_GUILESS_MAIN(TestTidyUp)

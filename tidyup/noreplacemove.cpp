@@ -20,6 +20,18 @@ bool hardLinkRefused(int error)
     return error == EPERM || error == EOPNOTSUPP || error == ENOSYS || error == EMLINK;
 }
 
+// The last way: with a moment between the check and the rename.
+int renameIfFree(int fromDir, const char *from, int toDir, const char *to)
+{
+    struct stat taken {
+    };
+    if (::fstatat(toDir, to, &taken, AT_SYMLINK_NOFOLLOW) == 0)
+        return EEXIST;
+    if (errno != ENOENT)
+        return errno;
+    return ::renameat(fromDir, from, toDir, to) == 0 ? 0 : errno;
+}
+
 } // namespace
 
 NoReplaceMove::Result NoReplaceMove::move(
@@ -38,34 +50,15 @@ NoReplaceMove::Result NoReplaceMove::move(
     error = errno;
     if (!hardLinkRefused(error))
         return Failed;
-    struct stat taken {
-    };
-    if (::fstatat(toDir, to, &taken, AT_SYMLINK_NOFOLLOW) == 0) {
-        error = EEXIST;
-        return Failed;
-    }
-    if (errno != ENOENT) {
-        error = errno;
-        return Failed;
-    }
-    if (::renameat(fromDir, from, toDir, to) == 0)
-        return Moved;
-    error = errno;
-    return Failed;
+    error = renameIfFree(fromDir, from, toDir, to);
+    return error == 0 ? Moved : Failed;
 }
 
-int NoReplaceMove::moveNow(int fromDir, const char *from, int toDir, const char *to)
+int NoReplaceMove::renameWhole(int fromDir, const char *from, int toDir, const char *to)
 {
-    int error = 0;
-    switch (move(fromDir, from, toDir, to, error)) {
-    case Failed:
-        return error;
-    case Moved:
+    if (::renameat2(fromDir, from, toDir, to, RENAME_NOREPLACE) == 0)
         return 0;
-    case Linked:
-        return removeOldName(fromDir, from);
-    }
-    return 0;
+    return flagRefused(errno) ? renameIfFree(fromDir, from, toDir, to) : errno;
 }
 
 int NoReplaceMove::removeOldName(int fromDir, const char *from)

@@ -23,8 +23,10 @@ public:
     // Moves fromDir/from to toDir/to (descriptors of open directories); on Failed, error holds
     // the errno. A refused rename flag is learned once, for every later call on this object.
     Result move(int fromDir, const char *from, int toDir, const char *to, int &error);
-    // move, and for Linked the old name removed at once; 0 or the errno.
-    int moveNow(int fromDir, const char *from, int toDir, const char *to);
+    // Moves without ever giving the entry a second name, for an entry that must stay one open
+    // file throughout (a locked one: a FUSE file system may keep each name's locks apart): the
+    // rename flag, or where it is refused the check and a rename without flags. 0 or the errno.
+    static int renameWhole(int fromDir, const char *from, int toDir, const char *to);
     // Removes the old name that Linked left; 0 or the errno. An old name that is gone already
     // was taken care of by another run: that counts as done. The new name is never removed here:
     // the file might then have no name left.

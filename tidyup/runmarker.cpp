@@ -49,11 +49,10 @@ RunMarker::RunMarker(const QByteArray &dir)
     int error = fd < 0 ? errno : 0;
     if (fd >= 0) {
         path = base + prefix + temporary.right(6);
-        // A hard link keeps the lock: it belongs to the open file, whatever its name.
-        NoReplaceMove mover;
         error = ::flock(fd, LOCK_EX) != 0 || ::fsync(fd) != 0
             ? errno
-            : mover.moveNow(AT_FDCWD, temporary.constData(), AT_FDCWD, path.constData());
+            : NoReplaceMove::renameWhole(
+                AT_FDCWD, temporary.constData(), AT_FDCWD, path.constData());
     }
     if (error == 0) {
         syncDir(base);
