@@ -17,6 +17,7 @@
 #include <QTranslator>
 #include <QtTest>
 #include <sys/stat.h>
+#include <unistd.h>
 
 class TestWindow : public QObject
 {
@@ -168,6 +169,7 @@ void TestWindow::statusBar_data()
     QTest::newRow("Stop, then Exec again") << "Stop" << "Stopped after %1 of 3,000 files: moved %1 files and made %2 links.";
     QTest::newRow("window closed") << "close" << "";
     QTest::newRow("directory check fails") << "check" << "The entry [O] in [@] is not directory. Nothing was moved.";
+    QTest::newRow("after a run killed between a link and an unlink") << "killed" << "Moved 2,999 files into O and made 5,998 links in T s. Finished 1 move that an interrupted run had left. Made 2 links that an interrupted run had left.";
 }
 // clang-format on
 
@@ -178,7 +180,9 @@ void TestWindow::statusBar()
     QFETCH(QString, action);
     QFETCH(QString, outcome);
     const QString scan = tmp->filePath("scan");
-    QVERIFY(makeScan(scan, 3000) && FsTree::make(scan + (action == "check" ? "/O" : "/O/a-7029_00eV-99.img"), "taken"));
+    const QString fixture = action == "check" ? "/O" : action == "killed" ? "/O/.quorvix-data-run-x1" : "/O/a-7029_00eV-99.img";
+    QVERIFY(makeScan(scan, 3000) && FsTree::make(scan + fixture, "taken"));
+    QVERIFY(action != "killed" || ::link(qPrintable(scan + "/a-7000eV-0.img"), qPrintable(scan + "/O/a-7000_00eV-0.img")) == 0);
     QVERIFY(FsTree::make("config.cfg", "Default_Dir " + scan.toUtf8() + "\nOrigs_Dir O\nEnergy_Dir E\nSeqNo_Dir S\n"));
     QScopedPointer<Body> body(new Body(commandLine({ "quorvix-data", "-e" })));
     body->show();
@@ -204,14 +208,14 @@ void TestWindow::statusBar()
     }
     const QList<int> counts = runCounts(scan);
     QCOMPARE(counts, QList<int>({ 3000 - counts[1], counts[1], 2 * counts[1], 0 }));
-    QVERIFY(action == "check" || (action == "" ? counts[1] == 2999 : counts[1] > 0 && counts[1] < 2999));
+    QVERIFY(action == "check" || (action == "" ? counts[1] == 2999 : action == "killed" ? counts[1] == 3000 : counts[1] > 0 && counts[1] < 2999));
     QVERIFY((action != "" || reports.size() > 1) && enabled.join("").isEmpty());
     if (!body)
         return;
     auto *details = body->findChild<QPushButton *>("Details");
     QCOMPARE(body->findChild<QLabel *>("outcome")->text().replace(QRegularExpression("in [0-9.]+ s"), "in T s"),
         action == "Stop" ? outcome.arg(QLocale().toString(counts[1]), QLocale().toString(2 * counts[1])) : outcome.replace("@", scan));
-    QCOMPARE(details->isVisible(), action != "Stop");
+    QCOMPARE(details->isVisible(), action != "Stop" && action != "killed");
     QTest::mouseClick(details, Qt::LeftButton);
     QCOMPARE(details->isVisible() ? body->findChild<QPlainTextEdit *>("details")->toPlainText() : "", capture.lines.join('\n'));
     QVERIFY(action != "Stop" || (exec(*body) && runCounts(scan) == QList<int>({ 1, 2999, 5998, 0 })));

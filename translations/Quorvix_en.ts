@@ -4,6 +4,13 @@
 <context>
     <name>RunStatus</name>
     <message numerus="yes">
+        <source>Finished %Ln move(s) that an interrupted run had left.</source>
+        <translation>
+            <numerusform>Finished %Ln move that an interrupted run had left.</numerusform>
+            <numerusform>Finished %Ln moves that an interrupted run had left.</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
         <source>Made %Ln link(s) that an interrupted run had left.</source>
         <translation>
             <numerusform>Made %Ln link that an interrupted run had left.</numerusform>

@@ -38,6 +38,12 @@
 <context>
     <name>RunStatus</name>
     <message numerus="yes">
+        <source>Finished %Ln move(s) that an interrupted run had left.</source>
+        <translation>
+            <numerusform>中断された実行が残した %Ln 件の移動を完了しました。</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
         <source>Made %Ln link(s) that an interrupted run had left.</source>
         <translation>
             <numerusform>中断された実行が残した %Ln 個のリンクを作成しました。</numerusform>

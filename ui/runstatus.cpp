@@ -90,6 +90,9 @@ QString RunStatus::outcomeText(const TidyUp::Outcome &outcome, const TidyUp::Set
     } else {
         if (outcome.notMoved > 0)
             sentences << tr("%Ln file(s) were not moved.", nullptr, outcome.notMoved);
+        if (outcome.finished > 0)
+            sentences << tr("Finished %Ln move(s) that an interrupted run had left.", nullptr,
+                outcome.finished);
         if (outcome.restored > 0)
             sentences << tr(
                 "Made %Ln link(s) that an interrupted run had left.", nullptr, outcome.restored);
