@@ -38,6 +38,7 @@
 #include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
+#include <memory>
 #include <optional>
 #include <string>
 #include <sys/resource.h>
@@ -127,7 +128,9 @@ void makeScan(const QString &dir, int energies, int projections)
 
 // The least work that leaves the program's layout behind: one pass of readdir, then per file one
 // renameat2 and two symlinkat relative to open directories, one mkdir per new subdirectory. With
-// linkThreads, the links are made by that many threads while this one renames.
+// linkThreads, the links are made by that many threads while this one renames. Where rename flags
+// are refused (NFS), a file is moved by a hard link and the unlink of its old name, which goes
+// with its links.
 void floorRun(const std::string &target, int linkThreads)
 {
     const int t = ::open(target.c_str(), O_RDONLY | O_DIRECTORY);
@@ -149,6 +152,7 @@ void floorRun(const std::string &target, int linkThreads)
     if (linkThreads > 0)
         pool.emplace(linkThreads, TidyUp::linkQueueLength);
     std::string newName, energy, seq;
+    bool flagsRefused = false;
     for (const std::string &name : names) {
         // The synthetic names are prefix-<energy>eV-<seq>.img or carry no fields at all.
         const size_t unit = name.rfind("eV-");
@@ -163,10 +167,21 @@ void floorRun(const std::string &target, int linkThreads)
                 newName.insert(unit, "_00");
             }
         }
-        if (::renameat2(t, name.c_str(), origs, newName.c_str(), RENAME_NOREPLACE) != 0
-            || energy.empty())
+        bool moved = false;
+        if (!flagsRefused) {
+            moved = ::renameat2(t, name.c_str(), origs, newName.c_str(), RENAME_NOREPLACE) == 0;
+            flagsRefused = !moved && errno == EINVAL;
+        }
+        const bool linked
+            = flagsRefused && ::linkat(t, name.c_str(), origs, newName.c_str(), 0) == 0;
+        if ((!moved && !linked) || (!linked && energy.empty()))
             continue;
-        auto links = [dest = origsPath + newName, energy, seq, newName, energyDir, seqDir] {
+        auto links = [dest = origsPath + newName, energy, seq, newName, energyDir, seqDir, linked,
+                         t, name] {
+            if (linked)
+                ::unlinkat(t, name.c_str(), 0);
+            if (energy.empty())
+                return;
             for (const auto &[fd, sub] :
                 { std::pair(energyDir, &energy), std::pair(seqDir, &seq) }) {
                 const std::string link = *sub + '/' + newName;
@@ -304,14 +319,19 @@ double median(std::vector<double> values)
 }
 
 // Runs each side repeat times on a fresh scan made in makeRoot and tidied up in runRoot (the
-// same directory, or its mirror on the slow file system), checks that every side leaves the
-// floor's layout, and prints the medians, with ratios to the first side.
-bool table(const QStringList &sides, const QString &makeRoot, const QString &runRoot, int energies,
-    int projections, int repeat)
+// same directory, or its mirror on the slow file system; for a side named "... nfs", in the
+// folders of the same names with "-nfs" added), checks that every side leaves the floor's
+// layout, and prints the medians, with ratios to the first side. Returns the medians of the wall
+// time, none on a layout mismatch.
+std::vector<double> table(const QStringList &sides, const QString &makeRoot, const QString &runRoot,
+    int energies, int projections, int repeat)
 {
     const int files = energies * projections + 2;
-    const QString made = makeRoot + QStringLiteral("/scan");
-    const QString tidied = runRoot + QStringLiteral("/scan");
+    const auto scanIn = [&sides](const QString &root, int side) -> QString {
+        return root
+            + (sides[side].endsWith(QLatin1String(" nfs")) ? QStringLiteral("-nfs") : QString())
+            + QStringLiteral("/scan");
+    };
     std::vector<std::vector<Sample>> samples(size_t(sides.size()));
     for (int run = 0; run < repeat; ++run) {
         // Who goes first rotates: the file system is slower for whichever side works on a
@@ -321,8 +341,10 @@ bool table(const QStringList &sides, const QString &makeRoot, const QString &run
         std::vector<QStringList> layouts(size_t(sides.size()));
         for (int k = 0; k < sides.size(); ++k) {
             const int i = (k + run) % int(sides.size());
+            const QString made = scanIn(makeRoot, i);
             makeScan(made, energies, projections);
-            samples[size_t(i)].push_back(childRun(sides[i], tidied));
+            samples[size_t(i)].push_back(
+                childRun(sides[i].section(QLatin1Char(' '), 0, 0), scanIn(runRoot, i)));
             if (run == 0)
                 layouts[size_t(i)] = FsTree::tree(made);
             QDir(made).removeRecursively();
@@ -331,7 +353,7 @@ bool table(const QStringList &sides, const QString &makeRoot, const QString &run
             if (layouts[size_t(i)] != layouts[0]) {
                 std::fprintf(stderr, "LAYOUT MISMATCH at %d files: %s and %s differ\n", files,
                     qPrintable(sides[i]), qPrintable(sides[0]));
-                return false;
+                return {};
             }
         }
     }
@@ -341,51 +363,77 @@ bool table(const QStringList &sides, const QString &makeRoot, const QString &run
             values.push_back(s.*field);
         return median(values);
     };
+    std::vector<double> walls;
     for (int i = 0; i < sides.size(); ++i) {
         std::printf("%8d %-17s %10.1f %10.1f %9.2f %9.2f %8.2f %8.1f\n", files,
             qPrintable(sides[i]), med(i, &Sample::wallMs), med(i, &Sample::cpuMs),
             med(i, &Sample::wallMs) / med(0, &Sample::wallMs),
             med(i, &Sample::cpuMs) / med(0, &Sample::cpuMs), med(i, &Sample::wallMs) * 1e3 / files,
             med(i, &Sample::peakGrowthMb));
+        walls.push_back(med(i, &Sample::wallMs));
     }
     std::fflush(stdout);
-    return true;
+    return walls;
 }
 
 // The sides on slowfs, which mirrors a directory and waits delayUs in every request, as a file
-// server on the network does. False on a layout mismatch; skipped where nothing can be mounted.
+// server on the network does: once as it is, once refusing rename flags as the NFS client does,
+// side by side. False on a layout mismatch; skipped where nothing can be mounted.
 bool networkTable(const QString &work, int files, int delayUs, int repeat)
 {
     const QString server = work + QStringLiteral("/server");
     const QString mount = work + QStringLiteral("/mount");
-    QDir().mkpath(server);
-    QDir().mkpath(mount);
-    QProcess fs;
-    fs.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    fs.start(QStringLiteral(SLOWFS),
-        { server, mount, QString::number(delayUs), QStringLiteral("-f"), QStringLiteral("-o"),
-            QStringLiteral("max_threads=64") });
-    const auto mounted = [&mount] {
+    std::vector<std::unique_ptr<QProcess>> servers;
+    const auto mounted = [](const QString &path) {
         struct statfs st {
         };
-        return ::statfs(QFile::encodeName(mount).constData(), &st) == 0
+        return ::statfs(QFile::encodeName(path).constData(), &st) == 0
             && st.f_type == 0x65735546; // FUSE_SUPER_MAGIC
     };
-    for (int i = 0; i < 100 && fs.state() != QProcess::NotRunning && !mounted(); ++i)
-        QThread::msleep(50);
-    if (!mounted()) {
+    for (const QString &mode : { QString(), QStringLiteral("-nfs") }) {
+        QDir().mkpath(server + mode);
+        QDir().mkpath(mount + mode);
+        QStringList args { server + mode, mount + mode, QString::number(delayUs),
+            QStringLiteral("-f"), QStringLiteral("-o"), QStringLiteral("max_threads=64") };
+        if (!mode.isEmpty())
+            args.prepend(QStringLiteral("--nfs"));
+        servers.push_back(std::make_unique<QProcess>());
+        QProcess &fs = *servers.back();
+        fs.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        fs.start(QStringLiteral(SLOWFS), args);
+        for (int i = 0; i < 100 && fs.state() != QProcess::NotRunning && !mounted(mount + mode);
+             ++i)
+            QThread::msleep(50);
+    }
+    const auto unmount = [&] {
+        for (const QString &mode : { QString(), QStringLiteral("-nfs") })
+            QProcess::execute(QStringLiteral("umount"), { mount + mode });
+        for (const auto &fs : servers)
+            fs->waitForFinished();
+    };
+    if (!mounted(mount) || !mounted(mount + QStringLiteral("-nfs"))) {
         std::printf("network sides skipped: slowfs could not be mounted (it needs /dev/fuse, and "
                     "root or fusermount3)\n");
+        unmount();
         return true;
     }
-    std::printf("on slowfs, %d us in every request:\n", delayUs);
+    std::printf("on slowfs, %d us in every request; \"nfs\": refusing rename flags as the NFS "
+                "client does:\n",
+        delayUs);
     const int energies = 30;
-    const bool ok = table({ QStringLiteral("floor"), QStringLiteral("floor-parallel"),
-                              QStringLiteral("engine"), QStringLiteral("window") },
-        server, mount, energies, std::max(1, files / energies), repeat);
-    QProcess::execute(QStringLiteral("umount"), { mount });
-    fs.waitForFinished();
-    return ok;
+    QStringList sides { QStringLiteral("floor"), QStringLiteral("floor-parallel"),
+        QStringLiteral("engine"), QStringLiteral("window") };
+    for (int i = 0, n = int(sides.size()); i < n; ++i)
+        sides << sides[i] + QStringLiteral(" nfs");
+    const std::vector<double> walls
+        = table(sides, server, mount, energies, std::max(1, files / energies), repeat);
+    unmount();
+    if (walls.empty())
+        return false;
+    std::printf("window on the NFS model / window with rename flags: %.2f; window / its floor: "
+                "%.2f with rename flags, %.2f on the NFS model\n",
+        walls[7] / walls[3], walls[3] / walls[0], walls[7] / walls[4]);
+    return true;
 }
 
 } // namespace
@@ -457,7 +505,7 @@ int main(int argc, char *argv[])
         const int energies = size >= 100000 ? 100 : size >= 10000 ? 50 : 10;
         const int projections = std::max(1, size / energies);
         const int files = energies * projections + 2;
-        if (!table(sides, work.path(), work.path(), energies, projections, repeat))
+        if (table(sides, work.path(), work.path(), energies, projections, repeat).empty())
             return 1;
         // What merely opening the window on the scan costs, against an empty directory.
         std::vector<Sample> onScan, onEmpty;
