@@ -345,8 +345,10 @@ std::vector<double> table(const QStringList &sides, const QString &makeRoot, con
             makeScan(made, energies, projections);
             samples[size_t(i)].push_back(
                 childRun(sides[i].section(QLatin1Char(' '), 0, 0), scanIn(runRoot, i)));
+            // Links name the mount they were made on.
             if (run == 0)
-                layouts[size_t(i)] = FsTree::tree(made);
+                layouts[size_t(i)] = FsTree::tree(made).replaceInStrings(
+                    QStringLiteral("-nfs/"), QStringLiteral("/"));
             QDir(made).removeRecursively();
         }
         for (int i = 1; run == 0 && i < sides.size(); ++i) {

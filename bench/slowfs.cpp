@@ -31,12 +31,27 @@ long delayNs = 0;
 bool refuseRenameFlags = false;
 bool refuseHardLinks = false;
 
+// Set by a request that makes a name: the library then reads the new entry's attributes for the
+// kernel's reply, on the same thread. A server sends them with its answer (NFS does), so that
+// read is no round trip of its own.
+thread_local bool attributesInReply = false;
+
 // Every request waits for the round trip first.
 std::string real(const char *path)
 {
-    const timespec delay { delayNs / 1000000000, delayNs % 1000000000 };
-    nanosleep(&delay, nullptr);
+    if (!attributesInReply) {
+        const timespec delay { delayNs / 1000000000, delayNs % 1000000000 };
+        nanosleep(&delay, nullptr);
+    }
+    attributesInReply = false;
     return source + path;
+}
+
+// The result of a request that makes a name.
+int made(int value)
+{
+    attributesInReply = value >= 0;
+    return value < 0 ? -errno : value;
 }
 
 int result(int value)
@@ -60,7 +75,7 @@ int doReadlink(const char *path, char *buffer, size_t size)
 
 int doMkdir(const char *path, mode_t mode)
 {
-    return result(mkdir(real(path).c_str(), mode));
+    return made(mkdir(real(path).c_str(), mode));
 }
 
 int doUnlink(const char *path)
@@ -75,7 +90,7 @@ int doRmdir(const char *path)
 
 int doSymlink(const char *target, const char *path)
 {
-    return result(symlink(target, real(path).c_str()));
+    return made(symlink(target, real(path).c_str()));
 }
 
 int doRename(const char *from, const char *to, unsigned int flags)
@@ -91,7 +106,7 @@ int doLink(const char *from, const char *to)
     const std::string realTo = real(to);
     if (refuseHardLinks)
         return -EPERM;
-    return result(link((source + from).c_str(), realTo.c_str()));
+    return made(link((source + from).c_str(), realTo.c_str()));
 }
 
 int doChmod(const char *path, mode_t mode, fuse_file_info *)
@@ -120,7 +135,7 @@ int doCreate(const char *path, mode_t mode, fuse_file_info *fi)
     if (fd < 0)
         return -errno;
     fi->fh = uint64_t(fd);
-    return 0;
+    return made(0);
 }
 
 int doOpen(const char *path, fuse_file_info *fi)

@@ -383,6 +383,9 @@ TidyUp::Outcome TidyUp::run(
             const QByteArray to = QFile::encodeName(newName);
             const NoReplaceMove::Result moved = ops.move(from, to, reason, stop);
             if (moved != NoReplaceMove::Failed) {
+                // Kept for undo: without the room the encoding left spare, a third the size.
+                from.squeeze();
+                record.moved.append({ from, 0 });
                 quint8 &made = linksMade[size_t(outcome.moved++)];
                 // A name without energy and sequence fields has nowhere to be linked under.
                 // The old name left by a hard link is removed off this thread: on a file
@@ -401,9 +404,6 @@ TidyUp::Outcome TidyUp::run(
                         tally.link(ops, FileOps::BySeqNo, q, to, made);
                     });
                 }
-                // Kept for undo: without the room the encoding left spare, a third the size.
-                from.squeeze();
-                record.moved.append({ from, 0 });
             } else if (stopRequested()) {
                 // A copy abandoned half-way: the entry is as it was.
                 outcome.stopped = true;
