@@ -12,10 +12,13 @@
 #include <utility>
 
 struct SubDirs::Entry {
-    QByteArray key;
+    int tree;
+    QByteArray name;
     int fd;
     int users;
-    std::list<Entry *>::iterator idlePlace;
+    // Neighbours in the list of idle folders.
+    Entry *newer;
+    Entry *older;
 };
 
 namespace
@@ -61,9 +64,11 @@ SubDirs::SubDirs(const int (&treeFds)[2])
 
 SubDirs::~SubDirs()
 {
-    for (const auto &item : entries) {
-        ::close(item.second->fd);
-        delete item.second;
+    for (const auto &tree : entries) {
+        for (const auto &item : tree) {
+            ::close(item.second->fd);
+            delete item.second;
+        }
     }
 }
 
@@ -85,17 +90,18 @@ SubDirs::Folder::~Folder()
 SubDirs::Folder SubDirs::open(int tree, const QByteArray &name, bool create)
 {
     Folder folder;
-    const QByteArray key = char('0' + tree) + name;
+    const auto take = [&](Entry *entry) {
+        if (entry->users++ == 0)
+            unlinkIdle(entry);
+        folder.owner = this;
+        folder.entry = entry;
+        folder.descriptor = entry->fd;
+    };
     {
         const std::lock_guard<std::mutex> lock(mutex);
-        const auto found = entries.find(key);
-        if (found != entries.end()) {
-            Entry *entry = found->second;
-            if (entry->users++ == 0)
-                idle.erase(entry->idlePlace);
-            folder.owner = this;
-            folder.entry = entry;
-            folder.descriptor = entry->fd;
+        const auto found = entries[tree].find(name);
+        if (found != entries[tree].end()) {
+            take(found->second);
             return folder;
         }
     }
@@ -119,31 +125,42 @@ SubDirs::Folder SubDirs::open(int tree, const QByteArray &name, bool create)
         return folder;
     }
     const std::lock_guard<std::mutex> lock(mutex);
-    auto inserted = entries.emplace(key, nullptr);
-    Entry *&entry = inserted.first->second;
-    if (inserted.second) {
-        entry = new Entry { key, fd, 1, {} };
-    } else {
+    Entry *&entry = entries[tree][name];
+    if (entry) {
         ::close(fd);
-        if (entry->users++ == 0)
-            idle.erase(entry->idlePlace);
+        take(entry);
+    } else {
+        // In use from the start, so never on the idle list yet.
+        entry = new Entry { tree, name, fd, 1, nullptr, nullptr };
+        ++openCount;
+        folder.owner = this;
+        folder.entry = entry;
+        folder.descriptor = fd;
     }
-    while (entries.size() > capacity() && !idle.empty()) {
-        Entry *oldest = idle.back();
-        idle.pop_back();
+    while (openCount > capacity() && oldestIdle) {
+        Entry *oldest = oldestIdle;
+        unlinkIdle(oldest);
         ::close(oldest->fd);
-        entries.erase(oldest->key);
+        entries[oldest->tree].erase(oldest->name);
+        --openCount;
         delete oldest;
     }
-    folder.owner = this;
-    folder.entry = entry;
-    folder.descriptor = entry->fd;
     return folder;
+}
+
+void SubDirs::unlinkIdle(Entry *entry)
+{
+    (entry->newer ? entry->newer->older : newestIdle) = entry->older;
+    (entry->older ? entry->older->newer : oldestIdle) = entry->newer;
+    entry->newer = entry->older = nullptr;
 }
 
 void SubDirs::release(Entry *entry)
 {
     const std::lock_guard<std::mutex> lock(mutex);
-    if (--entry->users == 0)
-        entry->idlePlace = idle.insert(idle.begin(), entry);
+    if (--entry->users > 0)
+        return;
+    entry->older = newestIdle;
+    (newestIdle ? newestIdle->newer : oldestIdle) = entry;
+    newestIdle = entry;
 }

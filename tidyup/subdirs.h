@@ -3,7 +3,6 @@
 
 #include <QByteArray>
 #include <QString>
-#include <list>
 #include <mutex>
 #include <unordered_map>
 
@@ -56,9 +55,13 @@ private:
     };
     void release(Entry *entry);
 
+    void unlinkIdle(Entry *entry);
+
     const int trees[2];
     std::mutex mutex;
-    std::unordered_map<QByteArray, Entry *, KeyHash> entries;
-    // Folders open but not in use, the most recently used first.
-    std::list<Entry *> idle;
+    std::unordered_map<QByteArray, Entry *, KeyHash> entries[2];
+    size_t openCount = 0;
+    // Folders open but not in use, linked through their entries, the most recently used first.
+    Entry *newestIdle = nullptr;
+    Entry *oldestIdle = nullptr;
 };
