@@ -4,12 +4,12 @@
 #include <atomic>
 
 // Gives an entry a new name without ever replacing one, on every file system. The kernel's
-// RENAME_NOREPLACE is refused by some (the NFS client refuses every rename flag); there a hard
-// link under the new name is made instead, which the server itself refuses on a taken name, and
-// the old name is removed afterwards. Where hard links are refused too (a directory, a file of
-// another owner under protected hard links, FAT and some SMB mounts), the new name is checked to
-// be free and the entry renamed without flags: the one way with a moment between the check and
-// the move. Linux only.
+// RENAME_NOREPLACE is refused by some (the NFS client refuses every rename flag with EINVAL);
+// there a hard link under the new name is made instead, which the server itself refuses on a
+// taken name, and the old name is removed afterwards. Where hard links are refused too (a
+// directory, a file of another owner under protected hard links, FAT and some SMB mounts), the
+// new name is checked to be free and the entry renamed without flags: the one way with a moment
+// between the check and the move. Linux only.
 class NoReplaceMove
 {
 public:
