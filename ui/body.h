@@ -5,13 +5,9 @@
 #include "ui_body.h"
 
 #include <QMainWindow>
-#include <QThreadPool>
-#include <QTimer>
-#include <atomic>
-#include <memory>
 
 class ParamTable;
-class TidyUpJob;
+class TidyUpSession;
 
 // The main window: the target directory above the output names, "Exec" below, and the status
 // bar that says what a run would do, follows it, and offers to undo it.
@@ -29,22 +25,13 @@ signals:
 
 private slots:
     void doTidyUp();
-    void undoLastRun();
-    void runFinished(const TidyUp::Outcome &outcome);
-    void updatePreview();
+    void runStarted();
+    void runFinished(const TidyUp::Outcome &outcome, const TidyUp::Settings &settings);
     void fieldsEdited();
 
 private:
     TidyUp::Settings fieldSettings() const;
-    void startJob(TidyUpJob *newJob);
     void setFieldsEnabled(bool enabled);
-    void abandonPreview();
 
-    TidyUpJob *job = nullptr;
-    // What undoing the last run needs; empty when there is nothing to undo.
-    TidyUp::UndoRecord lastRun;
-    // Restarted by every edit: the preview follows once typing pauses.
-    QTimer previewTimer;
-    std::shared_ptr<std::atomic<bool>> previewAbandoned = std::make_shared<std::atomic<bool>>();
-    QThreadPool previews;
+    TidyUpSession *session;
 };

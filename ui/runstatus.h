@@ -22,7 +22,6 @@ public:
 
     void showStarted();
     void showOutcome(const TidyUp::Outcome &outcome, const TidyUp::Settings &settings);
-    void showPreview(const TidyUp::Preview &next, const TidyUp::Settings &settings);
 
 signals:
     void stopClicked();
@@ -30,6 +29,7 @@ signals:
 
 public slots:
     void showProgress(int done, int listed);
+    void showPreview(const TidyUp::Preview &next, const TidyUp::Settings &settings);
 
 private slots:
     void stopPressed();

@@ -1,0 +1,97 @@
+// SPDX-License-Identifier: MIT
+#include "tidyupsession.h"
+#include "tidyupjob.h"
+
+TidyUpSession::TidyUpSession(QObject *parent)
+    : QObject(parent)
+{
+    previewTimer.setSingleShot(true);
+    previewTimer.setInterval(300);
+    connect(&previewTimer, SIGNAL(timeout()), this, SLOT(previewEdited()));
+}
+
+TidyUpSession::~TidyUpSession()
+{
+    delete job;
+    abandonPreview();
+    previews.waitForDone();
+}
+
+void TidyUpSession::edit(const TidyUp::Settings &settings)
+{
+    // What is being worked out no longer matters; the next one waits for a pause in typing.
+    abandonPreview();
+    edited = settings;
+    previewTimer.start();
+}
+
+void TidyUpSession::previewEdited()
+{
+    preview(edited);
+}
+
+void TidyUpSession::preview(const TidyUp::Settings &settings)
+{
+    if (job)
+        return;
+    abandonPreview();
+    previewAbandoned = std::make_shared<std::atomic<bool>>(false);
+    // A slow directory must not hold up the caller: the listing runs on a pool thread, and a
+    // result that comes after the settings changed again is dropped.
+    previews.start([this, abandoned = previewAbandoned, settings] {
+        const TidyUp::Preview preview = TidyUp::preview(settings, abandoned.get());
+        QMetaObject::invokeMethod(
+            this,
+            [this, abandoned, preview, settings] {
+                if (!abandoned->load())
+                    emit previewed(preview, settings);
+            },
+            Qt::QueuedConnection);
+    });
+}
+
+void TidyUpSession::run(const TidyUp::Settings &settings)
+{
+    if (!job)
+        start(new TidyUpJob(settings, this));
+}
+
+void TidyUpSession::undo()
+{
+    if (!job && !lastRun.moved.isEmpty())
+        start(new TidyUpJob(lastRun, this));
+}
+
+void TidyUpSession::stop()
+{
+    if (job)
+        job->stop();
+}
+
+void TidyUpSession::start(TidyUpJob *newJob)
+{
+    abandonPreview();
+    // Undo is for the last run only; a new one takes its place.
+    lastRun = {};
+    job = newJob;
+    connect(job, SIGNAL(progress(int, int)), this, SIGNAL(progress(int, int)));
+    connect(job, SIGNAL(finished(TidyUp::Outcome)), this, SLOT(jobFinished(TidyUp::Outcome)));
+    emit started();
+    job->start();
+}
+
+void TidyUpSession::jobFinished(const TidyUp::Outcome &outcome)
+{
+    lastRun = outcome.undo;
+    const TidyUp::Settings settings = job->settings();
+    // The thread has nothing left to do but return.
+    delete job;
+    job = nullptr;
+    emit finished(outcome, settings);
+}
+
+void TidyUpSession::abandonPreview()
+{
+    previewTimer.stop();
+    previewAbandoned->store(true);
+}

@@ -1,0 +1,58 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include "tidyup.h"
+
+#include <QObject>
+#include <QThreadPool>
+#include <QTimer>
+#include <atomic>
+#include <memory>
+
+class TidyUpJob;
+
+// What a user does with the tidy-up, without a widget: see what a run would do, run it or undo
+// the last one, and stop it. The window is one face of it; its signals carry values, and come
+// on the thread it lives on.
+class TidyUpSession : public QObject
+{
+    Q_OBJECT
+
+public:
+    explicit TidyUpSession(QObject *parent = nullptr);
+    // A run still going stops after its entry in hand; this waits for that.
+    ~TidyUpSession() override;
+
+public slots:
+    // The settings changed: what a run would do follows once they rest a moment.
+    void edit(const TidyUp::Settings &settings);
+    // What a run would do with settings, worked out on a pool thread; nothing while a run goes.
+    void preview(const TidyUp::Settings &settings);
+    void run(const TidyUp::Settings &settings);
+    // Undoes the last run, if it moved anything.
+    void undo();
+    void stop();
+
+signals:
+    void previewed(const TidyUp::Preview &preview, const TidyUp::Settings &settings);
+    void started();
+    void progress(int done, int listed);
+    void finished(const TidyUp::Outcome &outcome, const TidyUp::Settings &settings);
+
+private slots:
+    void jobFinished(const TidyUp::Outcome &outcome);
+    void previewEdited();
+
+private:
+    void start(TidyUpJob *newJob);
+    void abandonPreview();
+
+    TidyUpJob *job = nullptr;
+    // What undoing the last run needs; empty when there is nothing to undo.
+    TidyUp::UndoRecord lastRun;
+    // Restarted by every edit.
+    QTimer previewTimer;
+    TidyUp::Settings edited;
+    std::shared_ptr<std::atomic<bool>> previewAbandoned = std::make_shared<std::atomic<bool>>();
+    QThreadPool previews;
+};
