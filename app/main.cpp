@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: MIT
 #include "body.h"
+#include "commandline.h"
 #include "paramtable.h"
 
 #include <QApplication>
@@ -7,9 +8,39 @@
 #include <QTextCodec>
 #include <QTranslator>
 
+namespace
+{
+
+// The texts of both faces: Japanese unless -e asks for English, whose texts that count things
+// still need their singular and plural forms.
+void installTranslations(const ParamTable &args, QTranslator &plurals, QTranslator &translator)
+{
+    plurals.load(QStringLiteral(":/Quorvix_en"));
+    QCoreApplication::installTranslator(&plurals);
+    if (!args.hasParam(QStringLiteral("-e"))) {
+        translator.load(QStringLiteral(":Quorvix_ja_JP"), QCoreApplication::applicationDirPath(),
+            QString(), QString());
+        QCoreApplication::installTranslator(&translator);
+    }
+}
+
+} // namespace
+
 int main(int argc, char *argv[])
 {
     const ParamTable args(argc, argv);
+    QTranslator plurals;
+    QTranslator translator;
+    // Without a window, and so without a display: under cron, in a service, over ssh.
+    if (CommandLine::wanted(argc, argv)) {
+        QCoreApplication app(argc, argv);
+        QCoreApplication::setApplicationName(QStringLiteral("quorvix-data"));
+        QCoreApplication::setApplicationVersion(QStringLiteral(QUORVIX_VERSION));
+        installTranslations(args, plurals, translator);
+        CommandLine commandLine;
+        return commandLine.exec(QCoreApplication::arguments());
+    }
+
     QApplication::setStyle(QStringLiteral("Fusion"));
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("quorvix-data"));
@@ -17,16 +48,7 @@ int main(int argc, char *argv[])
     // Lets a desktop match the window to its entry, and so to its name and icon.
     QGuiApplication::setDesktopFileName(QStringLiteral(QUORVIX_APP_ID));
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/icon.svg")));
-    // The English texts that count things need their singular and plural forms, also with -e.
-    QTranslator plurals;
-    plurals.load(QStringLiteral(":/Quorvix_en"));
-    QCoreApplication::installTranslator(&plurals);
-    QTranslator translator;
-    if (!args.hasParam(QStringLiteral("-e"))) {
-        translator.load(QStringLiteral(":Quorvix_ja_JP"), QCoreApplication::applicationDirPath(),
-            QString(), QString());
-        QCoreApplication::installTranslator(&translator);
-    }
+    installTranslations(args, plurals, translator);
 #ifdef Q_OS_WIN
     // Elsewhere the locale codec also encodes every file name: Shift-JIS there would make
     // UTF-8 names unreachable. The configuration reader sets Shift-JIS on its own stream.

@@ -64,7 +64,7 @@ const char *codecFor(const QByteArray &bytes)
 
 } // namespace
 
-void ParamTable::readConfigFile(const QString &fileName)
+bool ParamTable::readConfigFile(const QString &fileName)
 {
     // A configuration holds a handful of lines. Anything but a regular file of modest size (a
     // FIFO, a device, a log given by mistake) would hang or swamp start-up: it is treated as a
@@ -77,7 +77,7 @@ void ParamTable::readConfigFile(const QString &fileName)
         bytes = file.read(maxSize + 1);
     if (!file.isOpen() || bytes.size() > maxSize) {
         qDebug() << "Can't open config file : " << fileName;
-        return;
+        return false;
     }
     // Configuration files also come from Japanese Windows machines, in Shift-JIS. A byte-order
     // mark decides first. Set on the stream, not as the locale codec, which also encodes file
@@ -96,6 +96,7 @@ void ParamTable::readConfigFile(const QString &fileName)
         takeToken(rest, value);
         addParam(key, value, rest);
     }
+    return true;
 }
 
 bool ParamTable::hasParam(const QString &key) const

@@ -17,8 +17,8 @@ public:
 
     void addParam(const QString &key, const QString &value, const QString &rest);
     // Adds one triple per non-blank line: the first token is the key, the second the value,
-    // and the rest is everything after the key token.
-    void readConfigFile(const QString &fileName);
+    // and the rest is everything after the key token. False when the file cannot be read.
+    bool readConfigFile(const QString &fileName);
 
     bool hasParam(const QString &key) const;
     QString paramValue(const QString &key, const QString &defaultValue) const;

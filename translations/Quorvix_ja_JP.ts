@@ -21,6 +21,81 @@
     </message>
 </context>
 <context>
+    <name>CommandLine</name>
+    <message>
+        <source>Can&apos;t read the settings from %1.</source>
+        <translation>%1 から設定を読み込めません。</translation>
+    </message>
+    <message>
+        <source>No target: give --target DIR, or Default_Dir in the settings.</source>
+        <translation>対象がありません: --target DIR を指定するか、設定に Default_Dir を書いてください。</translation>
+    </message>
+    <message>
+        <source>Moves the data files of a scan into the originals directory and links them by energy and by sequence number.</source>
+        <translation>スキャンのデータファイルをオリジナルディレクトリへ移動し、エネルギー別と連番別にリンクします。</translation>
+    </message>
+    <message>
+        <source>Tidy up the target, as Exec does, without a window.</source>
+        <translation>ウィンドウなしで、実行ボタンと同じように対象を整理します。</translation>
+    </message>
+    <message>
+        <source>Say what a run would do, and change nothing.</source>
+        <translation>実行した場合の内容を表示し、何も変更しません。</translation>
+    </message>
+    <message>
+        <source>The directory of the scan.</source>
+        <translation>スキャンのディレクトリ。</translation>
+    </message>
+    <message>
+        <source>dir</source>
+        <translation>ディレクトリ</translation>
+    </message>
+    <message>
+        <source>Where the data files are moved.</source>
+        <translation>データファイルの移動先。</translation>
+    </message>
+    <message>
+        <source>name</source>
+        <translation>名前</translation>
+    </message>
+    <message>
+        <source>Where the per-energy links go.</source>
+        <translation>エネルギー別リンクの置き場所。</translation>
+    </message>
+    <message>
+        <source>Where the per-projection links go.</source>
+        <translation>投影別リンクの置き場所。</translation>
+    </message>
+    <message>
+        <source>The extension of the data files, without the dot.</source>
+        <translation>データファイルの拡張子 (ドットなし)。</translation>
+    </message>
+    <message>
+        <source>ext</source>
+        <translation>拡張子</translation>
+    </message>
+    <message>
+        <source>Read the settings from this file.</source>
+        <translation>このファイルから設定を読み込みます。</translation>
+    </message>
+    <message>
+        <source>file</source>
+        <translation>ファイル</translation>
+    </message>
+    <message>
+        <source>The same, used when -c gives no name.</source>
+        <translation>同上。-c で名前が指定されないときに使います。</translation>
+    </message>
+    <message>
+        <source>English texts.</source>
+        <translation>英語で表示します。</translation>
+    </message>
+    <message>
+        <source>Unexpected argument: %1</source>
+        <translation>不明な引数: %1</translation>
+    </message>
+</context>
+<context>
     <name>DirSelector</name>
     <message>
         <source>Frame</source>

@@ -23,6 +23,10 @@ public:
     void showStarted();
     void showOutcome(const TidyUp::Outcome &outcome, const TidyUp::Settings &settings);
 
+    // The sentences of a run's outcome and of what a run would do, for the command line too.
+    static QString outcomeText(const TidyUp::Outcome &outcome, const TidyUp::Settings &settings);
+    static QString previewText(const TidyUp::Preview &preview, const TidyUp::Settings &settings);
+
 signals:
     void stopClicked();
     void undoClicked();
@@ -36,8 +40,6 @@ private slots:
     void showDetails();
 
 private:
-    static QString outcomeText(const TidyUp::Outcome &outcome, const TidyUp::Settings &settings);
-    static QString previewText(const TidyUp::Preview &preview, const TidyUp::Settings &settings);
     void setRunShown(bool shown);
 
     QLabel *message;

@@ -1,0 +1,195 @@
+// SPDX-License-Identifier: MIT
+#include "commandline.h"
+#include "paramtable.h"
+#include "runstatus.h"
+#include "tidyupsession.h"
+
+#include <QCommandLineParser>
+#include <QCoreApplication>
+#include <QFileInfo>
+#include <QLocale>
+#include <QSocketNotifier>
+#include <csignal>
+#include <cstdio>
+#include <cstring>
+#include <fcntl.h>
+#include <unistd.h>
+
+namespace
+{
+
+int signalPipe[2] = { -1, -1 };
+
+// A signal only writes a byte: the run is stopped from the event loop.
+void onStopSignal(int)
+{
+    const char byte = 1;
+    const ssize_t written = ::write(signalPipe[1], &byte, 1);
+    Q_UNUSED(written)
+}
+
+void print(FILE *stream, const QString &text)
+{
+    std::fputs(text.toLocal8Bit().constData(), stream);
+    std::fflush(stream);
+}
+
+} // namespace
+
+bool CommandLine::wanted(int argc, const char *const *argv)
+{
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--run") == 0 || std::strcmp(argv[i], "--dry-run") == 0)
+            return true;
+    }
+    return false;
+}
+
+bool CommandLine::settingsFrom(const QCommandLineParser &parser, TidyUp::Settings &settings)
+{
+    // As the window reads them: the file named by -c, else by -config, else config.cfg, which
+    // may be missing; a file that was named must be there.
+    QString file = parser.value(QStringLiteral("c"));
+    if (file.isEmpty())
+        file = parser.value(QStringLiteral("config"));
+    if (!gConfig.readConfigFile(file.isEmpty() ? QStringLiteral("config.cfg") : file)
+        && !file.isEmpty()) {
+        print(stderr, tr("Can't read the settings from %1.").arg(file) + QLatin1Char('\n'));
+        return false;
+    }
+    const auto setting = [&](const char *option, const char *key, const char *fallback) {
+        const QString name = QString::fromLatin1(option);
+        return parser.isSet(name)
+            ? parser.value(name)
+            : gConfig.paramValueNoCase(QString::fromLatin1(key), QString::fromLatin1(fallback));
+    };
+    settings.target = setting("target", "Default_Dir", "");
+    settings.origs = setting("origs", "Origs_Dir", "Origs");
+    settings.energy = setting("energy", "Energy_Dir", "Energy");
+    settings.seqNo = setting("seqno", "SeqNo_Dir", "SeqNo");
+    settings.fileExt = setting("ext", "File_Ext", "img");
+    // Under cron "." is the home directory: a run must name its target.
+    if (settings.target.isEmpty()) {
+        print(stderr,
+            tr("No target: give --target DIR, or Default_Dir in the settings.")
+                + QLatin1Char('\n'));
+        return false;
+    }
+    // A typo in a script must not make directories.
+    if (!QFileInfo(settings.target).isDir()) {
+        print(stderr,
+            (QFileInfo::exists(settings.target) ? RunStatus::tr("%1 is not a directory.")
+                                                : RunStatus::tr("%1 does not exist."))
+                    .arg(settings.target)
+                + QLatin1Char('\n'));
+        return false;
+    }
+    return true;
+}
+
+int CommandLine::exec(const QStringList &arguments)
+{
+    QCommandLineParser parser;
+    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
+    parser.setApplicationDescription(
+        tr("Moves the data files of a scan into the originals directory and links them by "
+           "energy and by sequence number."));
+    parser.addHelpOption();
+    parser.addOptions({
+        { QStringLiteral("run"), tr("Tidy up the target, as Exec does, without a window.") },
+        { QStringLiteral("dry-run"), tr("Say what a run would do, and change nothing.") },
+        { QStringLiteral("target"), tr("The directory of the scan."), tr("dir") },
+        { QStringLiteral("origs"), tr("Where the data files are moved."), tr("name") },
+        { QStringLiteral("energy"), tr("Where the per-energy links go."), tr("name") },
+        { QStringLiteral("seqno"), tr("Where the per-projection links go."), tr("name") },
+        { QStringLiteral("ext"), tr("The extension of the data files, without the dot."),
+            tr("ext") },
+        { QStringLiteral("c"), tr("Read the settings from this file."), tr("file") },
+        { QStringLiteral("config"), tr("The same, used when -c gives no name."), tr("file") },
+        { QStringLiteral("e"), tr("English texts.") },
+    });
+    if (!parser.parse(arguments) || !parser.positionalArguments().isEmpty()) {
+        const QString problem = parser.errorText().isEmpty()
+            ? tr("Unexpected argument: %1").arg(parser.positionalArguments().value(0))
+            : parser.errorText();
+        print(stderr, problem + QLatin1Char('\n') + parser.helpText());
+        return BadUsage;
+    }
+    if (parser.isSet(QStringLiteral("help"))) {
+        print(stdout, parser.helpText());
+        return Done;
+    }
+    TidyUp::Settings settings;
+    if (!settingsFrom(parser, settings))
+        return BadUsage;
+
+    // Output to a closed pipe ends the output, not the run.
+    std::signal(SIGPIPE, SIG_IGN);
+    if (::pipe2(signalPipe, O_CLOEXEC | O_NONBLOCK) == 0) {
+        auto *notifier = new QSocketNotifier(signalPipe[0], QSocketNotifier::Read, this);
+        connect(notifier, SIGNAL(activated(int)), this, SLOT(signalled()));
+        struct sigaction action {
+        };
+        action.sa_handler = onStopSignal;
+        sigemptyset(&action.sa_mask);
+        for (const int signal : { SIGINT, SIGTERM, SIGHUP })
+            ::sigaction(signal, &action, nullptr);
+    }
+
+    session = new TidyUpSession(this);
+    connect(session, SIGNAL(progress(int, int)), this, SLOT(showProgress(int, int)));
+    connect(session, SIGNAL(finished(TidyUp::Outcome, TidyUp::Settings)), this,
+        SLOT(runFinished(TidyUp::Outcome, TidyUp::Settings)));
+    connect(session, SIGNAL(previewed(TidyUp::Preview, TidyUp::Settings)), this,
+        SLOT(previewed(TidyUp::Preview, TidyUp::Settings)));
+    if (parser.isSet(QStringLiteral("dry-run")))
+        session->preview(settings);
+    else
+        session->run(settings);
+    sinceProgress.start();
+    return QCoreApplication::exec() == 0 ? status : BadUsage;
+}
+
+void CommandLine::signalled()
+{
+    char bytes[16];
+    while (::read(signalPipe[0], bytes, sizeof bytes) > 0) { }
+    // A second signal changes nothing: the entry in hand and the links are still finished.
+    stopSignalled = true;
+    session->stop();
+}
+
+void CommandLine::showProgress(int done, int listed)
+{
+    // One line, rewritten in place a few times a second, and only for a person watching.
+    if (!::isatty(STDERR_FILENO) || (done != listed && sinceProgress.elapsed() < 250))
+        return;
+    sinceProgress.restart();
+    progressShown = true;
+    const QLocale locale;
+    print(stderr,
+        QLatin1Char('\r')
+            + RunStatus::tr("%1 of %2").arg(locale.toString(done), locale.toString(listed)));
+}
+
+void CommandLine::runFinished(const TidyUp::Outcome &outcome, const TidyUp::Settings &settings)
+{
+    if (progressShown)
+        print(stderr, QStringLiteral("\n"));
+    print(stdout, RunStatus::outcomeText(outcome, settings) + QLatin1Char('\n'));
+    if (!outcome.dirsReady)
+        status = BadUsage;
+    else if (outcome.stopped && stopSignalled)
+        status = Stopped;
+    else if (outcome.notMoved > 0 || outcome.linksNotMade > 0)
+        status = SomeLeft;
+    QCoreApplication::quit();
+}
+
+void CommandLine::previewed(const TidyUp::Preview &preview, const TidyUp::Settings &settings)
+{
+    print(stdout, RunStatus::previewText(preview, settings) + QLatin1Char('\n'));
+    if (!preview.targetIsDir || !preview.problem.isEmpty())
+        status = BadUsage;
+    QCoreApplication::quit();
+}

@@ -1,0 +1,42 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include "tidyup.h"
+
+#include <QElapsedTimer>
+#include <QObject>
+
+class QCommandLineParser;
+class TidyUpSession;
+
+// The run without a window, for scripts and acquisition systems: "--run" does what Exec does,
+// "--dry-run" says what it would do. It drives the same session as the window. SIGINT, SIGTERM
+// and SIGHUP are Stop.
+class CommandLine : public QObject
+{
+    Q_OBJECT
+
+public:
+    enum Status { Done = 0, SomeLeft = 1, BadUsage = 2, Stopped = 3 };
+
+    // Whether the arguments ask for a run without a window.
+    static bool wanted(int argc, const char *const *argv);
+
+    // Runs as the arguments say; returns the exit status. Needs a QCoreApplication.
+    int exec(const QStringList &arguments);
+
+private slots:
+    void showProgress(int done, int listed);
+    void runFinished(const TidyUp::Outcome &outcome, const TidyUp::Settings &settings);
+    void previewed(const TidyUp::Preview &preview, const TidyUp::Settings &settings);
+    void signalled();
+
+private:
+    bool settingsFrom(const QCommandLineParser &parser, TidyUp::Settings &settings);
+
+    TidyUpSession *session = nullptr;
+    int status = Done;
+    bool stopSignalled = false;
+    bool progressShown = false;
+    QElapsedTimer sinceProgress;
+};

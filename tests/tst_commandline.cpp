@@ -1,0 +1,101 @@
+// SPDX-License-Identifier: MIT
+// The real program without a window, started as a script starts it: no display, settings from
+// the command line, the outcome on standard output and in the exit status.
+#include "testsupport.h"
+
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QtTest>
+#include <csignal>
+
+class TestCommandLine : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void runs_data();
+    void runs();
+    void stoppedBySignal();
+};
+
+static QProcessEnvironment noDisplay()
+{
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    for (const char *name : { "DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM" })
+        env.remove(name);
+    return env;
+}
+
+// clang-format off
+void TestCommandLine::runs_data()
+{
+    QTest::addColumn<QString>("fixture"); // in T beside a scan of 300 files: "taken", "-" no T
+    QTest::addColumn<QString>("args"); // "@": T
+    QTest::addColumn<int>("status");
+    QTest::addColumn<QString>("out"); // standard output; "T s" the time
+    QTest::addColumn<QList<int>>("counts"); // untouched, moved, links, broken links afterwards
+    QTest::newRow("whole run") << "" << "--run -e --target @ --origs O --energy E --seqno S" << 0 << "Moved 300 files into O and made 600 links in T s.\n" << QList<int>{ 0, 300, 600, 0 };
+    QTest::newRow("a name taken") << "taken" << "--run -e --target @ --origs O --energy E --seqno S" << 1 << "Moved 299 files into O and made 598 links in T s. 1 file was not moved.\n" << QList<int>{ 1, 299, 598, 0 };
+    QTest::newRow("dry run") << "" << "--dry-run -e --target @ --origs O" << 0 << "300 files match *.img in @: 300 to link (3 energies × 100 projections). O, Energy and SeqNo will be created.\n" << QList<int>{ 300, 0, 0, 0 };
+    QTest::newRow("settings from a file") << "cfg" << "--run -e -c @.cfg --ext img" << 0 << "Moved 300 files into O and made 600 links in T s.\n" << QList<int>{ 0, 300, 600, 0 };
+    QTest::newRow("missing target: nothing made") << "-" << "--run -e --target @ --origs O" << 2 << "" << QList<int>{ 0, 0, 0, 0 };
+    QTest::newRow("no target given") << "" << "--run -e --origs O" << 2 << "" << QList<int>{ 300, 0, 0, 0 };
+    QTest::newRow("unknown option") << "" << "--run -e --target @ --bogus" << 2 << "" << QList<int>{ 300, 0, 0, 0 };
+    QTest::newRow("stray argument") << "" << "--run -e --target @ extra" << 2 << "" << QList<int>{ 300, 0, 0, 0 };
+    QTest::newRow("unreadable settings file") << "" << "--run -e -c @.none --target @" << 2 << "" << QList<int>{ 300, 0, 0, 0 };
+    QTest::newRow("output directory is a file") << "O" << "--run -e --target @ --origs O" << 2 << "The entry [O] in [@] is not directory. Nothing was moved.\n" << QList<int>{ 300, 0, 0, 0 };
+    QTest::newRow("Japanese without -e") << "" << "--dry-run --target @ --origs O --energy E --seqno S" << 0 << "@ で *.img に一致するファイル 300 個: リンク対象 300 件 (3 エネルギー × 100 投影)。 O、E、S を作成します。\n" << QList<int>{ 300, 0, 0, 0 };
+}
+// clang-format on
+
+void TestCommandLine::runs()
+{
+    QFETCH(QString, fixture);
+    QFETCH(QString, args);
+    QFETCH(int, status);
+    QFETCH(QString, out);
+    QFETCH(QList<int>, counts);
+    QTemporaryDir tmp;
+    const QString t = tmp.filePath("T");
+    QVERIFY(fixture == "-" || makeScan(t, 300));
+    QVERIFY(fixture != "taken" || FsTree::make(t + "/O/a-7002_00eV-99.img", "taken"));
+    QVERIFY(fixture != "O" || FsTree::make(t + "/O", "file"));
+    QVERIFY(fixture != "cfg" || FsTree::make(t + ".cfg", "Default_Dir \"" + t.toUtf8() + "\"\nOrigs_Dir O\nEnergy_Dir E\nSeqNo_Dir S\n"));
+    QProcess program;
+    program.setProcessEnvironment(noDisplay());
+    program.setWorkingDirectory(tmp.path());
+    program.start(QUORVIX_PROGRAM, args.replace("@", t).split(' '));
+    QVERIFY(program.waitForFinished(60000));
+    QCOMPARE(program.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(program.exitCode(), status);
+    QString output = QString::fromUtf8(program.readAllStandardOutput());
+    QCOMPARE(output.replace(QRegularExpression("in [0-9.]+ s"), "in T s").replace(t, "@"), out);
+    QCOMPARE(runCounts(t), counts);
+    QCOMPARE(QFileInfo::exists(t), fixture != "-");
+}
+
+// SIGTERM is Stop: the entry in hand is finished, the moved files keep their links, the
+// outcome is printed, and the status says the run was stopped.
+void TestCommandLine::stoppedBySignal()
+{
+    QTemporaryDir tmp(QFileInfo("/dev/shm").isWritable() ? "/dev/shm/tst_commandline-XXXXXX" : QString());
+    const QString t = tmp.filePath("T");
+    QVERIFY(makeScan(t, 20000));
+    QProcess program;
+    program.setProcessEnvironment(noDisplay());
+    program.start(QUORVIX_PROGRAM, { "--run", "-e", "--target", t, "--origs", "O", "--energy", "E", "--seqno", "S" });
+    QVERIFY(program.waitForStarted());
+    // Once the first file has moved, watched on the file system.
+    while (QFileInfo::exists(t + "/a-7000eV-0.img") && program.state() == QProcess::Running)
+        QCoreApplication::processEvents();
+    QVERIFY(::kill(pid_t(program.processId()), SIGTERM) == 0);
+    QVERIFY(program.waitForFinished(60000));
+    QCOMPARE(program.exitCode(), 3);
+    const QList<int> counts = runCounts(t);
+    QCOMPARE(counts, QList<int>({ 20000 - counts[1], counts[1], 2 * counts[1], 0 }));
+    QVERIFY2(counts[0] > 0 && counts[1] > 0, "the signal came after the run had ended");
+    QVERIFY(program.readAllStandardOutput().startsWith("Stopped after "));
+}
+
+QTEST_GUILESS_MAIN(TestCommandLine)
+#include "tst_commandline.moc"
