@@ -39,8 +39,10 @@ void print(FILE *stream, const QString &text)
 bool CommandLine::wanted(int argc, const char *const *argv)
 {
     for (int i = 1; i < argc; ++i) {
-        if (std::strcmp(argv[i], "--run") == 0 || std::strcmp(argv[i], "--dry-run") == 0)
-            return true;
+        for (const char *option : { "--run", "--dry-run", "--help", "-h" }) {
+            if (std::strcmp(argv[i], option) == 0)
+                return true;
+        }
     }
     return false;
 }
