@@ -84,7 +84,7 @@ SubDirs::Folder::Folder(Folder &&other) noexcept
 SubDirs::Folder::~Folder()
 {
     if (owner && entry)
-        owner->release(static_cast<Entry *>(entry));
+        owner->release(entry);
 }
 
 SubDirs::Folder SubDirs::open(int tree, const QByteArray &name, bool create)

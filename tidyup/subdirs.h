@@ -19,6 +19,10 @@ public:
     SubDirs(const SubDirs &) = delete;
     SubDirs &operator=(const SubDirs &) = delete;
 
+private:
+    struct Entry;
+
+public:
     // A folder held open while it lives.
     class Folder
     {
@@ -38,7 +42,7 @@ public:
         friend class SubDirs;
         Folder() = default;
         SubDirs *owner = nullptr;
-        void *entry = nullptr;
+        Entry *entry = nullptr;
         int descriptor = -1;
     };
 
@@ -49,7 +53,6 @@ public:
     static size_t capacity();
 
 private:
-    struct Entry;
     struct KeyHash {
         size_t operator()(const QByteArray &key) const;
     };
