@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: MIT
 #include "commandline.h"
+#include "jsonlines.h"
 #include "paramtable.h"
 #include "runstatus.h"
 #include "tidyupsession.h"
@@ -9,6 +10,7 @@
 #include <QFileInfo>
 #include <QLocale>
 #include <QSocketNotifier>
+#include <cerrno>
 #include <csignal>
 #include <cstdio>
 #include <cstring>
@@ -28,10 +30,15 @@ void onStopSignal(int)
     Q_UNUSED(written)
 }
 
+void print(FILE *stream, const QByteArray &bytes)
+{
+    std::fputs(bytes.constData(), stream);
+    std::fflush(stream);
+}
+
 void print(FILE *stream, const QString &text)
 {
-    std::fputs(text.toLocal8Bit().constData(), stream);
-    std::fflush(stream);
+    print(stream, text.toLocal8Bit());
 }
 
 } // namespace
@@ -56,7 +63,7 @@ bool CommandLine::settingsFrom(const QCommandLineParser &parser, TidyUp::Setting
         file = parser.value(QStringLiteral("config"));
     if (!gConfig.readConfigFile(file.isEmpty() ? QStringLiteral("config.cfg") : file)
         && !file.isEmpty()) {
-        print(stderr, tr("Can't read the settings from %1.").arg(file) + QLatin1Char('\n'));
+        refuse(tr("Can't read the settings from %1.").arg(file), settings);
         return false;
     }
     const auto setting = [&](const char *option, const char *key, const char *fallback) {
@@ -72,21 +79,32 @@ bool CommandLine::settingsFrom(const QCommandLineParser &parser, TidyUp::Setting
     settings.fileExt = setting("ext", "File_Ext", "img");
     // Under cron "." is the home directory: a run must name its target.
     if (settings.target.isEmpty()) {
-        print(stderr,
-            tr("No target: give --target DIR, or Default_Dir in the settings.")
-                + QLatin1Char('\n'));
+        refuse(tr("No target: give --target DIR, or Default_Dir in the settings."), settings);
         return false;
     }
     // A typo in a script must not make directories.
     if (!QFileInfo(settings.target).isDir()) {
-        print(stderr,
-            (QFileInfo::exists(settings.target) ? RunStatus::tr("%1 is not a directory.")
-                                                : RunStatus::tr("%1 does not exist."))
-                    .arg(settings.target)
-                + QLatin1Char('\n'));
+        const bool exists = QFileInfo::exists(settings.target);
+        refuse(
+            (exists ? RunStatus::tr("%1 is not a directory.") : RunStatus::tr("%1 does not exist."))
+                .arg(settings.target),
+            settings,
+            { TidyUp::Failure::Dirs, QFile::encodeName(settings.target),
+                Reason(exists ? ENOTDIR : ENOENT) });
         return false;
     }
     return true;
+}
+
+void CommandLine::refuse(
+    const QString &problem, const TidyUp::Settings &settings, const TidyUp::Failure &failure)
+{
+    print(stderr, problem + QLatin1Char('\n'));
+    if (!json)
+        return;
+    if (!failure.entry.isEmpty())
+        print(stdout, JsonLines::failure(failure) + '\n');
+    print(stdout, JsonLines::outcome({}, settings, BadUsage) + '\n');
 }
 
 int CommandLine::exec(const QStringList &arguments)
@@ -100,6 +118,9 @@ int CommandLine::exec(const QStringList &arguments)
     parser.addOptions({
         { QStringLiteral("run"), tr("Tidy up the target, as Exec does, without a window.") },
         { QStringLiteral("dry-run"), tr("Say what a run would do, and change nothing.") },
+        { QStringLiteral("json"),
+            tr("Write JSON Lines on standard output: a line for each failure, then the "
+               "outcome.") },
         { QStringLiteral("target"), tr("The directory of the scan."), tr("dir") },
         { QStringLiteral("origs"), tr("Where the data files are moved."), tr("name") },
         { QStringLiteral("energy"), tr("Where the per-energy links go."), tr("name") },
@@ -121,6 +142,7 @@ int CommandLine::exec(const QStringList &arguments)
         print(stdout, parser.helpText());
         return Done;
     }
+    json = parser.isSet(QStringLiteral("json"));
     TidyUp::Settings settings;
     if (!settingsFrom(parser, settings))
         return BadUsage;
@@ -178,20 +200,29 @@ void CommandLine::runFinished(const TidyUp::Outcome &outcome, const TidyUp::Sett
 {
     if (progressShown)
         print(stderr, QStringLiteral("\n"));
-    print(stdout, RunStatus::outcomeText(outcome, settings) + QLatin1Char('\n'));
     if (!outcome.dirsReady)
         status = BadUsage;
     else if (outcome.stopped && stopSignalled)
         status = Stopped;
     else if (outcome.notMoved > 0 || outcome.linksNotMade > 0)
         status = SomeLeft;
+    if (json) {
+        QByteArray lines;
+        for (const TidyUp::Failure &failure : outcome.failures)
+            lines += JsonLines::failure(failure) + '\n';
+        print(stdout, lines + JsonLines::outcome(outcome, settings, status) + '\n');
+    } else {
+        print(stdout, RunStatus::outcomeText(outcome, settings) + QLatin1Char('\n'));
+    }
     QCoreApplication::quit();
 }
 
 void CommandLine::previewed(const TidyUp::Preview &preview, const TidyUp::Settings &settings)
 {
-    print(stdout, RunStatus::previewText(preview, settings) + QLatin1Char('\n'));
     if (!preview.targetIsDir || !preview.problem.isEmpty())
         status = BadUsage;
+    print(stdout,
+        json ? JsonLines::preview(preview, settings, status) + '\n'
+             : (RunStatus::previewText(preview, settings) + QLatin1Char('\n')).toLocal8Bit());
     QCoreApplication::quit();
 }

@@ -33,10 +33,14 @@ private slots:
 
 private:
     bool settingsFrom(const QCommandLineParser &parser, TidyUp::Settings &settings);
+    // Says that settings cannot be used, as text or as the last object of the output.
+    void refuse(const QString &problem, const TidyUp::Settings &settings,
+        const TidyUp::Failure &failure = {});
 
     TidyUpSession *session = nullptr;
     int status = Done;
     bool stopSignalled = false;
+    bool json = false;
     bool progressShown = false;
     QElapsedTimer sinceProgress;
 };

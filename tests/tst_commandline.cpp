@@ -3,6 +3,9 @@
 // the command line, the outcome on standard output and in the exit status.
 #include "testsupport.h"
 
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -15,6 +18,8 @@ class TestCommandLine : public QObject
 private slots:
     void runs_data();
     void runs();
+    void json_data();
+    void json();
     void stoppedBySignal();
 };
 
@@ -72,6 +77,59 @@ void TestCommandLine::runs()
     QCOMPARE(output.replace(QRegularExpression("in [0-9.]+ s"), "in T s").replace(t, "@"), out);
     QCOMPARE(runCounts(t), counts);
     QCOMPARE(QFileInfo::exists(t), fixture != "-");
+}
+
+// clang-format off
+void TestCommandLine::json_data()
+{
+    QTest::addColumn<QString>("args"); // "@": T, a scan of 300 files; O/a-7002_00eV-99.img and E/7000_00/a-7000_00eV-5.img taken
+    QTest::addColumn<int>("status");
+    QTest::addColumn<QStringList>("failures"); // what, entry, errno, reason; sorted
+    QTest::addColumn<QString>("counts"); // of the last object
+    QTest::newRow("names taken, in Japanese") << "--run --json --target @ --origs O --energy E --seqno S" << 1 << QStringList{ "link @/E/7000_00/a-7000_00eV-5.img EEXIST ファイルが存在します", "move @/a-7002eV-99.img EEXIST ファイルが存在します" } << "listed 300 moved 299 not_moved 1 linked 597 links_not_made 1 status 1";
+    QTest::newRow("dry run") << "--dry-run -e --json --target @ --origs O" << 0 << QStringList{} << "listed 300 would_link 300 would_stay 1 energies 3 projections 100 status 0";
+    QTest::newRow("missing target") << "--run -e --json --target @/missing" << 2 << QStringList{ "dirs @/missing ENOENT No such file or directory" } << "listed 0 moved 0 status 2";
+}
+// clang-format on
+
+// Each line is an object of its own; the failures name what stayed, and the last object counts
+// what the file system holds.
+void TestCommandLine::json()
+{
+    QFETCH(QString, args);
+    QFETCH(int, status);
+    QFETCH(QStringList, failures);
+    QFETCH(QString, counts);
+    QTemporaryDir tmp;
+    const QString t = tmp.filePath("T");
+    QVERIFY(makeScan(t, 300) && FsTree::make(t + "/O/a-7002_00eV-99.img", "taken") && FsTree::make(t + "/E/7000_00/a-7000_00eV-5.img", "taken"));
+    QProcess program;
+    program.setProcessEnvironment(noDisplay());
+    program.start(QUORVIX_PROGRAM, args.replace("@", t).split(' '));
+    QVERIFY(program.waitForFinished(60000));
+    QCOMPARE(program.exitCode(), status);
+    QStringList found;
+    QJsonObject last;
+    for (const QByteArray &line : program.readAllStandardOutput().split('\n')) {
+        if (line.isEmpty())
+            continue;
+        QJsonParseError error;
+        last = QJsonDocument::fromJson(line, &error).object();
+        QVERIFY2(error.error == QJsonParseError::NoError, line.constData());
+        if (last["type"] == "failure")
+            found << QStringList{ last["what"].toString(), last["entry"].toString().replace(t, "@"), last["errno"].toString(), last["reason"].toString() }.join(' ');
+    }
+    // The link threads write in their own order.
+    found.sort();
+    QCOMPARE(found, failures);
+    QCOMPARE(last["type"].toString(), QString("outcome"));
+    QStringList values;
+    for (const QString &key : counts.split(' ').filter(QRegularExpression("^[a-z_]+$")))
+        values << key << QString::number(last[key].toInt());
+    QCOMPARE(values.join(' '), counts);
+    QCOMPARE(last["settings"].toObject()["origs"].toString(), t + (status == 2 ? "/missing/Origs" : "/O"));
+    const QList<int> tree = runCounts(t);
+    QCOMPARE(QList<int>({ tree[1], tree[2] }), QList<int>({ last["moved"].toInt(), last["linked"].toInt() }));
 }
 
 // SIGTERM is Stop: the entry in hand is finished, the moved files keep their links, the

@@ -20,15 +20,15 @@ namespace
 
 constexpr size_t copyChunk = 1 << 20;
 
-bool failed(QString &reason, int error)
+bool failed(Reason &reason, int error)
 {
-    reason = QString::fromLocal8Bit(std::strerror(error));
+    reason = Reason(error);
     return false;
 }
 
-bool failed(QString &reason, const char *why)
+bool failed(Reason &reason, const char *why)
 {
-    reason = QString::fromLatin1(why);
+    reason = Reason(why);
     return false;
 }
 
@@ -98,7 +98,7 @@ bool leaseNeedsServer(int fd)
     }
 }
 
-bool moveLink(const QByteArray &source, const QByteArray &dest, QString &reason)
+bool moveLink(const QByteArray &source, const QByteArray &dest, Reason &reason)
 {
     QByteArray text(PATH_MAX, '\0');
     const ssize_t length = ::readlink(source.constData(), text.data(), size_t(text.size()));
@@ -126,7 +126,7 @@ QByteArray temporaryTemplate(const QByteArray &dest)
     return dir + name;
 }
 
-bool copyContent(int in, int out, bool leased, const std::atomic<bool> *stop, QString &reason)
+bool copyContent(int in, int out, bool leased, const std::atomic<bool> *stop, Reason &reason)
 {
     const std::unique_ptr<char[]> buffer(new char[copyChunk]);
     for (;;) {
@@ -147,14 +147,15 @@ bool copyContent(int in, int out, bool leased, const std::atomic<bool> *stop, QS
         }
         // A writer that opens the file now waits for the lease: let it go at once.
         if (leased && ::fcntl(in, F_GETLEASE) != F_RDLCK)
-            return failed(reason, "the file was opened for writing during the copy");
+            return failed(reason,
+                QT_TRANSLATE_NOOP("Reason", "the file was opened for writing during the copy"));
         if (stop && stop->load(std::memory_order_relaxed))
-            return failed(reason, "stopped");
+            return failed(reason, QT_TRANSLATE_NOOP("Reason", "stopped"));
     }
 }
 
 bool copyFile(const QByteArray &source, const QByteArray &dest, NoReplaceMove &mover,
-    const std::atomic<bool> *stop, QString &reason)
+    const std::atomic<bool> *stop, Reason &reason)
 {
     Fd in(::open(source.constData(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK));
     if (in.get() < 0)
@@ -173,7 +174,7 @@ bool copyFile(const QByteArray &source, const QByteArray &dest, NoReplaceMove &m
     ignoreLeaseBreakSignal();
     const bool leased = ::fcntl(in.get(), F_SETLEASE, F_RDLCK) == 0;
     if (!leased && errno == EAGAIN && !leaseNeedsServer(in.get()))
-        return failed(reason, "the file is open for writing");
+        return failed(reason, QT_TRANSLATE_NOOP("Reason", "the file is open for writing"));
     const auto unlease = qScopeGuard([&] {
         if (leased)
             ::fcntl(in.get(), F_SETLEASE, F_UNLCK);
@@ -207,7 +208,8 @@ bool copyFile(const QByteArray &source, const QByteArray &dest, NoReplaceMove &m
     if (::fstat(in.get(), &after) != 0)
         return failed(reason, errno);
     if (leased ? ::fcntl(in.get(), F_GETLEASE) != F_RDLCK : !sameState(before, after))
-        return failed(reason, "the file was written to during the copy");
+        return failed(
+            reason, QT_TRANSLATE_NOOP("Reason", "the file was written to during the copy"));
 
     int error = 0;
     const NoReplaceMove::Result put
@@ -231,7 +233,7 @@ bool copyFile(const QByteArray &source, const QByteArray &dest, NoReplaceMove &m
 
 } // namespace
 
-bool CrossMove::move(const QByteArray &source, const QByteArray &dest, QString &reason,
+bool CrossMove::move(const QByteArray &source, const QByteArray &dest, Reason &reason,
     NoReplaceMove &mover, const std::atomic<bool> *stop)
 {
     struct stat entry {

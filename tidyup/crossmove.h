@@ -1,7 +1,9 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include "reason.h"
 #include <QByteArray>
+
 #include <QString>
 #include <atomic>
 
@@ -23,6 +25,6 @@ public:
     // where it is. On failure the source is untouched, no temporary is left, and reason says
     // why. Once stop is set, a copy in progress is abandoned at the end of its chunk. The copy
     // is put in place by mover.
-    static bool move(const QByteArray &source, const QByteArray &dest, QString &reason,
+    static bool move(const QByteArray &source, const QByteArray &dest, Reason &reason,
         NoReplaceMove &mover, const std::atomic<bool> *stop = nullptr);
 };

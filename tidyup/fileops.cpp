@@ -71,11 +71,6 @@ QString FileOps::movedPath(const QByteArray &newName) const
 namespace
 {
 
-QString errorText(int error)
-{
-    return QString::fromLocal8Bit(std::strerror(error));
-}
-
 bool sameFile(int dirA, const char *a, int dirB, const char *b)
 {
     struct stat first {
@@ -90,7 +85,7 @@ bool sameFile(int dirA, const char *a, int dirB, const char *b)
 // Moves fromDir/name to toDir/newName, never replacing; to another file system by a copy.
 NoReplaceMove::Result moveBetween(NoReplaceMove &mover, int fromFd, const QByteArray &fromDir,
     const QByteArray &name, int toFd, const QByteArray &toDir, const QByteArray &newName,
-    QString &reason, const std::atomic<bool> *stop)
+    Reason &reason, const std::atomic<bool> *stop)
 {
     int error = 0;
     const NoReplaceMove::Result result
@@ -102,30 +97,31 @@ NoReplaceMove::Result moveBetween(NoReplaceMove &mover, int fromFd, const QByteA
             ? NoReplaceMove::Moved
             : NoReplaceMove::Failed;
     }
-    reason = errorText(error);
+    reason = Reason(error);
     if (error == EEXIST && sameFile(fromFd, name.constData(), toFd, newName.constData()))
-        reason += QStringLiteral(" (the same file under both names: a move was interrupted)");
+        reason.explain(
+            QT_TRANSLATE_NOOP("Reason", "the same file under both names: a move was interrupted"));
     return NoReplaceMove::Failed;
 }
 
-bool removeOld(int fd, const QByteArray &name, QString &reason)
+bool removeOld(int fd, const QByteArray &name, Reason &reason)
 {
     const int error = NoReplaceMove::removeOldName(fd, name.constData());
     if (error != 0)
-        reason = errorText(error);
+        reason = Reason(error);
     return error == 0;
 }
 
 } // namespace
 
 NoReplaceMove::Result FileOps::move(const QByteArray &name, const QByteArray &newName,
-    QString &reason, const std::atomic<bool> *stop) const
+    Reason &reason, const std::atomic<bool> *stop) const
 {
     return moveBetween(
         mover, targetFd, targetPath, name, origsFd, origsPath, newName, reason, stop);
 }
 
-bool FileOps::removeSource(const QByteArray &name, QString &reason) const
+bool FileOps::removeSource(const QByteArray &name, Reason &reason) const
 {
     return removeOld(targetFd, name, reason);
 }
@@ -137,7 +133,7 @@ bool FileOps::finishInterrupted(const QByteArray &name, const QByteArray &newNam
         && ::unlinkat(targetFd, name.constData(), 0) == 0;
 }
 
-bool FileOps::link(Tree tree, const QByteArray &sub, const QByteArray &newName, QString &reason,
+bool FileOps::link(Tree tree, const QByteArray &sub, const QByteArray &newName, Reason &reason,
     bool *madeSub) const
 {
     const SubDirs::Folder folder = subDirs->open(tree, sub, true);
@@ -150,24 +146,24 @@ bool FileOps::link(Tree tree, const QByteArray &sub, const QByteArray &newName, 
     const QByteArray file = origsPath + newName;
     if (::symlinkat(file.constData(), folder.fd(), newName.constData()) == 0)
         return true;
-    reason = errorText(errno);
+    reason = Reason(errno);
     return false;
 }
 
 NoReplaceMove::Result FileOps::moveBack(const QByteArray &newName, const QByteArray &name,
-    QString &reason, const std::atomic<bool> *stop) const
+    Reason &reason, const std::atomic<bool> *stop) const
 {
     return moveBetween(
         mover, origsFd, origsPath, newName, targetFd, targetPath, name, reason, stop);
 }
 
-bool FileOps::removeMoved(const QByteArray &newName, QString &reason) const
+bool FileOps::removeMoved(const QByteArray &newName, Reason &reason) const
 {
     return removeOld(origsFd, newName, reason);
 }
 
 bool FileOps::unlink(
-    Tree tree, const QByteArray &sub, const QByteArray &newName, QString &reason) const
+    Tree tree, const QByteArray &sub, const QByteArray &newName, Reason &reason) const
 {
     const SubDirs::Folder folder = subDirs->open(tree, sub, false);
     if (folder.fd() < 0) {
@@ -182,12 +178,12 @@ bool FileOps::unlink(
     if (size >= 0
         && (size != expected.size()
             || std::memcmp(text.constData(), expected.constData(), size_t(size)) != 0)) {
-        reason = QStringLiteral("changed since the run");
+        reason = Reason(QT_TRANSLATE_NOOP("Reason", "changed since the run"));
         return false;
     }
     if (size >= 0 && ::unlinkat(folder.fd(), newName.constData(), 0) == 0)
         return true;
-    reason = errorText(errno);
+    reason = Reason(errno);
     return false;
 }
 
@@ -208,26 +204,26 @@ namespace
 {
 
 // The toolkit's rename replaces nothing either, but a dangling link counts as free to it.
-NoReplaceMove::Result moveBetween(const QString &from, const QString &to, QString &reason)
+NoReplaceMove::Result moveBetween(const QString &from, const QString &to, Reason &reason)
 {
     const QFileInfo existing(to);
     QFile file(from);
     if (!existing.exists() && !existing.isSymLink() && file.rename(to))
         return NoReplaceMove::Moved;
-    reason = file.errorString();
+    reason = Reason(qPrintable(file.errorString()));
     return NoReplaceMove::Failed;
 }
 
 } // namespace
 
 NoReplaceMove::Result FileOps::move(const QByteArray &name, const QByteArray &newName,
-    QString &reason, const std::atomic<bool> *) const
+    Reason &reason, const std::atomic<bool> *) const
 {
     return moveBetween(sourcePath(name), movedPath(newName), reason);
 }
 
 // A move here never leaves two names, so nothing is ever to be finished.
-bool FileOps::removeSource(const QByteArray &, QString &) const
+bool FileOps::removeSource(const QByteArray &, Reason &) const
 {
     return true;
 }
@@ -237,7 +233,7 @@ bool FileOps::finishInterrupted(const QByteArray &, const QByteArray &) const
     return false;
 }
 
-bool FileOps::link(Tree tree, const QByteArray &sub, const QByteArray &newName, QString &reason,
+bool FileOps::link(Tree tree, const QByteArray &sub, const QByteArray &newName, Reason &reason,
     bool *madeSub) const
 {
     const QString path = linkPath(tree, sub, newName);
@@ -250,32 +246,32 @@ bool FileOps::link(Tree tree, const QByteArray &sub, const QByteArray &newName, 
         *madeSub = made;
     if (file.link(path))
         return true;
-    reason = file.errorString();
+    reason = Reason(qPrintable(file.errorString()));
     return false;
 }
 
 NoReplaceMove::Result FileOps::moveBack(const QByteArray &newName, const QByteArray &name,
-    QString &reason, const std::atomic<bool> *) const
+    Reason &reason, const std::atomic<bool> *) const
 {
     return moveBetween(movedPath(newName), sourcePath(name), reason);
 }
 
-bool FileOps::removeMoved(const QByteArray &, QString &) const
+bool FileOps::removeMoved(const QByteArray &, Reason &) const
 {
     return true;
 }
 
 bool FileOps::unlink(
-    Tree tree, const QByteArray &sub, const QByteArray &newName, QString &reason) const
+    Tree tree, const QByteArray &sub, const QByteArray &newName, Reason &reason) const
 {
     QFile link(linkPath(tree, sub, newName));
     if (link.symLinkTarget() != QFileInfo(movedPath(newName)).absoluteFilePath()) {
-        reason = QStringLiteral("changed since the run");
+        reason = Reason(QT_TRANSLATE_NOOP("Reason", "changed since the run"));
         return false;
     }
     if (link.remove())
         return true;
-    reason = link.errorString();
+    reason = Reason(qPrintable(link.errorString()));
     return false;
 }
 

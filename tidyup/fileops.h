@@ -2,6 +2,7 @@
 #pragma once
 
 #include "noreplacemove.h"
+#include "reason.h"
 
 #include <QByteArray>
 #include <QString>
@@ -29,24 +30,24 @@ public:
     // Moves name from the target to newName in the originals directory; to another file system
     // through CrossMove, which gives up once stop is set. On failure, reason says why. Linked
     // (where rename flags are refused): the file has both names until removeSource.
-    NoReplaceMove::Result move(const QByteArray &name, const QByteArray &newName, QString &reason,
+    NoReplaceMove::Result move(const QByteArray &name, const QByteArray &newName, Reason &reason,
         const std::atomic<bool> *stop) const;
-    bool removeSource(const QByteArray &name, QString &reason) const;
+    bool removeSource(const QByteArray &name, Reason &reason) const;
     // Where name in the target is still the very file that newName in the originals directory
     // is (a move interrupted between its link and its unlink), removes name.
     bool finishInterrupted(const QByteArray &name, const QByteArray &newName) const;
     // Makes the link tree/sub/newName to the moved file, and tree/sub when it is missing;
     // madeSub tells whether this call made it. On failure, reason says why.
-    bool link(Tree tree, const QByteArray &sub, const QByteArray &newName, QString &reason,
+    bool link(Tree tree, const QByteArray &sub, const QByteArray &newName, Reason &reason,
         bool *madeSub = nullptr) const;
 
     // The reverse of move: newName in the originals directory back to name in the target.
     NoReplaceMove::Result moveBack(const QByteArray &newName, const QByteArray &name,
-        QString &reason, const std::atomic<bool> *stop) const;
-    bool removeMoved(const QByteArray &newName, QString &reason) const;
+        Reason &reason, const std::atomic<bool> *stop) const;
+    bool removeMoved(const QByteArray &newName, Reason &reason) const;
     // Removes tree/sub/newName while it is a symbolic link to the moved file, as link made it;
     // otherwise reason says why not.
-    bool unlink(Tree tree, const QByteArray &sub, const QByteArray &newName, QString &reason) const;
+    bool unlink(Tree tree, const QByteArray &sub, const QByteArray &newName, Reason &reason) const;
     // Removes tree/sub where it is empty.
     void removeSub(Tree tree, const QByteArray &sub) const;
 

@@ -120,8 +120,9 @@ SubDirs::Folder SubDirs::open(int tree, const QByteArray &name, bool create)
         const bool isLink = error == ENOTDIR
             && ::fstatat(trees[tree], name.constData(), &st, AT_SYMLINK_NOFOLLOW) == 0
             && S_ISLNK(st.st_mode);
-        folder.reason = isLink ? QStringLiteral("the folder is a symbolic link")
-                               : QString::fromLocal8Bit(std::strerror(error));
+        folder.reason = isLink
+            ? Reason(QT_TRANSLATE_NOOP("Reason", "the folder is a symbolic link"), error)
+            : Reason(error);
         return folder;
     }
     const std::lock_guard<std::mutex> lock(mutex);

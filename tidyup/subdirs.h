@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include "reason.h"
+
 #include <QByteArray>
 #include <QString>
 #include <mutex>
@@ -34,7 +36,7 @@ public:
         Folder &operator=(Folder &&) = delete;
         // -1 when it could not be opened; reason then says why.
         int fd() const { return descriptor; }
-        QString reason;
+        Reason reason;
         // Whether opening it made it.
         bool made = false;
 

@@ -7,6 +7,7 @@
 #include "runmarker.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <mutex>
 #include <utility>
 #include <vector>
@@ -37,25 +38,28 @@ public:
     {
     }
 
-    // Writes line to the debug channel and keeps it for the outcome, up to a bound: a run where
-    // every move fails must not hold a hundred thousand lines.
     void line(const QString &line)
     {
         const std::lock_guard<std::mutex> lock(mutex);
-        qDebug().noquote() << line;
-        if (outcome.lines.size() < TidyUp::maxLines)
-            outcome.lines << line;
-        else
-            ++outcome.moreLines;
+        write(line);
+    }
+
+    // The line of a failure, kept with what failed, where and why.
+    void failed(
+        TidyUp::Failure::What what, const QString &path, const Reason &reason, const QString &line)
+    {
+        const std::lock_guard<std::mutex> lock(mutex);
+        if (write(line))
+            outcome.failures.append({ what, QFile::encodeName(path), reason });
     }
 
     // An entry that stays where it is, with its line.
-    void notMoved(const QString &from, const char *joint, const QString &to, const QString &reason)
+    void notMoved(const QString &from, const char *joint, const QString &to, const Reason &reason)
     {
         QString text;
         QDebug(&text).nospace() << "Can't move " << from << joint << to << ": "
-                                << qUtf8Printable(reason);
-        line(text);
+                                << qUtf8Printable(reason.text());
+        failed(TidyUp::Failure::Move, from, reason, text);
         const std::lock_guard<std::mutex> lock(mutex);
         ++outcome.notMoved;
     }
@@ -66,7 +70,7 @@ public:
         const QByteArray &newName, quint8 &made)
     {
         bool madeSub = false;
-        QString reason;
+        Reason reason;
         if (ops.link(tree, sub, newName, reason, &madeSub)) {
             made |= quint8(1 << tree);
             const std::lock_guard<std::mutex> lock(mutex);
@@ -76,10 +80,10 @@ public:
             return;
         }
         QString text;
-        QDebug(&text).nospace() << "Can't make the link " << ops.linkPath(tree, sub, newName)
-                                << " to " << ops.movedPath(newName) << ": "
-                                << qUtf8Printable(reason);
-        line(text);
+        const QString path = ops.linkPath(tree, sub, newName);
+        QDebug(&text).nospace() << "Can't make the link " << path << " to "
+                                << ops.movedPath(newName) << ": " << qUtf8Printable(reason.text());
+        failed(TidyUp::Failure::Link, path, reason, text);
         const std::lock_guard<std::mutex> lock(mutex);
         ++outcome.linksNotMade;
     }
@@ -88,7 +92,7 @@ public:
     void restore(
         const FileOps &ops, FileOps::Tree tree, const QByteArray &sub, const QByteArray &newName)
     {
-        QString reason;
+        Reason reason;
         if (!ops.link(tree, sub, newName, reason))
             return;
         const std::lock_guard<std::mutex> lock(mutex);
@@ -97,35 +101,49 @@ public:
 
     // Ends a move that left the file under both names by removing the old one; false, with a
     // line, where that name stays.
-    bool removeOldName(bool removed, const QString &oldPath, const QString &reason)
+    bool removeOldName(bool removed, const QString &oldPath, const Reason &reason)
     {
         if (removed)
             return true;
         QString text;
         QDebug(&text).nospace() << "Can't remove the old name " << oldPath << ": "
-                                << qUtf8Printable(reason);
-        line(text);
+                                << qUtf8Printable(reason.text());
+        failed(TidyUp::Failure::Move, oldPath, reason, text);
         return false;
     }
 
     void unlink(
         const FileOps &ops, FileOps::Tree tree, const QByteArray &sub, const QByteArray &newName)
     {
-        QString reason;
+        Reason reason;
         if (ops.unlink(tree, sub, newName, reason)) {
             const std::lock_guard<std::mutex> lock(mutex);
             ++outcome.linked;
             return;
         }
         QString text;
-        QDebug(&text).nospace() << "Left the link " << ops.linkPath(tree, sub, newName) << ": "
-                                << qUtf8Printable(reason);
-        line(text);
+        const QString path = ops.linkPath(tree, sub, newName);
+        QDebug(&text).nospace() << "Left the link " << path << ": "
+                                << qUtf8Printable(reason.text());
+        failed(TidyUp::Failure::Link, path, reason, text);
         const std::lock_guard<std::mutex> lock(mutex);
         ++outcome.linksNotMade;
     }
 
 private:
+    // Writes line to the debug channel and keeps it for the outcome, up to a bound: a run where
+    // every move fails must not hold a hundred thousand lines. False once the bound is reached.
+    bool write(const QString &line)
+    {
+        qDebug().noquote() << line;
+        if (outcome.lines.size() >= TidyUp::maxLines) {
+            ++outcome.moreLines;
+            return false;
+        }
+        outcome.lines << line;
+        return true;
+    }
+
     std::mutex mutex;
     TidyUp::Outcome &outcome;
 };
@@ -239,7 +257,7 @@ QString TidyUp::rewriteFileName(const QString &fileName, QString &energy, QStrin
 }
 
 bool TidyUp::prepareDirs(const QDir &target, const QString &origs, const QString &energy,
-    const QString &seqNo, QString *problem)
+    const QString &seqNo, QString *problem, Failure *failure)
 {
     const QString names[] = { origs, energy, seqNo };
     // An empty name can be neither made nor found; asking the toolkit would only add a warning.
@@ -252,6 +270,14 @@ bool TidyUp::prepareDirs(const QDir &target, const QString &origs, const QString
         qDebug() << text;
         if (problem)
             *problem = text;
+        if (failure) {
+            const Reason reasons[] = {
+                Reason(QT_TRANSLATE_NOOP("Reason", "could not be made")),
+                Reason(ENOTDIR),
+            };
+            *failure = { Failure::Dirs, QFile::encodeName(target.absoluteFilePath(name)),
+                reasons[check] };
+        }
         return false;
     };
     for (const QString &name : names) {
@@ -308,10 +334,12 @@ TidyUp::Outcome TidyUp::run(
             created << missingDirs(absolute(name));
     }
     QString problem;
-    if (!prepareDirs(target, settings.origs, settings.energy, settings.seqNo, &problem)) {
+    Failure failure;
+    if (!prepareDirs(target, settings.origs, settings.energy, settings.seqNo, &problem, &failure)) {
         QString quoted;
         QDebug(&quoted).nospace() << problem;
         outcome.lines << quoted;
+        outcome.failures << failure;
         outcome.dirProblem = problem;
         tally.line(QStringLiteral("Dirs to tidy up files can not set up well."));
         outcome.elapsedMs = reporter.elapsed();
@@ -367,7 +395,7 @@ TidyUp::Outcome TidyUp::run(
     record.moved.reserve(names.size());
     QString energy;
     QString seqNo;
-    QString reason;
+    Reason reason;
     {
         // Moves stay on this thread, in listing order: the first entry to claim a name wins it.
         LinkPool links(settings.linkThreads, linkQueueLength);
@@ -394,7 +422,7 @@ TidyUp::Outcome TidyUp::run(
                     links.push([&tally, &ops, &made, from, to,
                                    oldNameLeft = moved == NoReplaceMove::Linked,
                                    e = QFile::encodeName(energy), q = QFile::encodeName(seqNo)] {
-                        QString why;
+                        Reason why;
                         if (oldNameLeft)
                             tally.removeOldName(
                                 ops.removeSource(from, why), ops.sourcePath(from), why);
@@ -434,7 +462,7 @@ TidyUp::Outcome TidyUp::undo(
     const auto stopRequested = [stop] { return stop && stop->load(std::memory_order_relaxed); };
     QString energy;
     QString seqNo;
-    QString reason;
+    Reason reason;
     {
         LinkPool links(record.settings.linkThreads, linkQueueLength);
         for (const UndoRecord::Moved &file : record.moved) {
@@ -452,7 +480,7 @@ TidyUp::Outcome TidyUp::undo(
                 links.push([&tally, &ops, to, oldNameLeft = back == NoReplaceMove::Linked,
                                made = file.links, e = QFile::encodeName(energy),
                                q = QFile::encodeName(seqNo)] {
-                    QString why;
+                    Reason why;
                     // Under both names, the file keeps its links.
                     if (oldNameLeft
                         && !tally.removeOldName(ops.removeMoved(to, why), ops.movedPath(to), why))

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include "reason.h"
+
 #include <QDir>
 #include <QMetaType>
 #include <QString>
@@ -48,6 +50,16 @@ public:
         QVector<Moved> moved;
     };
 
+    // An entry left where it was, a link not made or left, or output directories not set up.
+    struct Failure {
+        enum What { Move, Link, Dirs };
+        What what = Move;
+        // The file that stays (for a move), the link, or the output directory, as a path in
+        // the file system's encoding.
+        QByteArray entry;
+        Reason reason;
+    };
+
     // What a run or an undo did. The counts are of what happened on disk, not of what was
     // tried. For an undo, moved counts the files moved back, linked the links removed,
     // notMoved the files left in the originals directory and linksNotMade the links left.
@@ -73,6 +85,8 @@ public:
         // The lines the run wrote to the debug channel, the first maxLines of them.
         QStringList lines;
         int moreLines = 0;
+        // What went wrong, one for each line but the last of a failed directory check.
+        QVector<Failure> failures;
         // What is left to undo: the run's files, or those a stopped undo did not reach.
         UndoRecord undo;
     };
@@ -111,9 +125,9 @@ public:
 
     // Creates the three output directories under target where missing; false, with one debug
     // line about the first problem, when any of them is not a directory afterwards. problem
-    // receives that line's message.
+    // receives that line's message, failure what went wrong where.
     static bool prepareDirs(const QDir &target, const QString &origs, const QString &energy,
-        const QString &seqNo, QString *problem = nullptr);
+        const QString &seqNo, QString *problem = nullptr, Failure *failure = nullptr);
 
     // The names that a run handles: entries of target matching "*.<fileExt>" (case ignored),
     // hidden ones, "." and ".." left out, in case-insensitive name order.

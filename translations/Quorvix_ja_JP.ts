@@ -94,6 +94,10 @@
         <source>Unexpected argument: %1</source>
         <translation>不明な引数: %1</translation>
     </message>
+    <message>
+        <source>Write JSON Lines on standard output: a line for each failure, then the outcome.</source>
+        <translation>標準出力に JSON Lines を書きます: 失敗ごとに 1 行、最後に結果。</translation>
+    </message>
 </context>
 <context>
     <name>DirSelector</name>
@@ -108,6 +112,105 @@
     <message>
         <source>Select</source>
         <translation>選択</translation>
+    </message>
+</context>
+<context>
+    <name>Reason</name>
+    <message>
+        <source>the file was opened for writing during the copy</source>
+        <translation>コピー中にファイルが書き込み用に開かれました</translation>
+    </message>
+    <message>
+        <source>stopped</source>
+        <translation>停止しました</translation>
+    </message>
+    <message>
+        <source>the file is open for writing</source>
+        <translation>ファイルが書き込み用に開かれています</translation>
+    </message>
+    <message>
+        <source>the file was written to during the copy</source>
+        <translation>コピー中にファイルが書き込まれました</translation>
+    </message>
+    <message>
+        <source>the same file under both names: a move was interrupted</source>
+        <translation>同じファイルが両方の名前にあります: 移動が中断されました</translation>
+    </message>
+    <message>
+        <source>changed since the run</source>
+        <translation>実行後に変更されています</translation>
+    </message>
+    <message>
+        <source>File exists</source>
+        <translation>ファイルが存在します</translation>
+    </message>
+    <message>
+        <source>No such file or directory</source>
+        <translation>そのようなファイルやディレクトリはありません</translation>
+    </message>
+    <message>
+        <source>Permission denied</source>
+        <translation>許可がありません</translation>
+    </message>
+    <message>
+        <source>Operation not permitted</source>
+        <translation>操作は許可されていません</translation>
+    </message>
+    <message>
+        <source>No space left on device</source>
+        <translation>デバイスに空き領域がありません</translation>
+    </message>
+    <message>
+        <source>Disk quota exceeded</source>
+        <translation>ディスク使用量の制限を超えました</translation>
+    </message>
+    <message>
+        <source>Read-only file system</source>
+        <translation>読み込み専用のファイルシステムです</translation>
+    </message>
+    <message>
+        <source>Input/output error</source>
+        <translation>入出力エラーです</translation>
+    </message>
+    <message>
+        <source>Not a directory</source>
+        <translation>ディレクトリではありません</translation>
+    </message>
+    <message>
+        <source>Is a directory</source>
+        <translation>ディレクトリです</translation>
+    </message>
+    <message>
+        <source>File name too long</source>
+        <translation>ファイル名が長すぎます</translation>
+    </message>
+    <message>
+        <source>Too many links</source>
+        <translation>リンクが多すぎます</translation>
+    </message>
+    <message>
+        <source>Device or resource busy</source>
+        <translation>デバイスまたはリソースが使用中です</translation>
+    </message>
+    <message>
+        <source>Stale file handle</source>
+        <translation>古いファイルハンドルです</translation>
+    </message>
+    <message>
+        <source>Invalid cross-device link</source>
+        <translation>デバイスをまたぐリンクはできません</translation>
+    </message>
+    <message>
+        <source> (%1)</source>
+        <translation> (%1)</translation>
+    </message>
+    <message>
+        <source>the folder is a symbolic link</source>
+        <translation>フォルダーがシンボリックリンクです</translation>
+    </message>
+    <message>
+        <source>could not be made</source>
+        <translation>作成できませんでした</translation>
     </message>
 </context>
 <context>

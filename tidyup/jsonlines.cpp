@@ -1,0 +1,164 @@
+// SPDX-License-Identifier: MIT
+#include "jsonlines.h"
+
+#include <QDir>
+#include <QFile>
+
+namespace
+{
+
+// The length of the valid UTF-8 sequence at the start of bytes, or 0. Overlong forms,
+// surrogates and code points beyond U+10FFFF are not valid.
+int sequenceLength(const unsigned char *bytes, int size)
+{
+    const unsigned char lead = bytes[0];
+    int length = 0;
+    unsigned min = 0;
+    unsigned code = 0;
+    if (lead < 0x80)
+        return 1;
+    if ((lead & 0xe0) == 0xc0) {
+        length = 2, min = 0x80, code = lead & 0x1f;
+    } else if ((lead & 0xf0) == 0xe0) {
+        length = 3, min = 0x800, code = lead & 0x0f;
+    } else if ((lead & 0xf8) == 0xf0) {
+        length = 4, min = 0x10000, code = lead & 0x07;
+    } else {
+        return 0;
+    }
+    if (size < length)
+        return 0;
+    for (int i = 1; i < length; ++i) {
+        if ((bytes[i] & 0xc0) != 0x80)
+            return 0;
+        code = code << 6 | (bytes[i] & 0x3f);
+    }
+    const bool valid = code >= min && code <= 0x10ffff && (code < 0xd800 || code > 0xdfff);
+    return valid ? length : 0;
+}
+
+void appendEscaped(QByteArray &out, unsigned char byte)
+{
+    static const char hex[] = "0123456789abcdef";
+    switch (byte) {
+    case '"':
+        out += "\\\"";
+        break;
+    case '\\':
+        out += "\\\\";
+        break;
+    case '\n':
+        out += "\\n";
+        break;
+    case '\t':
+        out += "\\t";
+        break;
+    default:
+        if (byte < 0x20)
+            out += QByteArray("\\u00") + hex[byte >> 4] + hex[byte & 0xf];
+        else
+            out += char(byte);
+    }
+}
+
+// bytes as a JSON string. With marking, a byte that is not part of valid UTF-8 becomes the
+// text \xHH and a backslash two, so that a name can be rebuilt exactly, whatever it holds.
+QByteArray quoted(const QByteArray &bytes, bool marking)
+{
+    static const char hex[] = "0123456789abcdef";
+    const auto *data = reinterpret_cast<const unsigned char *>(bytes.constData());
+    const int size = bytes.size();
+    QByteArray out = "\"";
+    for (int i = 0; i < size;) {
+        const int length = sequenceLength(data + i, size - i);
+        if (length == 0) {
+            out += QByteArray("\\\\x") + hex[data[i] >> 4] + hex[data[i] & 0xf];
+            ++i;
+        } else if (length == 1) {
+            if (data[i] == '\\' && marking)
+                out += "\\\\";
+            appendEscaped(out, data[i]);
+            ++i;
+        } else {
+            out.append(bytes.constData() + i, length);
+            i += length;
+        }
+    }
+    return out + '"';
+}
+
+QByteArray number(qint64 value)
+{
+    return QByteArray::number(value);
+}
+
+QByteArray boolean(bool value)
+{
+    return value ? "true" : "false";
+}
+
+QByteArray path(const QDir &target, const QString &name)
+{
+    return JsonLines::name(QFile::encodeName(QDir::cleanPath(target.absoluteFilePath(name))));
+}
+
+// The settings as the run resolved them: absolute directories, the extension as given; null
+// before there was a target.
+QByteArray settingsObject(const TidyUp::Settings &settings)
+{
+    if (settings.target.isEmpty())
+        return "null";
+    const QDir target(settings.target);
+    return "{\"target\":" + path(target, QStringLiteral(".")) + ",\"origs\":"
+        + path(target, settings.origs) + ",\"energy\":" + path(target, settings.energy)
+        + ",\"seqno\":" + path(target, settings.seqNo)
+        + ",\"ext\":" + JsonLines::text(settings.fileExt) + '}';
+}
+
+} // namespace
+
+QByteArray JsonLines::name(const QByteArray &bytes)
+{
+    return quoted(bytes, true);
+}
+
+QByteArray JsonLines::text(const QString &text)
+{
+    return quoted(text.toUtf8(), false);
+}
+
+QByteArray JsonLines::failure(const TidyUp::Failure &failure)
+{
+    const char *const whats[] = { "move", "link", "dirs" };
+    const QByteArray error = failure.reason.errorName();
+    return QByteArray("{\"type\":\"failure\",\"what\":\"") + whats[failure.what]
+        + "\",\"entry\":" + name(failure.entry) + ",\"reason\":" + text(failure.reason.translated())
+        + ",\"errno\":" + (error.isEmpty() ? QByteArray("null") : '"' + error + '"') + '}';
+}
+
+QByteArray JsonLines::outcome(
+    const TidyUp::Outcome &outcome, const TidyUp::Settings &settings, int status)
+{
+    return "{\"type\":\"outcome\",\"status\":" + number(status)
+        + ",\"undone\":" + boolean(outcome.undone) + ",\"stopped\":" + boolean(outcome.stopped)
+        + ",\"listed\":" + number(outcome.listed) + ",\"moved\":" + number(outcome.moved)
+        + ",\"not_moved\":" + number(outcome.notMoved) + ",\"linked\":" + number(outcome.linked)
+        + ",\"links_not_made\":" + number(outcome.linksNotMade)
+        + ",\"restored\":" + number(outcome.restored) + ",\"finished\":" + number(outcome.finished)
+        + ",\"failures_not_listed\":" + number(outcome.moreLines) + ",\"elapsed_ms\":"
+        + number(outcome.elapsedMs) + ",\"settings\":" + settingsObject(settings) + '}';
+}
+
+QByteArray JsonLines::preview(
+    const TidyUp::Preview &preview, const TidyUp::Settings &settings, int status)
+{
+    QByteArray created = "[";
+    for (const QString &dir : preview.toCreate)
+        created += (created.size() > 1 ? "," : "") + name(QFile::encodeName(dir));
+    return "{\"type\":\"outcome\",\"status\":" + number(status) + ",\"dry_run\":true"
+        + ",\"listed\":" + number(preview.matching) + ",\"would_link\":" + number(preview.linkable)
+        + ",\"would_stay\":" + number(preview.taken) + ",\"energies\":" + number(preview.energies)
+        + ",\"projections\":" + number(preview.seqNos) + ",\"would_create\":" + created + ']'
+        + ",\"problem\":" + (preview.problem.isEmpty() ? QByteArray("null") : text(preview.problem))
+        + ",\"settings\":" + settingsObject(settings) + '}';
+}

@@ -1,0 +1,25 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include "tidyup.h"
+
+#include <QByteArray>
+
+// The objects that "--json" writes, one a line, for a script to read. Keys are English; the
+// reasons are in the user's language. A name goes out exactly: a byte of it that is not part of
+// valid UTF-8 is written as the text \xHH, and a backslash as two.
+class JsonLines
+{
+public:
+    static QByteArray failure(const TidyUp::Failure &failure);
+    // The last line of a run, an undo or a failed check. status is the program's exit status.
+    static QByteArray outcome(
+        const TidyUp::Outcome &outcome, const TidyUp::Settings &settings, int status);
+    // The last line of a dry run.
+    static QByteArray preview(
+        const TidyUp::Preview &preview, const TidyUp::Settings &settings, int status);
+
+    // A file name or path, in the file system's encoding, as a JSON string.
+    static QByteArray name(const QByteArray &bytes);
+    static QByteArray text(const QString &text);
+};
