@@ -1,9 +1,14 @@
 // SPDX-License-Identifier: MIT
 #include "testsupport.h"
 #include "paramtable.h"
+#include "tidyupjob.h"
+#include "tidyupsession.h"
 
 #include <QDirIterator>
 #include <QFileInfo>
+#include <QSemaphore>
+#include <atomic>
+#include <memory>
 #include <mutex>
 #include <vector>
 
@@ -50,6 +55,33 @@ QList<int> runCounts(const QString &target)
         }
     }
     return { emptyDataFiles(target), emptyDataFiles(target + "/O"), links, broken };
+}
+
+void atFirstReport(TidyUpSession &session, const std::function<void()> &action)
+{
+    auto started = std::make_shared<QMetaObject::Connection>();
+    // The job exists, and has not started, when the session says it started.
+    *started = QObject::connect(&session, &TidyUpSession::started, &session, [&session, action, started] {
+        QObject::disconnect(*started);
+        auto first = std::make_shared<std::atomic<bool>>(true);
+        auto handled = std::make_shared<QSemaphore>();
+        auto *job = session.findChild<TidyUpJob *>();
+        QObject::connect(
+            job, &TidyUpJob::progress, job,
+            [&session, action, first, handled] {
+                if (!first->exchange(false))
+                    return;
+                QMetaObject::invokeMethod(
+                    &session,
+                    [action, handled] {
+                        action();
+                        handled->release();
+                    },
+                    Qt::QueuedConnection);
+                handled->acquire();
+            },
+            Qt::DirectConnection);
+    });
 }
 
 static QStringList *captured = nullptr;

@@ -5,8 +5,10 @@
 
 #include <QStringList>
 #include <QtGlobal>
+#include <functional>
 
 class ParamTable;
+class TidyUpSession;
 
 // The table the program builds from this argument vector.
 ParamTable commandLine(const QStringList &argv);
@@ -16,6 +18,12 @@ bool makeScan(const QString &target, int files);
 // Of a target after runs with the names O, E and S over such files: how many files are untouched,
 // moved into O, linked from E or S, and how many of those links lead to no file.
 QList<int> runCounts(const QString &target);
+
+// Holds the session's next run, or undo, at its first progress report, on the run's own thread,
+// until action has run on the session's thread: what action does (Stop, closing the window)
+// then comes after exactly one entry, however fast either thread is. action must not destroy
+// the session, whose end waits for the run.
+void atFirstReport(TidyUpSession &session, const std::function<void()> &action);
 
 // Collects the debug-level lines written to the debug channel while it lives.
 class MessageCapture

@@ -152,4 +152,6 @@ public:
     static Preview preview(const Settings &settings, const std::atomic<bool> *stop = nullptr);
 };
 
+Q_DECLARE_METATYPE(TidyUp::Settings)
+Q_DECLARE_METATYPE(TidyUp::Preview)
 Q_DECLARE_METATYPE(TidyUp::Outcome)

@@ -5,6 +5,9 @@
 TidyUpSession::TidyUpSession(QObject *parent)
     : QObject(parent)
 {
+    // Its signals can then be queued and watched.
+    qRegisterMetaType<TidyUp::Settings>();
+    qRegisterMetaType<TidyUp::Preview>();
     previewTimer.setSingleShot(true);
     previewTimer.setInterval(300);
     connect(&previewTimer, SIGNAL(timeout()), this, SLOT(previewEdited()));

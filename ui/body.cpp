@@ -53,6 +53,13 @@ Body::~Body()
     delete session;
 }
 
+void Body::closeEvent(QCloseEvent *event)
+{
+    // The window goes at once; a run stops after its entry in hand.
+    session->stop();
+    QMainWindow::closeEvent(event);
+}
+
 TidyUp::Settings Body::fieldSettings() const
 {
     return { TargetDir->selectedDir(), TUInfo->origsDir(), TUInfo->energyDir(), TUInfo->seqNoDir(),

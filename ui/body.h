@@ -23,6 +23,9 @@ signals:
     void finishing();
     void log(QString msg);
 
+protected:
+    void closeEvent(QCloseEvent *event) override;
+
 private slots:
     void doTidyUp();
     void runStarted();
