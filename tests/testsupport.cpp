@@ -45,7 +45,8 @@ QList<int> runCounts(const QString &target)
     };
     int links = 0, broken = 0;
     for (const char *tree : { "/E", "/S" }) {
-        for (QDirIterator it(target + tree, QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDirIterator::Subdirectories);
+        for (QDirIterator it(
+                 target + tree, QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDirIterator::Subdirectories);
              it.hasNext();) {
             it.next();
             if (!it.fileInfo().isSymLink())

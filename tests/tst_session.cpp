@@ -52,7 +52,7 @@ void TestSession::stop()
             session.undo();
         QVERIFY(finished.wait(60000));
         const auto outcome = finished.takeFirst().at(0).value<TidyUp::Outcome>();
-        seen << Counts{ outcome.done, outcome.moved, outcome.linked, outcome.stopped };
+        seen << Counts { outcome.done, outcome.moved, outcome.linked, outcome.stopped };
     }
     QCOMPARE(seen, outcomes);
     QCOMPARE(runCounts(scan), tree);
