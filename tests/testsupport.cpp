@@ -23,6 +23,11 @@ ParamTable commandLine(const QStringList &argv)
     return ParamTable(int(pointers.size()), pointers.data());
 }
 
+QString inMemory(const QString &name)
+{
+    return (QFileInfo("/dev/shm").isWritable() ? QString("/dev/shm") : QDir::tempPath()) + '/' + name + "-XXXXXX";
+}
+
 bool makeScan(const QString &target, int files)
 {
     for (int i = 0; i < files; ++i) {

@@ -13,6 +13,10 @@ class TidyUpSession;
 // The table the program builds from this argument vector.
 ParamTable commandLine(const QStringList &argv);
 
+// A template for QTemporaryDir on the memory disk where there is one: tens of thousands of files
+// are made and read there quickly.
+QString inMemory(const QString &name);
+
 // files empty data files a-<energy>eV-<n>.img in target, a hundred to an energy.
 bool makeScan(const QString &target, int files);
 // Of a target after runs with the names O, E and S over such files: how many files are untouched,

@@ -136,7 +136,7 @@ void TestCommandLine::json()
 // outcome is printed, and the status says the run was stopped.
 void TestCommandLine::stoppedBySignal()
 {
-    QTemporaryDir tmp(QFileInfo("/dev/shm").isWritable() ? "/dev/shm/tst_commandline-XXXXXX" : QString());
+    QTemporaryDir tmp(inMemory("tst_commandline"));
     const QString t = tmp.filePath("T");
     QVERIFY(makeScan(t, 20000));
     QProcess program;

@@ -36,7 +36,7 @@ void TestSession::stop()
     QFETCH(QString, steps);
     QFETCH(QList<Counts>, outcomes);
     QFETCH(Counts, tree);
-    QTemporaryDir tmp(QFileInfo("/dev/shm").isWritable() ? "/dev/shm/tst_session-XXXXXX" : QString());
+    QTemporaryDir tmp(inMemory("tst_session"));
     const QString scan = tmp.filePath("scan");
     QVERIFY(makeScan(scan, 300) && FsTree::make(scan + "/O/a-7002_00eV-99.img", "taken"));
     const QStringList before = FsTree::tree(scan);

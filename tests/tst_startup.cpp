@@ -32,7 +32,7 @@ static QString xdotool(const QStringList &args)
 // dialog is opened, and closing the main window still ends the program.
 void TestStartup::killedOrClosedDuringARunThenWithTheDialogOpen()
 {
-    QTemporaryDir tmp;
+    QTemporaryDir tmp(inMemory("tst_startup"));
     const QString scan = tmp.filePath("測定 1");
     const QString config = "Default_Dir \"" + scan + "\"\nOrigs_Dir O\nEnergy_Dir E\nSeqNo_Dir S\n";
     QVERIFY(makeScan(scan, 20000) && FsTree::make(tmp.filePath("scan.cfg"), QTextCodec::codecForName("Shift-JIS")->fromUnicode(config)));

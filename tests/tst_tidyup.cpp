@@ -47,7 +47,7 @@ private:
     QScopedPointer<QTemporaryDir> tmp;
     // On a memory disk where there is one: the local folders, and the file systems that refuse
     // what a local disk allows, each mirroring a folder.
-    QTemporaryDir root { (QFileInfo("/dev/shm").isWritable() ? "/dev/shm" : QDir::tempPath()) + "/tst_tidyup-XXXXXX" };
+    QTemporaryDir root { inMemory("tst_tidyup") };
     QStringList mounted;
 };
 

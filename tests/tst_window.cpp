@@ -81,7 +81,7 @@ void TestWindow::initTestCase()
 void TestWindow::init()
 {
     gConfig = ParamTable();
-    tmp.reset(new QTemporaryDir);
+    tmp.reset(new QTemporaryDir(inMemory("tst_window")));
     QVERIFY(QDir::setCurrent(tmp->path()));
 }
 
