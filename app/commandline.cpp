@@ -46,7 +46,7 @@ void print(FILE *stream, const QString &text)
 bool CommandLine::wanted(int argc, const char *const *argv)
 {
     for (int i = 1; i < argc; ++i) {
-        for (const char *option : { "--run", "--dry-run", "--help", "-h" }) {
+        for (const char *option : { "--run", "--dry-run", "--undo", "--help", "-h" }) {
             if (std::strcmp(argv[i], option) == 0)
                 return true;
         }
@@ -118,6 +118,8 @@ int CommandLine::exec(const QStringList &arguments)
     parser.addOptions({
         { QStringLiteral("run"), tr("Tidy up the target, as Exec does, without a window.") },
         { QStringLiteral("dry-run"), tr("Say what a run would do, and change nothing.") },
+        { QStringLiteral("undo"),
+            tr("Undo the newest run of the target that is not undone yet, from its record.") },
         { QStringLiteral("json"),
             tr("Write JSON Lines on standard output: a line for each failure, then the "
                "outcome.") },
@@ -168,6 +170,8 @@ int CommandLine::exec(const QStringList &arguments)
         SLOT(previewed(TidyUp::Preview, TidyUp::Settings)));
     if (parser.isSet(QStringLiteral("dry-run")))
         session->preview(settings);
+    else if (parser.isSet(QStringLiteral("undo")))
+        session->undo(settings);
     else
         session->run(settings);
     sinceProgress.start();
@@ -204,7 +208,9 @@ void CommandLine::runFinished(const TidyUp::Outcome &outcome, const TidyUp::Sett
         status = BadUsage;
     else if (outcome.stopped && stopSignalled)
         status = Stopped;
-    else if (outcome.notMoved > 0 || outcome.linksNotMade > 0)
+    // Stopped without a signal: the record could not be written, and entries were left.
+    else if (outcome.stopped || outcome.notMoved > 0 || outcome.linksNotMade > 0
+        || !outcome.failures.isEmpty())
         status = SomeLeft;
     if (json) {
         QByteArray lines;

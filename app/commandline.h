@@ -10,8 +10,8 @@ class QCommandLineParser;
 class TidyUpSession;
 
 // The run without a window, for scripts and acquisition systems: "--run" does what Exec does,
-// "--dry-run" says what it would do. It drives the same session as the window. SIGINT, SIGTERM
-// and SIGHUP are Stop.
+// "--dry-run" says what it would do, "--undo" undoes the newest recorded run. It drives the same
+// session as the window. SIGINT, SIGTERM and SIGHUP are Stop.
 class CommandLine : public QObject
 {
     Q_OBJECT

@@ -352,7 +352,7 @@ std::vector<double> table(const QStringList &sides, const QString &makeRoot, con
                 childRun(sides[i].section(QLatin1Char(' '), 0, 0), scanIn(runRoot, i)));
             // Links name the mount they were made on.
             if (run == 0)
-                layouts[size_t(i)] = FsTree::tree(made).replaceInStrings(
+                layouts[size_t(i)] = FsTree::dataTree(made).replaceInStrings(
                     QStringLiteral("-nfs/"), QStringLiteral("/"));
             QDir(made).removeRecursively();
         }
@@ -555,9 +555,9 @@ int main(int argc, char *argv[])
         for (int run = 0; run < repeat; ++run) {
             const QString scan = work.filePath(QStringLiteral("undo"));
             makeScan(scan, energies, projections);
-            const QStringList made = FsTree::tree(scan);
+            const QStringList made = FsTree::dataTree(scan);
             undos.push_back(childRun(QStringLiteral("undo"), scan));
-            if (FsTree::tree(scan) != made) {
+            if (FsTree::dataTree(scan) != made) {
                 std::fprintf(stderr, "UNDO MISMATCH at %d files\n", files);
                 return 1;
             }

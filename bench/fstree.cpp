@@ -4,6 +4,7 @@
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
+#include <QRegularExpression>
 
 namespace FsTree
 {
@@ -45,6 +46,11 @@ QStringList tree(const QString &root)
     }
     lines.sort();
     return lines;
+}
+
+QStringList dataTree(const QString &root)
+{
+    return tree(root).filter(QRegularExpression(QStringLiteral("^(?!\\.quorvix-data)")));
 }
 
 } // namespace FsTree

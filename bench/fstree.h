@@ -15,5 +15,7 @@ QByteArray read(const QString &path);
 // Every entry below root, sorted, one line each: "dir/", "file=content", or "link>target" with
 // the target relative to root. Links are not followed.
 QStringList tree(const QString &root);
+// The same without the program's records of its runs.
+QStringList dataTree(const QString &root);
 
 } // namespace FsTree

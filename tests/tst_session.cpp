@@ -23,11 +23,11 @@ using Counts = QList<int>;
 void TestSession::stop_data()
 {
     QTest::addColumn<QString>("steps"); // run or undo, "!" stopped at the first report
-    QTest::addColumn<QList<Counts>>("outcomes"); // after each step: done, moved, linked, stopped
+    QTest::addColumn<QList<Counts>>("outcomes"); // after each step: done, moved, linked, stopped (an undo is done with every file its record names)
     QTest::addColumn<Counts>("tree"); // untouched, moved, links, broken links at the end
     QTest::newRow("run stopped, then run again") << "run! run" << QList<Counts>{ { 1, 1, 2, 1 }, { 299, 298, 596, 0 } } << Counts{ 1, 299, 598, 0 };
-    QTest::newRow("undo stopped, then undone again") << "run undo! undo" << QList<Counts>{ { 300, 299, 598, 0 }, { 1, 1, 2, 1 }, { 298, 298, 596, 0 } } << Counts{ 300, 0, 0, 0 };
-    QTest::newRow("stopped run undone") << "run! undo" << QList<Counts>{ { 1, 1, 2, 1 }, { 1, 1, 2, 0 } } << Counts{ 300, 0, 0, 0 };
+    QTest::newRow("undo stopped, then undone again") << "run undo! undo" << QList<Counts>{ { 300, 299, 598, 0 }, { 1, 1, 2, 1 }, { 300, 298, 596, 0 } } << Counts{ 300, 0, 0, 0 };
+    QTest::newRow("stopped run undone") << "run! undo" << QList<Counts>{ { 1, 1, 2, 1 }, { 64, 1, 2, 0 } } << Counts{ 300, 0, 0, 0 };
 }
 // clang-format on
 
@@ -39,7 +39,7 @@ void TestSession::stop()
     QTemporaryDir tmp(inMemory("tst_session"));
     const QString scan = tmp.filePath("scan");
     QVERIFY(makeScan(scan, 300) && FsTree::make(scan + "/O/a-7002_00eV-99.img", "taken"));
-    const QStringList before = FsTree::tree(scan);
+    const QStringList before = FsTree::dataTree(scan);
     TidyUpSession session;
     QSignalSpy finished(&session, &TidyUpSession::finished);
     QList<Counts> seen;
@@ -49,7 +49,7 @@ void TestSession::stop()
         if (step.startsWith("run"))
             session.run({ scan, "O", "E", "S", "img" });
         else
-            session.undo();
+            session.undo({ scan, "O", "E", "S", "img" });
         QVERIFY(finished.wait(60000));
         const auto outcome = finished.takeFirst().at(0).value<TidyUp::Outcome>();
         seen << Counts { outcome.done, outcome.moved, outcome.linked, outcome.stopped };
@@ -57,7 +57,7 @@ void TestSession::stop()
     QCOMPARE(seen, outcomes);
     QCOMPARE(runCounts(scan), tree);
     if (tree[0] == 300)
-        QCOMPARE(FsTree::tree(scan), before);
+        QCOMPARE(FsTree::dataTree(scan), before);
 }
 
 QTEST_GUILESS_MAIN(TestSession)

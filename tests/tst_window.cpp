@@ -246,12 +246,12 @@ void TestWindow::preview()
     for (const char *name : { "dark.img", "O/a-7009_00eV-99.img", "b-1eV-1.tif", "b-2eV-2.tif", "b-2eV-3.tif" })
         QVERIFY(FsTree::make(scan + '/' + name));
     QVERIFY(FsTree::make("config.cfg", "Default_Dir " + scan.toUtf8() + "\nOrigs_Dir O\nEnergy_Dir E\nSeqNo_Dir S\n"));
-    const QStringList before = FsTree::tree(scan);
+    const QStringList before = FsTree::dataTree(scan);
     Body body(commandLine({ "quorvix-data", "-e" }));
     if (!field.isEmpty())
         body.findChild<QLineEdit *>(field)->setText(QString(value).replace("@", scan));
     QTRY_COMPARE(body.findChild<QLabel *>("preview")->text(), text.replace("@", scan));
-    QCOMPARE(FsTree::tree(scan), before);
+    QCOMPARE(FsTree::dataTree(scan), before);
 }
 
 // Undo puts the scan back as it was, says so, and is offered no more.
@@ -260,7 +260,7 @@ void TestWindow::undo()
     const QString scan = tmp->filePath("scan");
     QVERIFY(makeScan(scan, 3000) && FsTree::make(scan + "/O/a-7029_00eV-99.img", "taken"));
     QVERIFY(FsTree::make("config.cfg", "Default_Dir " + scan.toUtf8() + "\nOrigs_Dir O\nEnergy_Dir E\nSeqNo_Dir S\n"));
-    const QStringList before = FsTree::tree(scan);
+    const QStringList before = FsTree::dataTree(scan);
     Body body(commandLine({ "quorvix-data", "-e" }));
     body.show();
     auto *undo = body.findChild<QPushButton *>("Undo");
@@ -272,7 +272,7 @@ void TestWindow::undo()
     QCOMPARE(body.findChild<QLabel *>("outcome")->text(),
         QString("Moved %1 files back to %2 and removed %3 links.").arg(QLocale().toString(moved), scan, QLocale().toString(2 * moved)));
     QVERIFY(!undo->isVisible());
-    QCOMPARE(FsTree::tree(scan), before);
+    QCOMPARE(FsTree::dataTree(scan), before);
 }
 
 QTEST_MAIN(TestWindow)

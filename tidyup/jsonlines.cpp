@@ -145,8 +145,10 @@ QByteArray JsonLines::outcome(
         + ",\"not_moved\":" + number(outcome.notMoved) + ",\"linked\":" + number(outcome.linked)
         + ",\"links_not_made\":" + number(outcome.linksNotMade)
         + ",\"restored\":" + number(outcome.restored) + ",\"finished\":" + number(outcome.finished)
-        + ",\"failures_not_listed\":" + number(outcome.moreLines) + ",\"elapsed_ms\":"
-        + number(outcome.elapsedMs) + ",\"settings\":" + settingsObject(settings) + '}';
+        + ",\"failures_not_listed\":" + number(outcome.moreLines)
+        + ",\"elapsed_ms\":" + number(outcome.elapsedMs) + ",\"problem\":"
+        + (outcome.dirProblem.isEmpty() ? QByteArray("null") : text(outcome.dirProblem))
+        + ",\"settings\":" + settingsObject(settings) + '}';
 }
 
 QByteArray JsonLines::preview(

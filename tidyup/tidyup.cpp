@@ -5,6 +5,7 @@
 #include "linkpool.h"
 #include "noreplacemove.h"
 #include "runmarker.h"
+#include "runrecord.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -64,19 +65,17 @@ public:
         ++outcome.notMoved;
     }
 
-    // Sets the tree's bit in made once the link is there; each file's byte is written by
-    // one thread only.
+    // A folder that the link makes, or a link not made, goes into record.
     void link(const FileOps &ops, FileOps::Tree tree, const QByteArray &sub,
-        const QByteArray &newName, quint8 &made)
+        const QByteArray &newName, RunRecord &record, int index)
     {
         bool madeSub = false;
         Reason reason;
         if (ops.link(tree, sub, newName, reason, &madeSub)) {
-            made |= quint8(1 << tree);
+            if (madeSub)
+                record.folderMade(tree, sub);
             const std::lock_guard<std::mutex> lock(mutex);
             ++outcome.linked;
-            if (madeSub)
-                outcome.undo.createdSubs.append({ int(tree), sub });
             return;
         }
         QString text;
@@ -84,6 +83,7 @@ public:
         QDebug(&text).nospace() << "Can't make the link " << path << " to "
                                 << ops.movedPath(newName) << ": " << qUtf8Printable(reason.text());
         failed(TidyUp::Failure::Link, path, reason, text);
+        record.linkNotMade(index, tree);
         const std::lock_guard<std::mutex> lock(mutex);
         ++outcome.linksNotMade;
     }
@@ -112,13 +112,15 @@ public:
         return false;
     }
 
+    // A link that is not there, never made or removed already, is no matter.
     void unlink(
         const FileOps &ops, FileOps::Tree tree, const QByteArray &sub, const QByteArray &newName)
     {
         Reason reason;
-        if (ops.unlink(tree, sub, newName, reason)) {
+        const bool removed = ops.unlink(tree, sub, newName, reason);
+        if (removed || reason.error() == ENOENT) {
             const std::lock_guard<std::mutex> lock(mutex);
-            ++outcome.linked;
+            outcome.linked += removed;
             return;
         }
         QString text;
@@ -322,17 +324,44 @@ TidyUp::Outcome TidyUp::run(
     const QDir target(settings.target);
     const auto absolute
         = [&target](const QString &name) { return QDir::cleanPath(target.absoluteFilePath(name)); };
-    UndoRecord &record = outcome.undo;
-    record.settings = settings;
-    record.target = QDir::cleanPath(target.absolutePath());
-    record.origs = absolute(settings.origs);
-    record.energy = absolute(settings.energy);
-    record.seqNo = absolute(settings.seqNo);
+    RunRecord::Header header;
+    header.target = QDir::cleanPath(target.absolutePath());
+    header.origs = absolute(settings.origs);
+    header.energy = absolute(settings.energy);
+    header.seqNo = absolute(settings.seqNo);
+    header.fileExt = settings.fileExt;
     QStringList created;
     for (const QString &name : { settings.origs, settings.energy, settings.seqNo }) {
         if (!name.isEmpty())
             created << missingDirs(absolute(name));
     }
+    created.removeDuplicates();
+    // Children before their parents.
+    std::sort(created.begin(), created.end(),
+        [](const QString &a, const QString &b) { return a.size() > b.size(); });
+
+    // Nothing is moved that the record does not hold first.
+    RunRecord record;
+    Reason why;
+    if (settings.record && !record.start(header, created, why)) {
+        outcome.dirProblem
+            = QCoreApplication::translate("TidyUp", "Can't keep a record of the run in %1: %2.")
+                  .arg(header.target, why.translated());
+        QString line;
+        QDebug(&line).nospace() << "Can't keep a record of the run in " << header.target << ": "
+                                << qUtf8Printable(why.text());
+        tally.failed(Failure::Record,
+            header.target + QLatin1Char('/') + QLatin1String(RunRecord::folder), why, line);
+        outcome.elapsedMs = reporter.elapsed();
+        return outcome;
+    }
+    outcome.record = record.path();
+    const auto endRecord = [&] {
+        record.end({ { "listed", outcome.listed }, { "moved", outcome.moved },
+            { "not_moved", outcome.notMoved }, { "linked", outcome.linked },
+            { "links_not_made", outcome.linksNotMade }, { "restored", outcome.restored },
+            { "finished", outcome.finished }, { "stopped", outcome.stopped } });
+    };
     QString problem;
     Failure failure;
     if (!prepareDirs(target, settings.origs, settings.energy, settings.seqNo, &problem, &failure)) {
@@ -342,15 +371,11 @@ TidyUp::Outcome TidyUp::run(
         outcome.failures << failure;
         outcome.dirProblem = problem;
         tally.line(QStringLiteral("Dirs to tidy up files can not set up well."));
+        endRecord();
         outcome.elapsedMs = reporter.elapsed();
         return outcome;
     }
     outcome.dirsReady = true;
-    created.removeDuplicates();
-    // Children before their parents.
-    std::sort(created.begin(), created.end(),
-        [](const QString &a, const QString &b) { return a.size() > b.size(); });
-    record.createdDirs = created;
 
     const QStringList outputs
         = outputDirEntries(target, { settings.origs, settings.energy, settings.seqNo });
@@ -358,10 +383,10 @@ TidyUp::Outcome TidyUp::run(
     names.erase(std::remove_if(names.begin(), names.end(),
                     [&outputs](const QString &name) { return outputs.contains(name); }),
         names.end());
-    const FileOps ops(record.target, record.origs, record.energy, record.seqNo);
+    const FileOps ops(header.target, header.origs, header.energy, header.seqNo);
     // Removed when the run ends, after the last link: a marker left behind tells a later run to
     // finish the moves it left under both names and make the links of every moved file.
-    const QByteArray origsEncoded = QFile::encodeName(record.origs);
+    const QByteArray origsEncoded = QFile::encodeName(header.origs);
     const RunMarker marker(origsEncoded);
     RunMarker::completeAbandoned(origsEncoded, [&] {
         QString energy;
@@ -375,7 +400,7 @@ TidyUp::Outcome TidyUp::run(
                         }),
             names.end());
         LinkPool restoring(settings.linkThreads, linkQueueLength);
-        for (const QString &name : listEntries(QDir(record.origs), QStringLiteral("*"))) {
+        for (const QString &name : listEntries(QDir(header.origs), QStringLiteral("*"))) {
             energy.clear();
             if (rewriteFileName(name, energy, seqNo) != name || energy.isEmpty())
                 continue;
@@ -389,125 +414,291 @@ TidyUp::Outcome TidyUp::run(
     outcome.listed = names.size();
 
     const auto stopRequested = [stop] { return stop && stop->load(std::memory_order_relaxed); };
-    // The links each moved file got, by its place in record.moved: sized once, so that the
-    // link threads write into it while this one moves on.
-    std::vector<quint8> linksMade(size_t(names.size()));
-    record.moved.reserve(names.size());
+    struct Entry {
+        QByteArray from;
+        QByteArray to;
+        QByteArray energy;
+        QByteArray seqNo;
+    };
+    std::vector<Entry> batch;
+    batch.reserve(linkQueueLength);
     QString energy;
     QString seqNo;
     Reason reason;
     {
         // Moves stay on this thread, in listing order: the first entry to claim a name wins it.
         LinkPool links(settings.linkThreads, linkQueueLength);
-        for (const QString &name : qAsConst(names)) {
-            if (stopRequested()) {
+        for (int first = 0; first < names.size() && !outcome.stopped; first += linkQueueLength) {
+            // A batch's names are in the record, in one write, before the first of its moves.
+            batch.clear();
+            for (int i = first; i < std::min(names.size(), first + linkQueueLength); ++i) {
+                energy.clear();
+                seqNo.clear();
+                const QString newName = rewriteFileName(names[i], energy, seqNo);
+                batch.push_back({ QFile::encodeName(names[i]), QFile::encodeName(newName),
+                    QFile::encodeName(energy), QFile::encodeName(seqNo) });
+                if (settings.record)
+                    record.plan(i + 1, batch.back().from, batch.back().to);
+            }
+            if (settings.record && !record.write(why)) {
+                QString line;
+                QDebug(&line).nospace() << "Can't write the record " << record.path() << ": "
+                                        << qUtf8Printable(why.text())
+                                        << "; the run stopped before the files it could not record";
+                tally.failed(Failure::Record, record.path(), why, line);
                 outcome.stopped = true;
                 break;
             }
-            energy.clear();
-            seqNo.clear();
-            const QString newName = rewriteFileName(name, energy, seqNo);
-            QByteArray from = QFile::encodeName(name);
-            const QByteArray to = QFile::encodeName(newName);
-            const NoReplaceMove::Result moved = ops.move(from, to, reason, stop);
-            if (moved != NoReplaceMove::Failed) {
-                // Kept for undo: without the room the encoding left spare, a third the size.
-                from.squeeze();
-                record.moved.append({ from, 0 });
-                quint8 &made = linksMade[size_t(outcome.moved++)];
-                // A name without energy and sequence fields has nowhere to be linked under.
-                // The old name left by a hard link is removed off this thread: on a file
-                // server that is a round trip.
-                if (!energy.isEmpty() || moved == NoReplaceMove::Linked) {
-                    links.push([&tally, &ops, &made, from, to,
-                                   oldNameLeft = moved == NoReplaceMove::Linked,
-                                   e = QFile::encodeName(energy), q = QFile::encodeName(seqNo)] {
-                        Reason why;
-                        if (oldNameLeft)
-                            tally.removeOldName(
-                                ops.removeSource(from, why), ops.sourcePath(from), why);
-                        if (e.isEmpty())
-                            return;
-                        tally.link(ops, FileOps::ByEnergy, e, to, made);
-                        tally.link(ops, FileOps::BySeqNo, q, to, made);
-                    });
+            for (int k = 0; k < int(batch.size()); ++k) {
+                if (stopRequested()) {
+                    outcome.stopped = true;
+                    break;
                 }
-            } else if (stopRequested()) {
-                // A copy abandoned half-way: the entry is as it was.
-                outcome.stopped = true;
-                break;
-            } else {
-                tally.notMoved(ops.sourcePath(from), " to ", ops.movedPath(to), reason);
+                Entry &entry = batch[size_t(k)];
+                const int index = first + k + 1;
+                const NoReplaceMove::Result moved = ops.move(entry.from, entry.to, reason, stop);
+                if (moved != NoReplaceMove::Failed) {
+                    ++outcome.moved;
+                    if (settings.record)
+                        record.moved(index);
+                    // A name without energy and sequence fields has nowhere to be linked under.
+                    // The old name left by a hard link is removed off this thread: on a file
+                    // server that is a round trip.
+                    if (!entry.energy.isEmpty() || moved == NoReplaceMove::Linked) {
+                        links.push([&tally, &ops, &record, index, from = std::move(entry.from),
+                                       to = std::move(entry.to),
+                                       oldNameLeft = moved == NoReplaceMove::Linked,
+                                       e = std::move(entry.energy), q = std::move(entry.seqNo)] {
+                            Reason why;
+                            if (oldNameLeft)
+                                tally.removeOldName(
+                                    ops.removeSource(from, why), ops.sourcePath(from), why);
+                            if (e.isEmpty())
+                                return;
+                            tally.link(ops, FileOps::ByEnergy, e, to, record, index);
+                            tally.link(ops, FileOps::BySeqNo, q, to, record, index);
+                        });
+                    }
+                } else if (stopRequested()) {
+                    // A copy abandoned half-way: the entry is as it was.
+                    outcome.stopped = true;
+                    break;
+                } else {
+                    tally.notMoved(
+                        ops.sourcePath(entry.from), " to ", ops.movedPath(entry.to), reason);
+                    if (settings.record)
+                        record.left(index, reason);
+                }
+                reporter.report(++outcome.done, outcome.listed);
             }
-            reporter.report(++outcome.done, outcome.listed);
         }
         // Leaving this scope waits for the links of every file moved.
     }
-    for (int i = 0; i < record.moved.size(); ++i)
-        record.moved[i].links = linksMade[size_t(i)];
+    endRecord();
     outcome.elapsedMs = reporter.elapsed();
     return outcome;
 }
 
+namespace
+{
+
+// Why a line of a record cannot be trusted, or nothing when it can: names must be plain
+// names, and the new one the one that a run makes of the old.
+const char *untrusted(const QList<QByteArray> &fields, bool complete, int planned)
+{
+    if (!complete)
+        return "the line was cut short";
+    if (fields.size() != 4)
+        return "the line does not have four fields";
+    bool isNumber = false;
+    const int index = fields[1].toInt(&isNumber);
+    if (!isNumber || index < 1 || index > planned)
+        return "the line's number is not one of the run's";
+    for (const QByteArray &name : { fields[2], fields[3] }) {
+        if (name.isEmpty() || name == "." || name == ".." || name.contains('/')
+            || name.contains('\0'))
+            return "a name is not a plain file name";
+    }
+    QString energy;
+    QString seqNo;
+    if (QFile::encodeName(TidyUp::rewriteFileName(QFile::decodeName(fields[2]), energy, seqNo))
+        != fields[3])
+        return "the new name is not the one a run gives the old";
+    return nullptr;
+}
+
+bool exists(const QString &path)
+{
+    const QFileInfo info(path);
+    return info.exists() || info.isSymLink();
+}
+
+} // namespace
+
+TidyUp::RecordedRun TidyUp::lastRun(const Settings &settings)
+{
+    RecordedRun last;
+    const QDir target(settings.target);
+    const QString absoluteTarget = QDir::cleanPath(target.absolutePath());
+    const auto absolute
+        = [&target](const QString &name) { return QDir::cleanPath(target.absoluteFilePath(name)); };
+    const QStringList records = RunRecord::all(absoluteTarget);
+    for (auto it = records.crbegin(); it != records.crend(); ++it) {
+        RunRecord::Header header;
+        // A record copied in from another target is not this one's.
+        if (!RunRecord::readHeader(*it, header) || header.undone || header.target != absoluteTarget)
+            continue;
+        last.record = *it;
+        last.started = header.started;
+        last.user = header.user;
+        last.moved = header.moved;
+        last.running = RunRecord::inUse(*it, header);
+        last.otherDirs = header.origs != absolute(settings.origs)
+            || header.energy != absolute(settings.energy)
+            || header.seqNo != absolute(settings.seqNo);
+        break;
+    }
+    return last;
+}
+
 TidyUp::Outcome TidyUp::undo(
-    const UndoRecord &record, const Progress &progress, const std::atomic<bool> *stop)
+    const Settings &settings, const Progress &progress, const std::atomic<bool> *stop)
 {
     Reporter reporter(progress);
     Outcome outcome;
     outcome.undone = true;
-    outcome.dirsReady = true;
-    outcome.listed = record.moved.size();
     Tally tally(outcome);
-    const FileOps ops(record.target, record.origs, record.energy, record.seqNo);
+    const RecordedRun last = lastRun(settings);
+    outcome.record = last.record;
+    const auto refuse = [&](const QString &problem) {
+        outcome.dirProblem = problem;
+        tally.line(problem);
+        outcome.elapsedMs = reporter.elapsed();
+        return outcome;
+    };
+    if (last.record.isEmpty())
+        return refuse(QCoreApplication::translate("TidyUp", "No run of %1 is left to undo.")
+                          .arg(settings.target));
+    if (last.running)
+        return refuse(QCoreApplication::translate("TidyUp", "A run of %1 is still going.")
+                          .arg(settings.target));
+    if (last.otherDirs) {
+        return refuse(QCoreApplication::translate("TidyUp",
+            "The last run of %1 used other output directories; name them as it did to undo it.")
+                          .arg(settings.target));
+    }
+    outcome.dirsReady = true;
+
+    // First the results, a byte a file, and the folders made; then the files, line by line.
+    std::vector<quint8> results;
+    enum : quint8 { NoResult, Moved, Left, ResultMask = 3, NoEnergyLink = 4, NoSeqNoLink = 8 };
+    int planned = 0;
+    QVector<QPair<int, QByteArray>> folders;
+    QStringList dirs;
+    RunRecord::read(last.record, [&](const QList<QByteArray> &f, int, bool complete) {
+        if (!complete || f.size() < 2)
+            return;
+        bool isNumber = false;
+        const int index = f[1].toInt(&isNumber);
+        if (f[0] == "plan" && isNumber)
+            planned = std::max(planned, index);
+        else if ((f[0] == "moved" || f[0] == "left" || f[0] == "nolink") && isNumber && index > 0) {
+            if (size_t(index) >= results.size())
+                results.resize(size_t(index) + 1, NoResult);
+            quint8 &result = results[size_t(index)];
+            if (f[0] == "nolink")
+                result |= f.value(2) == "energy" ? NoEnergyLink : NoSeqNoLink;
+            else
+                result = quint8((result & ~ResultMask) | (f[0] == "moved" ? Moved : Left));
+        } else if (f[0] == "folder" && f.size() == 3 && !f[2].contains('/') && f[2] != ".."
+            && f[2] != ".") {
+            folders.append({ f[1] == "energy" ? FileOps::ByEnergy : FileOps::BySeqNo, f[2] });
+        } else if (f[0] == "dir") {
+            dirs << QFile::decodeName(f[1]);
+        }
+    });
+    results.resize(size_t(planned) + 1, NoResult);
+    outcome.listed = planned;
+
+    const QDir target(settings.target);
+    const FileOps ops(QDir::cleanPath(target.absolutePath()),
+        QDir::cleanPath(target.absoluteFilePath(settings.origs)),
+        QDir::cleanPath(target.absoluteFilePath(settings.energy)),
+        QDir::cleanPath(target.absoluteFilePath(settings.seqNo)));
     const auto stopRequested = [stop] { return stop && stop->load(std::memory_order_relaxed); };
     QString energy;
     QString seqNo;
     Reason reason;
     {
-        LinkPool links(record.settings.linkThreads, linkQueueLength);
-        for (const UndoRecord::Moved &file : record.moved) {
+        LinkPool pool(settings.linkThreads, linkQueueLength);
+        RunRecord::read(last.record, [&](const QList<QByteArray> &f, int number, bool complete) {
+            if (outcome.stopped || f[0] != "plan")
+                return;
             if (stopRequested()) {
                 outcome.stopped = true;
-                break;
+                return;
+            }
+            if (const char *why = untrusted(f, complete, planned)) {
+                QString line;
+                QDebug(&line).nospace() << "Can't trust line " << number << " of the record "
+                                        << last.record << ": " << why;
+                tally.failed(Failure::Record, last.record, Reason(why), line);
+                reporter.report(++outcome.done, outcome.listed);
+                return;
+            }
+            const quint8 links = results[size_t(f[1].toInt())];
+            const quint8 result = links & ResultMask;
+            const QByteArray &name = f[2];
+            const QByteArray &newName = f[3];
+            const bool unknown = result == NoResult;
+            // A file that was left stayed where it was; one that has no result was moved only if
+            // its new name is there and its old one free.
+            if (result == Left
+                || (unknown && (!exists(ops.movedPath(newName)) || exists(ops.sourcePath(name))))) {
+                reporter.report(++outcome.done, outcome.listed);
+                return;
             }
             energy.clear();
-            const QByteArray to
-                = QFile::encodeName(rewriteFileName(QFile::decodeName(file.name), energy, seqNo));
+            rewriteFileName(QFile::decodeName(name), energy, seqNo);
             // Back first: a file that cannot go back keeps its links.
-            const NoReplaceMove::Result back = ops.moveBack(to, file.name, reason, stop);
+            const NoReplaceMove::Result back = ops.moveBack(newName, name, reason, stop);
             if (back != NoReplaceMove::Failed) {
                 ++outcome.moved;
-                links.push([&tally, &ops, to, oldNameLeft = back == NoReplaceMove::Linked,
-                               made = file.links, e = QFile::encodeName(energy),
-                               q = QFile::encodeName(seqNo)] {
+                pool.push([&tally, &ops, to = newName, oldNameLeft = back == NoReplaceMove::Linked,
+                              links, e = QFile::encodeName(energy), q = QFile::encodeName(seqNo)] {
                     Reason why;
                     // Under both names, the file keeps its links.
                     if (oldNameLeft
                         && !tally.removeOldName(ops.removeMoved(to, why), ops.movedPath(to), why))
                         return;
-                    if (made & (1 << FileOps::ByEnergy))
+                    if (e.isEmpty())
+                        return;
+                    if (!(links & NoEnergyLink))
                         tally.unlink(ops, FileOps::ByEnergy, e, to);
-                    if (made & (1 << FileOps::BySeqNo))
+                    if (!(links & NoSeqNoLink))
                         tally.unlink(ops, FileOps::BySeqNo, q, to);
                 });
             } else if (stopRequested()) {
                 outcome.stopped = true;
-                break;
-            } else {
-                tally.notMoved(ops.movedPath(to), " back to ", ops.sourcePath(file.name), reason);
+                return;
+            } else if (!(reason.error() == ENOENT && exists(ops.sourcePath(name)))) {
+                // Back already, by an undo that was stopped, is no matter.
+                tally.notMoved(ops.movedPath(newName), " back to ", ops.sourcePath(name), reason);
             }
             reporter.report(++outcome.done, outcome.listed);
-        }
+        });
     }
-    if (outcome.stopped) {
-        // The rest can still be undone, the folders with it.
-        outcome.undo = record;
-        outcome.undo.moved = record.moved.mid(outcome.done);
-    } else {
-        for (const auto &sub : record.createdSubs)
-            ops.removeSub(FileOps::Tree(sub.first), sub.second);
-        for (const QString &dir : record.createdDirs)
+    if (!outcome.stopped) {
+        for (const auto &folder : qAsConst(folders))
+            ops.removeSub(FileOps::Tree(folder.first), folder.second);
+        for (const QString &dir : qAsConst(dirs))
             QDir().rmdir(dir);
+        Reason why;
+        RunRecord::append(last.record,
+            { "undone", QDateTime::currentDateTimeUtc().toString(Qt::ISODateWithMs).toUtf8(),
+                RunRecord::user().toUtf8(), "moved " + QByteArray::number(outcome.moved),
+                "not_moved " + QByteArray::number(outcome.notMoved) },
+            why);
     }
     outcome.elapsedMs = reporter.elapsed();
     return outcome;
@@ -566,6 +757,7 @@ TidyUp::Preview TidyUp::preview(const Settings &settings, const std::atomic<bool
             pairs.push_back(e * 0x9e3779b97f4a7c15ULL ^ q);
         },
         stop);
+    preview.lastRun = lastRun(settings);
     preview.energies = distinct(energies);
     preview.seqNos = distinct(seqNos);
     preview.pairs = distinct(pairs);

@@ -3,6 +3,7 @@
 
 #include "reason.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QMetaType>
 #include <QString>
@@ -26,36 +27,29 @@ public:
         QString fileExt;
         // Threads that make the links while this one moves the files.
         int linkThreads = 8;
+        // Off only to measure what the record of a run costs.
+        bool record = true;
     };
 
-    // What undoing a run needs: the directories as the run resolved them, what it created and
-    // the files it moved. Kept in memory only, about 80 bytes a moved file.
-    struct UndoRecord {
-        Settings settings;
-        // Absolute, as the run opened them.
-        QString target;
-        QString origs;
-        QString energy;
-        QString seqNo;
-        // Output directories (and their parents) that the run made, deepest first.
-        QStringList createdDirs;
-        // Per-energy and per-sequence folders that the run made, as (tree, name) pairs.
-        QVector<QPair<int, QByteArray>> createdSubs;
-        struct Moved {
-            // The old name in the file system's encoding; the new one follows from it.
-            QByteArray name;
-            // Bit 0: linked by energy; bit 1: by sequence number.
-            quint8 links = 0;
-        };
-        QVector<Moved> moved;
+    // The newest run of a target that is not undone, as its record says.
+    struct RecordedRun {
+        // Empty when there is none.
+        QString record;
+        QDateTime started;
+        QString user;
+        int moved = 0;
+        // Its process still writes it.
+        bool running = false;
+        // It used other output directories than the settings name: Undo leaves it alone.
+        bool otherDirs = false;
     };
 
     // An entry left where it was, a link not made or left, or output directories not set up.
     struct Failure {
-        enum What { Move, Link, Dirs };
+        enum What { Move, Link, Dirs, Record };
         What what = Move;
-        // The file that stays (for a move), the link, or the output directory, as a path in
-        // the file system's encoding.
+        // The file that stays (for a move), the link, the output directory, or the record
+        // with a line it cannot trust, as a path in the file system's encoding.
         QByteArray entry;
         Reason reason;
     };
@@ -87,8 +81,8 @@ public:
         int moreLines = 0;
         // What went wrong, one for each line but the last of a failed directory check.
         QVector<Failure> failures;
-        // What is left to undo: the run's files, or those a stopped undo did not reach.
-        UndoRecord undo;
+        // The record of the run, or of the run undone.
+        QString record;
     };
 
     // What a run would do with the settings as they stand; nothing on disk changes.
@@ -108,6 +102,7 @@ public:
         int pairs = 0;
         // Whose new name is taken in the originals directory, or by an earlier entry.
         int taken = 0;
+        RecordedRun lastRun;
     };
     static constexpr int maxLines = 10000;
 
@@ -140,12 +135,17 @@ public:
     static Outcome run(const Settings &settings, const Progress &progress = {},
         const std::atomic<bool> *stop = nullptr);
 
-    // Reverses a run: moves each file back to its old name where that is free, removing its
-    // links while they still lead where the run made them, and then the folders the run made,
-    // where empty. A file that cannot go back keeps its links. Stopped, each file is either
-    // back or untouched; the outcome's record holds the ones not reached.
-    static Outcome undo(const UndoRecord &record, const Progress &progress = {},
+    // Reverses the newest run of the settings' target that is not undone, from its record:
+    // moves each file it moved back to its old name where that is free, removing its links
+    // while they still lead where the run made them, and then the folders the run made, where
+    // empty; the record is then marked undone. A file that cannot go back keeps its links;
+    // lines of the record that cannot be trusted are refused, one line each. Stopped, each file
+    // is either back or untouched, and the record can be undone again.
+    static Outcome undo(const Settings &settings, const Progress &progress = {},
         const std::atomic<bool> *stop = nullptr);
+
+    // What undo would take on; nothing is changed.
+    static RecordedRun lastRun(const Settings &settings);
 
     // Lists the target and reads the originals directory once, holding no name of either;
     // gives up, with what it has, once stop is set.

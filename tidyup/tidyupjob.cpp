@@ -1,30 +1,10 @@
 // SPDX-License-Identifier: MIT
 #include "tidyupjob.h"
 
-TidyUpJob::TidyUpJob(const TidyUp::Settings &settings, QObject *parent)
-    : TidyUpJob(
-        settings,
-        [settings](const TidyUp::Progress &progress, const std::atomic<bool> *stop) {
-            return TidyUp::run(settings, progress, stop);
-        },
-        parent)
-{
-}
-
-TidyUpJob::TidyUpJob(const TidyUp::UndoRecord &record, QObject *parent)
-    : TidyUpJob(
-        record.settings,
-        [record](const TidyUp::Progress &progress, const std::atomic<bool> *stop) {
-            return TidyUp::undo(record, progress, stop);
-        },
-        parent)
-{
-}
-
-TidyUpJob::TidyUpJob(const TidyUp::Settings &settings, Work work, QObject *parent)
+TidyUpJob::TidyUpJob(Kind kind, const TidyUp::Settings &settings, QObject *parent)
     : QObject(parent)
+    , kind(kind)
     , runSettings(settings)
-    , work(std::move(work))
 {
     qRegisterMetaType<TidyUp::Outcome>();
 }
@@ -39,8 +19,10 @@ TidyUpJob::~TidyUpJob()
 void TidyUpJob::start()
 {
     thread.reset(QThread::create([this] {
-        emit finished(
-            work([this](int done, int listed) { emit progress(done, listed); }, &stopRequested));
+        const TidyUp::Progress report
+            = [this](int done, int listed) { emit progress(done, listed); };
+        emit finished(kind == Run ? TidyUp::run(runSettings, report, &stopRequested)
+                                  : TidyUp::undo(runSettings, report, &stopRequested));
     }));
     thread->start();
 }

@@ -17,8 +17,8 @@ class TidyUpJob : public QObject
     Q_OBJECT
 
 public:
-    explicit TidyUpJob(const TidyUp::Settings &settings, QObject *parent = nullptr);
-    explicit TidyUpJob(const TidyUp::UndoRecord &record, QObject *parent = nullptr);
+    enum Kind { Run, Undo };
+    TidyUpJob(Kind kind, const TidyUp::Settings &settings, QObject *parent = nullptr);
     // Stops the run as stop() does, and waits for the entry in hand.
     ~TidyUpJob() override;
 
@@ -34,12 +34,8 @@ signals:
     void finished(const TidyUp::Outcome &outcome);
 
 private:
-    using Work
-        = std::function<TidyUp::Outcome(const TidyUp::Progress &, const std::atomic<bool> *)>;
-    TidyUpJob(const TidyUp::Settings &settings, Work work, QObject *parent);
-
+    const Kind kind;
     const TidyUp::Settings runSettings;
-    const Work work;
     std::atomic<bool> stopRequested { false };
     std::unique_ptr<QThread> thread;
 };

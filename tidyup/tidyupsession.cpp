@@ -56,13 +56,13 @@ void TidyUpSession::preview(const TidyUp::Settings &settings)
 void TidyUpSession::run(const TidyUp::Settings &settings)
 {
     if (!job)
-        start(new TidyUpJob(settings, this));
+        start(new TidyUpJob(TidyUpJob::Run, settings, this));
 }
 
-void TidyUpSession::undo()
+void TidyUpSession::undo(const TidyUp::Settings &settings)
 {
-    if (!job && !lastRun.moved.isEmpty())
-        start(new TidyUpJob(lastRun, this));
+    if (!job)
+        start(new TidyUpJob(TidyUpJob::Undo, settings, this));
 }
 
 void TidyUpSession::stop()
@@ -74,8 +74,6 @@ void TidyUpSession::stop()
 void TidyUpSession::start(TidyUpJob *newJob)
 {
     abandonPreview();
-    // Undo is for the last run only; a new one takes its place.
-    lastRun = {};
     job = newJob;
     connect(job, SIGNAL(progress(int, int)), this, SIGNAL(progress(int, int)));
     connect(job, SIGNAL(finished(TidyUp::Outcome)), this, SLOT(jobFinished(TidyUp::Outcome)));
@@ -85,7 +83,6 @@ void TidyUpSession::start(TidyUpJob *newJob)
 
 void TidyUpSession::jobFinished(const TidyUp::Outcome &outcome)
 {
-    lastRun = outcome.undo;
     const TidyUp::Settings settings = job->settings();
     // The thread has nothing left to do but return.
     delete job;

@@ -29,8 +29,8 @@ public slots:
     // What a run would do with settings, worked out on a pool thread; nothing while a run goes.
     void preview(const TidyUp::Settings &settings);
     void run(const TidyUp::Settings &settings);
-    // Undoes the last run, if it moved anything.
-    void undo();
+    // Undoes the newest run of the settings' target that is not undone, from its record.
+    void undo(const TidyUp::Settings &settings);
     void stop();
 
 signals:
@@ -48,8 +48,6 @@ private:
     void abandonPreview();
 
     TidyUpJob *job = nullptr;
-    // What undoing the last run needs; empty when there is nothing to undo.
-    TidyUp::UndoRecord lastRun;
     // Restarted by every edit.
     QTimer previewTimer;
     TidyUp::Settings edited;

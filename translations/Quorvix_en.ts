@@ -115,5 +115,12 @@
             <numerusform>%Ln files would stay, their new name taken in %1.</numerusform>
         </translation>
     </message>
+    <message numerus="yes">
+        <source>Last run: %1 by %2, %Ln file(s).</source>
+        <translation>
+            <numerusform>Last run: %1 by %2, %Ln file.</numerusform>
+            <numerusform>Last run: %1 by %2, %Ln files.</numerusform>
+        </translation>
+    </message>
 </context>
 </TS>

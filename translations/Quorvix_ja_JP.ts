@@ -98,6 +98,10 @@
         <source>Write JSON Lines on standard output: a line for each failure, then the outcome.</source>
         <translation>標準出力に JSON Lines を書きます: 失敗ごとに 1 行、最後に結果。</translation>
     </message>
+    <message>
+        <source>Undo the newest run of the target that is not undone yet, from its record.</source>
+        <translation>対象のまだ取り消していない最新の実行を、その記録から取り消します。</translation>
+    </message>
 </context>
 <context>
     <name>DirSelector</name>
@@ -211,6 +215,10 @@
     <message>
         <source>could not be made</source>
         <translation>作成できませんでした</translation>
+    </message>
+    <message>
+        <source>the folder of the records could not be made</source>
+        <translation>記録のフォルダーを作成できませんでした</translation>
     </message>
 </context>
 <context>
@@ -390,6 +398,35 @@
     <message>
         <source>%1, %2 and %3 will be created.</source>
         <translation>%1、%2、%3 を作成します。</translation>
+    </message>
+    <message numerus="yes">
+        <source>Last run: %1 by %2, %Ln file(s).</source>
+        <translation>
+            <numerusform>前回の実行: %1、%2、%Ln 個のファイル。</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>d MMM yyyy HH:mm</source>
+        <translation>yyyy年M月d日 HH:mm</translation>
+    </message>
+</context>
+<context>
+    <name>TidyUp</name>
+    <message>
+        <source>Can&apos;t keep a record of the run in %1: %2.</source>
+        <translation>%1 に実行の記録を残せません: %2。</translation>
+    </message>
+    <message>
+        <source>No run of %1 is left to undo.</source>
+        <translation>%1 に取り消せる実行はありません。</translation>
+    </message>
+    <message>
+        <source>A run of %1 is still going.</source>
+        <translation>%1 の実行がまだ続いています。</translation>
+    </message>
+    <message>
+        <source>The last run of %1 used other output directories; name them as it did to undo it.</source>
+        <translation>%1 の最後の実行は別の出力ディレクトリを使いました。取り消すには、その実行と同じ名前にしてください。</translation>
     </message>
 </context>
 <context>

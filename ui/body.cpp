@@ -33,7 +33,7 @@ Body::Body(const ParamTable &args, QWidget *parent)
     TUInfo->setFileExt(gConfig.paramValueNoCase(QStringLiteral("File_Ext"), QStringLiteral("img")));
 
     connect(Exec, SIGNAL(clicked()), this, SLOT(doTidyUp()));
-    connect(statusbar, SIGNAL(undoClicked()), session, SLOT(undo()));
+    connect(statusbar, SIGNAL(undoClicked()), this, SLOT(undoLastRun()));
     connect(statusbar, SIGNAL(stopClicked()), session, SLOT(stop()));
     connect(session, SIGNAL(started()), this, SLOT(runStarted()));
     connect(session, SIGNAL(progress(int, int)), statusbar, SLOT(showProgress(int, int)));
@@ -69,6 +69,11 @@ TidyUp::Settings Body::fieldSettings() const
 void Body::doTidyUp()
 {
     session->run(fieldSettings());
+}
+
+void Body::undoLastRun()
+{
+    session->undo(fieldSettings());
 }
 
 void Body::fieldsEdited()

@@ -28,6 +28,7 @@ protected:
 
 private slots:
     void doTidyUp();
+    void undoLastRun();
     void runStarted();
     void runFinished(const TidyUp::Outcome &outcome, const TidyUp::Settings &settings);
     void fieldsEdited();

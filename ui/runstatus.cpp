@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "runstatus.h"
 
+#include <QDateTime>
 #include <QLabel>
 #include <QLocale>
 #include <QPlainTextEdit>
@@ -151,6 +152,20 @@ void RunStatus::showPreview(const TidyUp::Preview &next, const TidyUp::Settings 
     const QString text = previewText(next, settings);
     preview->setText(text);
     preview->setToolTip(text);
+    const TidyUp::RecordedRun &last = next.lastRun;
+    const bool undoable
+        = !last.record.isEmpty() && last.moved > 0 && !last.running && !last.otherDirs;
+    undo->setVisible(undoable);
+    if (outcomeShown)
+        return;
+    const QLocale locale;
+    const QString lastText = undoable
+        ? tr("Last run: %1 by %2, %Ln file(s).", nullptr, last.moved)
+              .arg(locale.toString(last.started.toLocalTime(), tr("d MMM yyyy HH:mm")), last.user)
+        : QString();
+    message->setText(lastText);
+    message->setToolTip(lastText);
+    message->setVisible(undoable);
 }
 
 void RunStatus::showStarted()
@@ -188,7 +203,9 @@ void RunStatus::showOutcome(const TidyUp::Outcome &outcome, const TidyUp::Settin
     // Until the preview that follows the run replaces it.
     preview->clear();
     preview->show();
-    undo->setVisible(!outcome.undo.moved.isEmpty());
+    outcomeShown = true;
+    // Until the preview that follows says what the records hold.
+    undo->setVisible(!outcome.undone && outcome.moved > 0);
     detailLines = outcome.lines;
     if (outcome.moreLines > 0)
         detailLines << tr("… and %Ln more line(s)", nullptr, outcome.moreLines);

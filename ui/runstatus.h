@@ -50,6 +50,9 @@ private:
     QPushButton *details;
     QPushButton *undo;
     QStringList detailLines;
+    // An outcome shown in this window stays above the preview; before one, the last recorded run
+    // of the target is shown there.
+    bool outcomeShown = false;
     // A window of its own, not modal, made when first asked for.
     QPlainTextEdit *detailsView = nullptr;
 };

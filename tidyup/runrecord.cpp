@@ -1,0 +1,327 @@
+// SPDX-License-Identifier: MIT
+#include "runrecord.h"
+
+#include <QCoreApplication>
+#include <QDir>
+
+#ifdef Q_OS_LINUX
+#include <cerrno>
+#include <csignal>
+#include <pwd.h>
+#include <sys/file.h>
+#include <unistd.h>
+#endif
+
+const char RunRecord::folder[] = ".quorvix-data/runs";
+
+namespace
+{
+
+const char magic[] = "quorvix-data-record";
+
+QByteArray unescape(const QByteArray &field)
+{
+    QByteArray out;
+    out.reserve(field.size());
+    for (int i = 0; i < field.size(); ++i) {
+        if (field[i] != '\\' || i + 1 == field.size()) {
+            out += field[i];
+            continue;
+        }
+        const char next = field[++i];
+        out += next == 't' ? '\t' : next == 'n' ? '\n' : next == 'r' ? '\r' : next;
+    }
+    return out;
+}
+
+Reason failure(const QFile &file)
+{
+    return Reason(qPrintable(file.errorString()));
+}
+
+} // namespace
+
+QString RunRecord::user()
+{
+#ifdef Q_OS_LINUX
+    // The account, not what the environment claims: a service may run without USER.
+    if (const passwd *account = ::getpwuid(::geteuid()))
+        return QString::fromLocal8Bit(account->pw_name);
+#endif
+    return QString::fromLocal8Bit(qgetenv("USER"));
+}
+
+QByteArray RunRecord::escape(const QByteArray &field)
+{
+    QByteArray out;
+    out.reserve(field.size());
+    for (const char c : field) {
+        switch (c) {
+        case '\\':
+            out += "\\\\";
+            break;
+        case '\t':
+            out += "\\t";
+            break;
+        case '\n':
+            out += "\\n";
+            break;
+        case '\r':
+            out += "\\r";
+            break;
+        default:
+            out += c;
+        }
+    }
+    return out;
+}
+
+RunRecord::~RunRecord()
+{
+    if (file.isOpen()) {
+        Reason ignored;
+        write(ignored, true);
+    }
+}
+
+void RunRecord::add(const QList<QByteArray> &fields)
+{
+    for (int i = 0; i < fields.size(); ++i) {
+        if (i > 0)
+            pending += '\t';
+        pending += escape(fields[i]);
+    }
+    pending += '\n';
+}
+
+bool RunRecord::start(Header &header, const QStringList &dirsToMake, Reason &reason)
+{
+    header.version = QCoreApplication::applicationVersion();
+    header.user = user();
+    header.host = QSysInfo::machineHostName();
+    header.pid = QCoreApplication::applicationPid();
+    header.started = QDateTime::currentDateTimeUtc();
+    const QDir target(header.target);
+    if (!target.mkpath(QLatin1String(folder))) {
+        reason = Reason(QT_TRANSLATE_NOOP("Reason", "the folder of the records could not be made"));
+        return false;
+    }
+    const QString stamp = header.started.toString(QStringLiteral("yyyyMMdd-HHmmss.zzz"));
+    file.setFileName(target.filePath(QStringLiteral("%1/%2-%3-%4.tsv")
+                                         .arg(QLatin1String(folder), stamp, header.host)
+                                         .arg(header.pid)));
+    if (!file.open(QIODevice::WriteOnly | QIODevice::NewOnly | QIODevice::Append
+            | QIODevice::Unbuffered)) {
+        reason = failure(file);
+        return false;
+    }
+#ifdef Q_OS_LINUX
+    // Where locks are not kept, Undo asks whether the process lives.
+    ::flock(file.handle(), LOCK_EX | LOCK_NB);
+#endif
+    const auto text = [](const QString &value) { return value.toUtf8(); };
+    const auto name = [](const QString &path) { return QFile::encodeName(path); };
+    add({ magic, "1" });
+    add({ "version", text(header.version) });
+    add({ "user", text(header.user) });
+    add({ "host", text(header.host) });
+    add({ "pid", QByteArray::number(header.pid) });
+    add({ "started", text(header.started.toString(Qt::ISODateWithMs)) });
+    add({ "target", name(header.target) });
+    add({ "origs", name(header.origs) });
+    add({ "energy", name(header.energy) });
+    add({ "seqno", name(header.seqNo) });
+    add({ "ext", text(header.fileExt) });
+    for (const QString &dir : dirsToMake)
+        add({ "dir", name(dir) });
+    sinceSync.start();
+    return write(reason, true);
+}
+
+void RunRecord::plan(int index, const QByteArray &name, const QByteArray &newName)
+{
+    add({ "plan", QByteArray::number(index), name, newName });
+}
+
+void RunRecord::moved(int index)
+{
+    add({ "moved", QByteArray::number(index) });
+}
+
+void RunRecord::left(int index, const Reason &reason)
+{
+    add({ "left", QByteArray::number(index), reason.text().toUtf8() });
+}
+
+void RunRecord::folderMade(int tree, const QByteArray &sub)
+{
+    const std::lock_guard<std::mutex> lock(foldersMutex);
+    pendingFolders += (tree == 0 ? "folder\tenergy\t" : "folder\tseqno\t") + escape(sub) + '\n';
+}
+
+void RunRecord::linkNotMade(int index, int tree)
+{
+    const std::lock_guard<std::mutex> lock(foldersMutex);
+    pendingFolders
+        += "nolink\t" + QByteArray::number(index) + (tree == 0 ? "\tenergy\n" : "\tseqno\n");
+}
+
+bool RunRecord::write(Reason &reason, bool sync)
+{
+    if (!file.isOpen())
+        return false;
+    {
+        const std::lock_guard<std::mutex> lock(foldersMutex);
+        pending += pendingFolders;
+        pendingFolders.clear();
+    }
+    if (!pending.isEmpty() && file.write(pending) != pending.size()) {
+        reason = failure(file);
+        return false;
+    }
+    pending.clear();
+    if (!sync && sinceSync.elapsed() < 1000)
+        return true;
+    sinceSync.restart();
+#ifdef Q_OS_LINUX
+    if (::fdatasync(file.handle()) != 0) {
+        reason = Reason(errno);
+        return false;
+    }
+#endif
+    return true;
+}
+
+void RunRecord::end(const QList<QPair<const char *, int>> &counts)
+{
+    {
+        // The end line is the last.
+        const std::lock_guard<std::mutex> lock(foldersMutex);
+        pending += pendingFolders;
+        pendingFolders.clear();
+    }
+    QList<QByteArray> fields { "end",
+        QDateTime::currentDateTimeUtc().toString(Qt::ISODateWithMs).toUtf8() };
+    for (const auto &count : counts)
+        fields << QByteArray(count.first) + ' ' + QByteArray::number(count.second);
+    add(fields);
+    Reason ignored;
+    write(ignored, true);
+    file.close();
+}
+
+QStringList RunRecord::all(const QString &target)
+{
+    const QDir dir(QDir(target).filePath(QLatin1String(folder)));
+    QStringList paths;
+    for (const QString &name : dir.entryList({ QStringLiteral("*.tsv") }, QDir::Files, QDir::Name))
+        paths << dir.filePath(name);
+    return paths;
+}
+
+bool RunRecord::read(
+    const QString &path, const std::function<void(const QList<QByteArray> &, int, bool)> &line)
+{
+    QFile in(path);
+    if (!in.open(QIODevice::ReadOnly))
+        return false;
+    int number = 0;
+    while (!in.atEnd()) {
+        QByteArray text = in.readLine();
+        const bool complete = text.endsWith('\n');
+        if (complete)
+            text.chop(1);
+        QList<QByteArray> fields = text.split('\t');
+        for (QByteArray &field : fields)
+            field = unescape(field);
+        line(fields, ++number, complete);
+    }
+    return true;
+}
+
+bool RunRecord::readHeader(const QString &path, Header &header)
+{
+    header = {};
+    header.path = path;
+    bool valid = false;
+    const bool read = RunRecord::read(path, [&](const QList<QByteArray> &f, int number, bool) {
+        const QByteArray &key = f[0];
+        const QString value = f.size() > 1 ? QString::fromUtf8(f[1]) : QString();
+        const QString path = f.size() > 1 ? QFile::decodeName(f[1]) : QString();
+        if (number == 1)
+            valid = key == magic;
+        else if (key == "plan")
+            ++header.planned;
+        else if (key == "moved")
+            ++header.moved;
+        else if (key == "end")
+            header.ended = true;
+        else if (key == "undone")
+            header.undone = true;
+        else if (key == "version")
+            header.version = value;
+        else if (key == "user")
+            header.user = value;
+        else if (key == "host")
+            header.host = value;
+        else if (key == "pid")
+            header.pid = value.toLongLong();
+        else if (key == "started")
+            header.started = QDateTime::fromString(value, Qt::ISODateWithMs);
+        else if (key == "target")
+            header.target = path;
+        else if (key == "origs")
+            header.origs = path;
+        else if (key == "energy")
+            header.energy = path;
+        else if (key == "seqno")
+            header.seqNo = path;
+        else if (key == "ext")
+            header.fileExt = value;
+    });
+    return read && valid;
+}
+
+bool RunRecord::inUse(const QString &path, const Header &header)
+{
+    if (header.ended)
+        return false;
+#ifdef Q_OS_LINUX
+    QFile record(path);
+    // Over NFS a lock is taken only on a descriptor open for writing.
+    if (record.open(QIODevice::ReadWrite)) {
+        if (::flock(record.handle(), LOCK_EX | LOCK_NB) == 0)
+            return false;
+        if (errno == EWOULDBLOCK)
+            return true;
+    }
+    return header.host == QSysInfo::machineHostName() && header.pid > 0
+        && (::kill(pid_t(header.pid), 0) == 0 || errno == EPERM);
+#else
+    Q_UNUSED(path)
+    return false;
+#endif
+}
+
+bool RunRecord::append(const QString &path, const QList<QByteArray> &fields, Reason &reason)
+{
+    QFile out(path);
+    // After a line that a lost machine cut short, the new one starts a line of its own.
+    QByteArray line;
+    if (out.open(QIODevice::ReadOnly) && out.size() > 0 && out.seek(out.size() - 1)
+        && out.read(1) != "\n")
+        line = "\n";
+    out.close();
+    for (const QByteArray &field : fields)
+        line += (&field == &fields.first() ? QByteArray() : QByteArray("\t")) + escape(field);
+    line += '\n';
+    if (!out.open(QIODevice::WriteOnly | QIODevice::Append | QIODevice::Unbuffered)
+        || out.write(line) != line.size()) {
+        reason = failure(out);
+        return false;
+    }
+#ifdef Q_OS_LINUX
+    ::fdatasync(out.handle());
+#endif
+    return true;
+}
