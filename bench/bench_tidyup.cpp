@@ -429,7 +429,7 @@ bool networkTable(const QString &work, int files, int delayUs, int repeat)
         delayUs);
     const int energies = 30;
     QStringList sides { QStringLiteral("floor"), QStringLiteral("floor-parallel"),
-        QStringLiteral("engine"), QStringLiteral("window") };
+        QStringLiteral("engine"), QStringLiteral("unrecorded"), QStringLiteral("window") };
     for (int i = 0, n = int(sides.size()); i < n; ++i)
         sides << sides[i] + QStringLiteral(" nfs");
     const std::vector<double> walls
@@ -437,9 +437,14 @@ bool networkTable(const QString &work, int files, int delayUs, int repeat)
     unmount();
     if (walls.empty())
         return false;
+    const auto wall
+        = [&](const char *side) { return walls[size_t(sides.indexOf(QLatin1String(side)))]; };
     std::printf("window on the NFS model / window with rename flags: %.2f; window / its floor: "
-                "%.2f with rename flags, %.2f on the NFS model\n",
-        walls[7] / walls[3], walls[3] / walls[0], walls[7] / walls[4]);
+                "%.2f with rename flags, %.2f on the NFS model; engine / unrecorded: %.3f with "
+                "rename flags, %.3f on the NFS model\n",
+        wall("window nfs") / wall("window"), wall("window") / wall("floor"),
+        wall("window nfs") / wall("floor nfs"), wall("engine") / wall("unrecorded"),
+        wall("engine nfs") / wall("unrecorded nfs"));
     return true;
 }
 
@@ -452,11 +457,12 @@ int main(int argc, char *argv[])
         const QString side = QString::fromLocal8Bit(argv[2]);
         const QString dir = QFile::decodeName(argv[3]);
         Sample s;
-        if (side == QLatin1String("engine")) {
-            s = measure([&] {
-                TidyUp::run({ dir, QStringLiteral("Origs"), QStringLiteral("Energy"),
-                    QStringLiteral("SeqNo"), QStringLiteral("img") });
-            });
+        if (side == QLatin1String("engine") || side == QLatin1String("unrecorded")) {
+            // Unrecorded: the same run without its record, to weigh what the record costs.
+            TidyUp::Settings settings { dir, QStringLiteral("Origs"), QStringLiteral("Energy"),
+                QStringLiteral("SeqNo"), QStringLiteral("img") };
+            settings.record = side == QLatin1String("engine");
+            s = measure([&] { TidyUp::run(settings); });
         } else if (side == QLatin1String("cli")) {
             // The whole program as a script runs it, start to exit; its memory is its peak.
             s = measure([&] {
@@ -518,8 +524,9 @@ int main(int argc, char *argv[])
         "wall/fl", "cpu/fl", "us/file", "mem MB");
 
     const QStringList sides { QStringLiteral("floor"), QStringLiteral("floor-parallel"),
-        QStringLiteral("engine"), QStringLiteral("cli"), QStringLiteral("window"),
-        QStringLiteral("window-cancelled"), QStringLiteral("window-open") };
+        QStringLiteral("engine"), QStringLiteral("unrecorded"), QStringLiteral("cli"),
+        QStringLiteral("window"), QStringLiteral("window-cancelled"),
+        QStringLiteral("window-open") };
     for (const QString &sizeText : parser.value(sizesOption).split(QLatin1Char(','))) {
         const int size = sizeText.toInt();
         // About as many projections as energies a hundred times over, as in a real scan.

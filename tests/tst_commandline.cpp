@@ -21,6 +21,7 @@ private slots:
     void json_data();
     void json();
     void stoppedBySignal();
+    void killedThenCompletedThenUndone();
 };
 
 static QProcessEnvironment noDisplay()
@@ -48,6 +49,7 @@ void TestCommandLine::runs_data()
     QTest::newRow("unknown option") << "" << "--run -e --target @ --bogus" << 2 << "" << QList<int>{ 300, 0, 0, 0 };
     QTest::newRow("stray argument") << "" << "--run -e --target @ extra" << 2 << "" << QList<int>{ 300, 0, 0, 0 };
     QTest::newRow("unreadable settings file") << "" << "--run -e -c @.none --target @" << 2 << "" << QList<int>{ 300, 0, 0, 0 };
+    QTest::newRow("no record can be kept") << ".quorvix-data" << "--run -e --target @ --origs O" << 2 << "Can't keep a record of the run in @: the folder of the records could not be made. Nothing was moved.\n" << QList<int>{ 300, 0, 0, 0 };
     QTest::newRow("output directory is a file") << "O" << "--run -e --target @ --origs O" << 2 << "The entry [O] in [@] is not directory. Nothing was moved.\n" << QList<int>{ 300, 0, 0, 0 };
     QTest::newRow("Japanese without -e") << "" << "--dry-run --target @ --origs O --energy E --seqno S" << 0 << "@ で *.img に一致するファイル 300 個: リンク対象 300 件 (3 エネルギー × 100 投影)。 O、E、S を作成します。\n" << QList<int>{ 300, 0, 0, 0 };
 }
@@ -65,6 +67,7 @@ void TestCommandLine::runs()
     QVERIFY(fixture == "-" || makeScan(t, 300));
     QVERIFY(fixture != "taken" || FsTree::make(t + "/O/a-7002_00eV-99.img", "taken"));
     QVERIFY(fixture != "O" || FsTree::make(t + "/O", "file"));
+    QVERIFY(fixture != ".quorvix-data" || FsTree::make(t + "/.quorvix-data", "file"));
     QVERIFY(fixture != "cfg" || FsTree::make(t + ".cfg", "Default_Dir \"" + t.toUtf8() + "\"\nOrigs_Dir O\nEnergy_Dir E\nSeqNo_Dir S\n"));
     QProcess program;
     program.setProcessEnvironment(noDisplay());
@@ -153,6 +156,36 @@ void TestCommandLine::stoppedBySignal()
     QCOMPARE(counts, QList<int>({ 20000 - counts[1], counts[1], 2 * counts[1], 0 }));
     QVERIFY2(counts[0] > 0 && counts[1] > 0, "the signal came after the run had ended");
     QVERIFY(program.readAllStandardOutput().startsWith("Stopped after "));
+}
+
+// Killed once its first thousand files are moved, a run leaves what its record needs: the next run
+// completes it and moves the rest, and two undos, newest first, leave the scan as it was.
+void TestCommandLine::killedThenCompletedThenUndone()
+{
+    QTemporaryDir tmp(inMemory("tst_commandline"));
+    const QString t = tmp.filePath("T");
+    QVERIFY(makeScan(t, 20000));
+    const QStringList before = FsTree::dataTree(t);
+    // The status, or -1 when killed once the thousand and first file has gone from the target.
+    const auto run = [&](const QString &action, bool kill = false) {
+        QProcess program;
+        program.setProcessEnvironment(noDisplay());
+        program.start(QUORVIX_PROGRAM, { action, "-e", "--target", t, "--origs", "O", "--energy", "E", "--seqno", "S" });
+        program.waitForStarted();
+        while (kill && QFileInfo::exists(t + "/a-7010eV-0.img") && program.state() == QProcess::Running)
+            QCoreApplication::processEvents();
+        if (kill)
+            program.kill();
+        program.waitForFinished(60000);
+        return program.exitStatus() == QProcess::CrashExit ? -1 : program.exitCode();
+    };
+    QCOMPARE(run("--run", true), -1);
+    const QList<int> counts = runCounts(t);
+    QVERIFY2(counts[0] > 0 && counts[1] > 0, "the kill came after the run had ended");
+    QCOMPARE(run("--run"), 0);
+    QCOMPARE(runCounts(t), QList<int>({ 0, 20000, 40000, 0 }));
+    QCOMPARE(QList<int>({ run("--undo"), run("--undo"), run("--undo") }), QList<int>({ 0, 0, 2 }));
+    QCOMPARE(FsTree::dataTree(t), before);
 }
 
 QTEST_GUILESS_MAIN(TestCommandLine)

@@ -287,7 +287,7 @@ void TestTidyUp::undoLeavesWhatChanged()
     QByteArray record = FsTree::read(outcome.record);
     if (change == "cut") {
         // Only what a lost machine keeps: the lines up to the last one of the files, that one cut.
-        record.truncate(record.indexOf("moved\t") - 3);
+        record.truncate(record.indexOf('\n', record.lastIndexOf("plan\t")) - 2);
     } else if (change.startsWith("plan")) {
         const QByteArray line = change.toUtf8().replace("\\t", "\t");
         const int at = record.indexOf(line.left(7));

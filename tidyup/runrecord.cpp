@@ -3,6 +3,8 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <algorithm>
+#include <charconv>
 
 #ifdef Q_OS_LINUX
 #include <cerrno>
@@ -138,14 +140,37 @@ bool RunRecord::start(Header &header, const QStringList &dirsToMake, Reason &rea
     return write(reason, true);
 }
 
+// The lines of every file are built in place: a run writes a hundred thousand of them.
+void RunRecord::appendNumber(int number)
+{
+    char digits[16];
+    const auto end = std::to_chars(digits, digits + sizeof digits, number).ptr;
+    pending.append(digits, int(end - digits));
+}
+
+void RunRecord::appendName(const QByteArray &name)
+{
+    const bool plain = std::none_of(name.cbegin(), name.cend(),
+        [](char c) { return c == '\\' || c == '\t' || c == '\n' || c == '\r'; });
+    pending += plain ? name : escape(name);
+}
+
 void RunRecord::plan(int index, const QByteArray &name, const QByteArray &newName)
 {
-    add({ "plan", QByteArray::number(index), name, newName });
+    pending += "plan\t";
+    appendNumber(index);
+    pending += '\t';
+    appendName(name);
+    pending += '\t';
+    appendName(newName);
+    pending += '\n';
 }
 
 void RunRecord::moved(int index)
 {
-    add({ "moved", QByteArray::number(index) });
+    pending += "moved\t";
+    appendNumber(index);
+    pending += '\n';
 }
 
 void RunRecord::left(int index, const Reason &reason)

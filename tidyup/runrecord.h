@@ -14,8 +14,9 @@
 
 // The record of one run, kept in the target's hidden ".quorvix-data/runs" as lines of
 // tab-separated fields, written as the run goes: each file's names before it is moved, its
-// result after, the folders the run made, and a last line with the counts. Undo reads it back,
-// after the window was closed or the machine lost. The file is locked while its run writes it.
+// result after, the folders it makes (before it makes them), and a last line with the counts. Undo
+// reads it back, after the window was closed or the machine lost. The file is locked while its run
+// writes it.
 class RunRecord
 {
 public:
@@ -54,7 +55,8 @@ public:
     // cannot be written.
     bool start(Header &header, const QStringList &dirsToMake, Reason &reason);
     // Kept until the next write: the names of a file about to be moved (index from 1 up), its
-    // result, a per-energy or per-sequence folder made or a link not made (from any thread).
+    // result, a per-energy or per-sequence folder about to be made, a link not made (from any
+    // thread).
     void plan(int index, const QByteArray &name, const QByteArray &newName);
     void moved(int index);
     void left(int index, const Reason &reason);
@@ -87,6 +89,8 @@ public:
 
 private:
     void add(const QList<QByteArray> &fields);
+    void appendNumber(int number);
+    void appendName(const QByteArray &name);
 
     QFile file;
     QByteArray pending;

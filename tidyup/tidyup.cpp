@@ -20,6 +20,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
+#include <QSet>
 
 namespace
 {
@@ -65,15 +66,12 @@ public:
         ++outcome.notMoved;
     }
 
-    // A folder that the link makes, or a link not made, goes into record.
+    // A link not made goes into record.
     void link(const FileOps &ops, FileOps::Tree tree, const QByteArray &sub,
         const QByteArray &newName, RunRecord &record, int index)
     {
-        bool madeSub = false;
         Reason reason;
-        if (ops.link(tree, sub, newName, reason, &madeSub)) {
-            if (madeSub)
-                record.folderMade(tree, sub);
+        if (ops.link(tree, sub, newName, reason)) {
             const std::lock_guard<std::mutex> lock(mutex);
             ++outcome.linked;
             return;
@@ -340,8 +338,24 @@ TidyUp::Outcome TidyUp::run(
     std::sort(created.begin(), created.end(),
         [](const QString &a, const QString &b) { return a.size() > b.size(); });
 
-    // Nothing is moved that the record does not hold first.
+    // Nothing is moved that the record does not hold first, nor a folder made.
     RunRecord record;
+    QSet<QByteArray> seenFolders[2];
+    QByteArray lastFolders[2];
+    const QString treeDirs[]
+        = { header.energy + QLatin1Char('/'), header.seqNo + QLatin1Char('/') };
+    const auto noteFolder = [&](int tree, const QByteArray &sub) {
+        // Listed in name order, files of one energy come together.
+        if (!settings.record || sub.isEmpty() || sub == lastFolders[tree])
+            return;
+        lastFolders[tree] = sub;
+        if (seenFolders[tree].contains(sub))
+            return;
+        seenFolders[tree].insert(sub);
+        const QFileInfo folder(treeDirs[tree] + QFile::decodeName(sub));
+        if (!folder.exists() && !folder.isSymLink())
+            record.folderMade(tree, sub);
+    };
     Reason why;
     if (settings.record && !record.start(header, created, why)) {
         outcome.dirProblem
@@ -404,6 +418,8 @@ TidyUp::Outcome TidyUp::run(
             energy.clear();
             if (rewriteFileName(name, energy, seqNo) != name || energy.isEmpty())
                 continue;
+            noteFolder(FileOps::ByEnergy, QFile::encodeName(energy));
+            noteFolder(FileOps::BySeqNo, QFile::encodeName(seqNo));
             restoring.push([&tally, &ops, to = QFile::encodeName(name),
                                e = QFile::encodeName(energy), q = QFile::encodeName(seqNo)] {
                 tally.restore(ops, FileOps::ByEnergy, e, to);
@@ -439,6 +455,8 @@ TidyUp::Outcome TidyUp::run(
                     QFile::encodeName(energy), QFile::encodeName(seqNo) });
                 if (settings.record)
                     record.plan(i + 1, batch.back().from, batch.back().to);
+                noteFolder(FileOps::ByEnergy, batch.back().energy);
+                noteFolder(FileOps::BySeqNo, batch.back().seqNo);
             }
             if (settings.record && !record.write(why)) {
                 QString line;
