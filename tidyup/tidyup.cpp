@@ -521,8 +521,10 @@ namespace
 {
 
 // Why a line of a record cannot be trusted, or nothing when it can: names must be plain
-// names, and the new one the one that a run makes of the old.
-const char *untrusted(const QList<QByteArray> &fields, bool complete, int planned)
+// names, and the new one the one that a run makes of the old, whose fields energy and seqNo
+// receive.
+const char *untrusted(
+    const QList<QByteArray> &fields, bool complete, int planned, QString &energy, QString &seqNo)
 {
     if (!complete)
         return "the line was cut short";
@@ -537,8 +539,7 @@ const char *untrusted(const QList<QByteArray> &fields, bool complete, int planne
             || name.contains('\0'))
             return "a name is not a plain file name";
     }
-    QString energy;
-    QString seqNo;
+    energy.clear();
     if (QFile::encodeName(TidyUp::rewriteFileName(QFile::decodeName(fields[2]), energy, seqNo))
         != fields[3])
         return "the new name is not the one a run gives the old";
@@ -656,7 +657,7 @@ TidyUp::Outcome TidyUp::undo(
                 outcome.stopped = true;
                 return;
             }
-            if (const char *why = untrusted(f, complete, planned)) {
+            if (const char *why = untrusted(f, complete, planned, energy, seqNo)) {
                 QString line;
                 QDebug(&line).nospace() << "Can't trust line " << number << " of the record "
                                         << last.record << ": " << why;
@@ -676,8 +677,6 @@ TidyUp::Outcome TidyUp::undo(
                 reporter.report(++outcome.done, outcome.listed);
                 return;
             }
-            energy.clear();
-            rewriteFileName(QFile::decodeName(name), energy, seqNo);
             // Back first: a file that cannot go back keeps its links.
             const NoReplaceMove::Result back = ops.moveBack(newName, name, reason, stop);
             if (back != NoReplaceMove::Failed) {
