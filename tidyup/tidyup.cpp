@@ -224,6 +224,27 @@ QStringList outputDirEntries(const QDir &target, const QStringList &outputNames)
     return entries;
 }
 
+// The order of the directory's own listing by name, case ignored, and then by the bytes: names
+// of ASCII, nearly all of them, are compared in place, byte by byte; from the first other byte
+// on, as lower-case text.
+bool caseInsensitiveBefore(const QByteArray &a, const QByteArray &b)
+{
+    const auto lower = [](unsigned char c) { return c >= 'A' && c <= 'Z' ? c + 32 : int(c); };
+    const int common = std::min(a.size(), b.size());
+    for (int i = 0; i < common; ++i) {
+        const auto x = static_cast<unsigned char>(a[i]);
+        const auto y = static_cast<unsigned char>(b[i]);
+        if (x >= 0x80 || y >= 0x80) {
+            const QString restA = QFile::decodeName(a.mid(i)).toLower();
+            const QString restB = QFile::decodeName(b.mid(i)).toLower();
+            return restA != restB ? restA < restB : a < b;
+        }
+        if (lower(x) != lower(y))
+            return lower(x) < lower(y);
+    }
+    return a.size() != b.size() ? a.size() < b.size() : a < b;
+}
+
 enum DirCheck { DirMissing, NotADir };
 
 QString dirProblem(DirCheck check, const QString &name, const QDir &target)
@@ -291,25 +312,17 @@ bool TidyUp::prepareDirs(const QDir &target, const QString &origs, const QString
     return true;
 }
 
-QStringList TidyUp::listEntries(const QDir &target, const QString &fileExt)
+std::vector<QByteArray> TidyUp::listEntries(const QDir &target, const QString &fileExt)
 {
-    // The same entries and order as the directory's own sorted listing, without keeping a
-    // file-information object per entry.
-    std::vector<std::pair<QString, QString>> entries;
-    QDirIterator it(
-        target.path(), { QStringLiteral("*.") + fileExt }, QDir::AllEntries | QDir::NoDotAndDotDot);
-    while (it.hasNext()) {
-        it.next();
-        QString name = it.fileName();
-        QString key = name.toLower();
-        entries.emplace_back(std::move(key), std::move(name));
-    }
-    std::stable_sort(entries.begin(), entries.end(),
-        [](const auto &a, const auto &b) { return a.first < b.first; });
-    QStringList names;
-    names.reserve(int(entries.size()));
-    for (auto &entry : entries)
-        names.append(std::move(entry.second));
+    // A million names must fit in a few dozen megabytes: each is kept once, in the file
+    // system's encoding, and sorted without a key of its own.
+    std::vector<QByteArray> names;
+    DirScan::matching(target.path(), fileExt, [&names](const QString &name) {
+        names.push_back(QFile::encodeName(name));
+        // The encoder leaves room for three bytes a character.
+        names.back().squeeze();
+    });
+    std::sort(names.begin(), names.end(), caseInsensitiveBefore);
     return names;
 }
 
@@ -393,9 +406,11 @@ TidyUp::Outcome TidyUp::run(
 
     const QStringList outputs
         = outputDirEntries(target, { settings.origs, settings.energy, settings.seqNo });
-    QStringList names = listEntries(target, settings.fileExt);
+    std::vector<QByteArray> names = listEntries(target, settings.fileExt);
     names.erase(std::remove_if(names.begin(), names.end(),
-                    [&outputs](const QString &name) { return outputs.contains(name); }),
+                    [&outputs](const QByteArray &name) {
+                        return outputs.contains(QFile::decodeName(name));
+                    }),
         names.end());
     const FileOps ops(header.target, header.origs, header.energy, header.seqNo);
     // Removed when the run ends, after the last link: a marker left behind tells a later run to
@@ -405,29 +420,31 @@ TidyUp::Outcome TidyUp::run(
     RunMarker::completeAbandoned(origsEncoded, [&] {
         QString energy;
         QString seqNo;
-        names.erase(std::remove_if(names.begin(), names.end(),
-                        [&](const QString &name) {
-                            const bool finished = ops.finishInterrupted(QFile::encodeName(name),
-                                QFile::encodeName(rewriteFileName(name, energy, seqNo)));
-                            outcome.finished += finished;
-                            return finished;
-                        }),
+        names.erase(
+            std::remove_if(names.begin(), names.end(),
+                [&](const QByteArray &name) {
+                    const bool finished = ops.finishInterrupted(name,
+                        QFile::encodeName(rewriteFileName(QFile::decodeName(name), energy, seqNo)));
+                    outcome.finished += finished;
+                    return finished;
+                }),
             names.end());
         LinkPool restoring(settings.linkThreads, linkQueueLength);
-        for (const QString &name : listEntries(QDir(header.origs), QStringLiteral("*"))) {
+        for (const QByteArray &to : listEntries(QDir(header.origs), QStringLiteral("*"))) {
             energy.clear();
+            const QString name = QFile::decodeName(to);
             if (rewriteFileName(name, energy, seqNo) != name || energy.isEmpty())
                 continue;
             noteFolder(FileOps::ByEnergy, QFile::encodeName(energy));
             noteFolder(FileOps::BySeqNo, QFile::encodeName(seqNo));
-            restoring.push([&tally, &ops, to = QFile::encodeName(name),
-                               e = QFile::encodeName(energy), q = QFile::encodeName(seqNo)] {
-                tally.restore(ops, FileOps::ByEnergy, e, to);
-                tally.restore(ops, FileOps::BySeqNo, q, to);
-            });
+            restoring.push(
+                [&tally, &ops, to, e = QFile::encodeName(energy), q = QFile::encodeName(seqNo)] {
+                    tally.restore(ops, FileOps::ByEnergy, e, to);
+                    tally.restore(ops, FileOps::BySeqNo, q, to);
+                });
         }
     });
-    outcome.listed = names.size();
+    outcome.listed = int(names.size());
 
     const auto stopRequested = [stop] { return stop && stop->load(std::memory_order_relaxed); };
     struct Entry {
@@ -444,14 +461,16 @@ TidyUp::Outcome TidyUp::run(
     {
         // Moves stay on this thread, in listing order: the first entry to claim a name wins it.
         LinkPool links(settings.linkThreads, linkQueueLength);
-        for (int first = 0; first < names.size() && !outcome.stopped; first += linkQueueLength) {
+        for (int first = 0; first < outcome.listed && !outcome.stopped; first += linkQueueLength) {
             // A batch's names are in the record, in one write, before the first of its moves.
             batch.clear();
-            for (int i = first; i < std::min(names.size(), first + linkQueueLength); ++i) {
+            for (int i = first; i < std::min(outcome.listed, first + linkQueueLength); ++i) {
                 energy.clear();
                 seqNo.clear();
-                const QString newName = rewriteFileName(names[i], energy, seqNo);
-                batch.push_back({ QFile::encodeName(names[i]), QFile::encodeName(newName),
+                QByteArray &name = names[size_t(i)];
+                const QString newName = rewriteFileName(QFile::decodeName(name), energy, seqNo);
+                // Each name is needed no more once in its batch.
+                batch.push_back({ std::move(name), QFile::encodeName(newName),
                     QFile::encodeName(energy), QFile::encodeName(seqNo) });
                 if (settings.record)
                     record.plan(i + 1, batch.back().from, batch.back().to);

@@ -11,6 +11,7 @@
 #include <QVector>
 #include <atomic>
 #include <functional>
+#include <vector>
 
 // Moves the data files of a target directory into an originals directory and links each moved
 // file into a per-energy and a per-sequence-number subdirectory. No widget code: the window,
@@ -124,9 +125,10 @@ public:
     static bool prepareDirs(const QDir &target, const QString &origs, const QString &energy,
         const QString &seqNo, QString *problem = nullptr, Failure *failure = nullptr);
 
-    // The names that a run handles: entries of target matching "*.<fileExt>" (case ignored),
-    // hidden ones, "." and ".." left out, in case-insensitive name order.
-    static QStringList listEntries(const QDir &target, const QString &fileExt);
+    // The names that a run handles, in the file system's encoding: entries of target matching
+    // "*.<fileExt>" (case ignored), hidden ones, "." and ".." left out, in case-insensitive name
+    // order.
+    static std::vector<QByteArray> listEntries(const QDir &target, const QString &fileExt);
 
     // One whole tidy-up. Failed moves and links are written to the debug channel and the run
     // goes on; the lines of the link threads may come out of listing order. Once stop is set,
