@@ -43,6 +43,8 @@ private slots:
     void noMeasurementIsLost();
     void crossMove_data();
     void crossMove();
+    void recordOnAFullDisk_data();
+    void recordOnAFullDisk();
 
     void abandonedMarkerOpenForWriting();
 
@@ -119,7 +121,8 @@ void TestTidyUp::init()
     QFETCH_GLOBAL(QString, fileSystem);
     const QString test = QTest::currentTestFunction();
     if (!fileSystem.isEmpty()) {
-        if (test == "rewriteFileName" || test == "listingMatchesDirectoryListing" || test == "crossMove")
+        if (test == "rewriteFileName" || test == "listingMatchesDirectoryListing" || test == "crossMove"
+            || test == "recordOnAFullDisk")
             QSKIP("not a matter of the file system");
         if (!mounted.contains(fileSystem) && ::geteuid() == 0)
             QFAIL("slowfs could not be mounted");
@@ -264,6 +267,7 @@ void TestTidyUp::undoLeavesWhatChanged_data()
     QTest::newRow("stopped, then undone again") << "stop" << "" << "";
     QTest::newRow("record cut short by a lost machine") << "cut" << "E/ E/8_00/ E/8_00/b-8_00eV-1.tif>O/b-8_00eV-1.tif E/9_00/ O/ O/b-8_00eV-1.tif=b-8eV-1.tif S/ S/1/ S/1/b-8_00eV-1.tif>O/b-8_00eV-1.tif S/2/" << "Can't trust line 17 of the record \"R\": the line was cut short";
     QTest::newRow("record naming ../x") << "plan\t1\t../a-9eV-1.tif" << "E/ E/9_00/ E/9_00/a-9_00eV-1.tif>O/a-9_00eV-1.tif O/ O/a-9_00eV-1.tif=a-9eV-1.tif S/ S/1/ S/1/a-9_00eV-1.tif>O/a-9_00eV-1.tif" << "Can't trust line 15 of the record \"R\": a name is not a plain file name";
+    QTest::newRow("record of another target") << "target\t/elsewhere" << "E/ E/8_00/ E/8_00/b-8_00eV-1.tif>O/b-8_00eV-1.tif E/9_00/ E/9_00/a-9_00eV-1.tif>O/a-9_00eV-1.tif E/9_00/a-9_00eV-2.tif>O/a-9_00eV-2.tif O/ O/a-9_00eV-1.tif=a-9eV-1.tif O/a-9_00eV-2.tif=a-9eV-2.tif O/b-8_00eV-1.tif=b-8eV-1.tif S/ S/1/ S/1/a-9_00eV-1.tif>O/a-9_00eV-1.tif S/1/b-8_00eV-1.tif>O/b-8_00eV-1.tif S/2/ S/2/a-9_00eV-2.tif>O/a-9_00eV-2.tif" << "No run of @ is left to undo.";
     QTest::newRow("record naming another new name") << "plan\t2\ta-9eV-2.tif\ta-9_00eV-1.tif" << "E/ E/9_00/ E/9_00/a-9_00eV-2.tif>O/a-9_00eV-2.tif O/ O/a-9_00eV-2.tif=a-9eV-2.tif S/ S/2/ S/2/a-9_00eV-2.tif>O/a-9_00eV-2.tif" << "Can't trust line 16 of the record \"R\": the new name is not the one a run gives the old";
 }
 // clang-format on
@@ -291,7 +295,7 @@ void TestTidyUp::undoLeavesWhatChanged()
     if (change == "cut") {
         // Only what a lost machine keeps: the lines up to the last one of the files, that one cut.
         record.truncate(record.indexOf('\n', record.lastIndexOf("plan\t")) - 2);
-    } else if (change.startsWith("plan")) {
+    } else if (change.startsWith("plan") || change.startsWith("target")) {
         const QByteArray line = change.toUtf8().replace("\\t", "\t");
         const int at = record.indexOf(line.left(7));
         record.replace(at, record.indexOf('\n', at) - at, line.count('\t') == 2 ? line + "\ta-9_00eV-1.tif" : line);
@@ -472,6 +476,46 @@ void TestTidyUp::noMeasurementIsLost()
 
 // Moves to another file system, on real small tmpfs mounts: full disks, files being written,
 // two runs at once. Afterwards every measurement must exist exactly once and complete.
+// clang-format off
+void TestTidyUp::recordOnAFullDisk_data()
+{
+    QTest::addColumn<int>("spare"); // bytes left free on the target's disk
+    QTest::newRow("no room for the record: nothing moved") << 0;
+    QTest::newRow("room for a few batches: the run stops before the rest") << 8192;
+}
+// clang-format on
+
+// The record comes before the moves: on a full disk a run moves nothing that it could not
+// record, and what it did move, Undo puts back once there is room again.
+void TestTidyUp::recordOnAFullDisk()
+{
+    QFETCH(int, spare);
+    const QString t = tmp->filePath("t");
+    const auto unmount = qScopeGuard([&] { QProcess::execute("umount", { "-l", t }); });
+    if (!QDir().mkpath(t) || QProcess::execute("mount", { "-t", "tmpfs", "-o", "size=1m", "tmpfs", t }))
+        QSKIP("mounting a tmpfs needs root; run the tests as root to cover a full disk");
+    for (int i = 1; i <= 300; ++i)
+        QVERIFY(FsTree::make(QString("%1/a-9eV-%2.tif").arg(t).arg(i)));
+    const QStringList before = snapshot(t);
+    // The spare room is taken first, so that filling the rest leaves exactly it.
+    QVERIFY(FsTree::make(t + "/spare", QByteArray(spare, 'x')));
+    QFile filler(t + "/filler");
+    QVERIFY(filler.open(QIODevice::WriteOnly));
+    while (filler.write(QByteArray(65536, 'x')) > 0 && filler.flush()) { }
+    filler.close();
+    QVERIFY(QFile::remove(t + "/spare"));
+    MessageCapture capture;
+    const TidyUp::Outcome outcome = TidyUp::run(settings(t, "O", "E", "S", "tif"));
+    const int moved = QDir(t + "/O").entryList(QDir::Files).size();
+    QCOMPARE(outcome.moved, moved);
+    QVERIFY2(spare == 0 ? moved == 0 : moved > 0 && moved < 300, "the disk did not fill during the run");
+    QCOMPARE(QList<bool>({ outcome.dirsReady, outcome.stopped }), QList<bool>({ spare > 0, spare > 0 }));
+    QVERIFY2(capture.lines.join('\n').contains(": No space left on device"), qPrintable(capture.lines.join('\n')));
+    QVERIFY(QFile::remove(t + "/filler"));
+    QCOMPARE(TidyUp::undo(settings(t, "O", "E", "S", "tif")).moved, moved);
+    QCOMPARE(snapshot(t), before);
+}
+
 // clang-format off
 void TestTidyUp::crossMove_data()
 {

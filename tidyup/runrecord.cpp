@@ -137,7 +137,11 @@ bool RunRecord::start(Header &header, const QStringList &dirsToMake, Reason &rea
     for (const QString &dir : dirsToMake)
         add({ "dir", name(dir) });
     sinceSync.start();
-    return write(reason, true);
+    if (write(reason, true))
+        return true;
+    // A record without its header is of no use to anybody.
+    file.remove();
+    return false;
 }
 
 // The lines of every file are built in place: a run writes a hundred thousand of them.
@@ -200,10 +204,25 @@ bool RunRecord::write(Reason &reason, bool sync)
         pending += pendingFolders;
         pendingFolders.clear();
     }
+#ifdef Q_OS_LINUX
+    // By hand: after a short write the toolkit forgets why.
+    for (qint64 done = 0; done < pending.size();) {
+        const ssize_t written
+            = ::write(file.handle(), pending.constData() + done, size_t(pending.size() - done));
+        if (written < 0 && errno != EINTR) {
+            reason = Reason(errno);
+            // What follows would land after half a line.
+            file.close();
+            return false;
+        }
+        done += std::max<ssize_t>(written, 0);
+    }
+#else
     if (!pending.isEmpty() && file.write(pending) != pending.size()) {
         reason = failure(file);
         return false;
     }
+#endif
     pending.clear();
     if (!sync && sinceSync.elapsed() < 1000)
         return true;
