@@ -184,6 +184,10 @@ void TestCommandLine::killedThenCompletedThenUndone()
     QVERIFY2(counts[0] > 0 && counts[1] > 0, "the kill came after the run had ended");
     QCOMPARE(run("--run"), 0);
     QCOMPARE(runCounts(t), QList<int>({ 0, 20000, 40000, 0 }));
+    // The killed run's record says which run completed it.
+    const QFileInfoList records = QDir(t + "/.quorvix-data/runs").entryInfoList(QDir::Files, QDir::Name);
+    QCOMPARE(records.size(), 2);
+    QCOMPARE(QString(FsTree::read(records[0].filePath())).split('\n').filter(QRegularExpression("^completed\t")).value(0).section('\t', 2, 2), records[1].fileName());
     QCOMPARE(QList<int>({ run("--undo"), run("--undo"), run("--undo") }), QList<int>({ 0, 0, 2 }));
     QCOMPARE(FsTree::dataTree(t), before);
 }

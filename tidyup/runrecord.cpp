@@ -302,6 +302,8 @@ bool RunRecord::readHeader(const QString &path, Header &header)
             header.ended = true;
         else if (key == "undone")
             header.undone = true;
+        else if (key == "completed")
+            header.completed = true;
         else if (key == "version")
             header.version = value;
         else if (key == "user")

@@ -39,6 +39,8 @@ public:
         int moved = 0;
         bool ended = false;
         bool undone = false;
+        // A later run completed it after it was killed.
+        bool completed = false;
     };
 
     static const char folder[];

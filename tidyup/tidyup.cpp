@@ -417,7 +417,9 @@ TidyUp::Outcome TidyUp::run(
     // finish the moves it left under both names and make the links of every moved file.
     const QByteArray origsEncoded = QFile::encodeName(header.origs);
     const RunMarker marker(origsEncoded);
+    bool completed = false;
     RunMarker::completeAbandoned(origsEncoded, [&] {
+        completed = true;
         QString energy;
         QString seqNo;
         names.erase(
@@ -444,6 +446,21 @@ TidyUp::Outcome TidyUp::run(
                 });
         }
     });
+    // Whoever reads the record of a killed run learns what became of it.
+    for (const QString &path :
+        completed &&settings.record ? RunRecord::all(header.target) : QStringList()) {
+        RunRecord::Header killed;
+        if (path == record.path() || !RunRecord::readHeader(path, killed) || killed.ended
+            || killed.undone || killed.completed || killed.target != header.target
+            || RunRecord::inUse(path, killed))
+            continue;
+        RunRecord::append(path,
+            { "completed", QDateTime::currentDateTimeUtc().toString(Qt::ISODateWithMs).toUtf8(),
+                QFile::encodeName(QFileInfo(record.path()).fileName()),
+                "finished " + QByteArray::number(outcome.finished),
+                "restored " + QByteArray::number(outcome.restored) },
+            why);
+    }
     outcome.listed = int(names.size());
 
     const auto stopRequested = [stop] { return stop && stop->load(std::memory_order_relaxed); };
