@@ -210,7 +210,7 @@ NoReplaceMove::Result moveBetween(const QString &from, const QString &to, Reason
     QFile file(from);
     if (!existing.exists() && !existing.isSymLink() && file.rename(to))
         return NoReplaceMove::Moved;
-    reason = Reason(qPrintable(file.errorString()));
+    reason = Reason(file.errorString());
     return NoReplaceMove::Failed;
 }
 
@@ -246,7 +246,7 @@ bool FileOps::link(Tree tree, const QByteArray &sub, const QByteArray &newName, 
         *madeSub = made;
     if (file.link(path))
         return true;
-    reason = Reason(qPrintable(file.errorString()));
+    reason = Reason(file.errorString());
     return false;
 }
 
@@ -271,7 +271,7 @@ bool FileOps::unlink(
     }
     if (link.remove())
         return true;
-    reason = Reason(qPrintable(link.errorString()));
+    reason = Reason(link.errorString());
     return false;
 }
 

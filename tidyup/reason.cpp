@@ -64,6 +64,11 @@ QString Reason::translated() const
               .arg(QCoreApplication::translate("Reason", remark.toUtf8().constData()));
 }
 
+Reason::Reason(const QString &text)
+    : words(text)
+{
+}
+
 void Reason::explain(const char *remark)
 {
     words += QLatin1String(" (") + QLatin1String(remark) + QLatin1Char(')');

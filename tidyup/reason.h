@@ -14,6 +14,8 @@ public:
     explicit Reason(int error);
     // The program's own refusal; text is marked for translation in the context "Reason".
     explicit Reason(const char *text, int error = 0);
+    // A text that is already in the user's language, such as the toolkit's.
+    explicit Reason(const QString &text);
 
     int error() const { return number; }
     const QString &text() const { return words; }

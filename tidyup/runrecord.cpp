@@ -9,6 +9,7 @@
 #ifdef Q_OS_LINUX
 #include <cerrno>
 #include <csignal>
+#include <fcntl.h>
 #include <pwd.h>
 #include <sys/file.h>
 #include <unistd.h>
@@ -38,7 +39,7 @@ QByteArray unescape(const QByteArray &field)
 
 Reason failure(const QFile &file)
 {
-    return Reason(qPrintable(file.errorString()));
+    return Reason(file.errorString());
 }
 
 } // namespace
@@ -109,17 +110,30 @@ bool RunRecord::start(Header &header, const QStringList &dirsToMake, Reason &rea
         return false;
     }
     const QString stamp = header.started.toString(QStringLiteral("yyyyMMdd-HHmmss.zzz"));
-    file.setFileName(target.filePath(QStringLiteral("%1/%2-%3-%4.tsv")
-                                         .arg(QLatin1String(folder), stamp, header.host)
-                                         .arg(header.pid)));
+    filePath = target.filePath(QStringLiteral("%1/%2-%3-%4.tsv")
+                                   .arg(QLatin1String(folder), stamp, header.host)
+                                   .arg(header.pid));
+    file.setFileName(filePath);
+#ifdef Q_OS_LINUX
+    // Opened by hand, so that a refusal gives its error number.
+    const int fd = ::open(QFile::encodeName(filePath).constData(),
+        O_WRONLY | O_CREAT | O_EXCL | O_APPEND | O_CLOEXEC, 0666);
+    if (fd < 0
+        || !file.open(
+            fd, QIODevice::WriteOnly | QIODevice::Unbuffered, QFileDevice::AutoCloseHandle)) {
+        reason = Reason(errno);
+        if (fd >= 0)
+            ::close(fd);
+        return false;
+    }
+    // Where locks are not kept, Undo asks whether the process lives.
+    ::flock(fd, LOCK_EX | LOCK_NB);
+#else
     if (!file.open(QIODevice::WriteOnly | QIODevice::NewOnly | QIODevice::Append
             | QIODevice::Unbuffered)) {
         reason = failure(file);
         return false;
     }
-#ifdef Q_OS_LINUX
-    // Where locks are not kept, Undo asks whether the process lives.
-    ::flock(file.handle(), LOCK_EX | LOCK_NB);
 #endif
     const auto text = [](const QString &value) { return value.toUtf8(); };
     const auto name = [](const QString &path) { return QFile::encodeName(path); };
@@ -140,7 +154,8 @@ bool RunRecord::start(Header &header, const QStringList &dirsToMake, Reason &rea
     if (write(reason, true))
         return true;
     // A record without its header is of no use to anybody.
-    file.remove();
+    file.close();
+    QFile::remove(filePath);
     return false;
 }
 

@@ -45,7 +45,7 @@ public:
 
     static const char folder[];
 
-    QString path() const { return file.fileName(); }
+    QString path() const { return filePath; }
 
     RunRecord() = default;
     ~RunRecord();
@@ -94,6 +94,7 @@ private:
     void appendNumber(int number);
     void appendName(const QByteArray &name);
 
+    QString filePath;
     QFile file;
     QByteArray pending;
     QByteArray pendingFolders;

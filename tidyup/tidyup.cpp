@@ -606,7 +606,8 @@ TidyUp::RecordedRun TidyUp::lastRun(const Settings &settings)
         last.record = *it;
         last.started = header.started;
         last.user = header.user;
-        last.moved = header.moved;
+        // A killed run may have moved any file it was about to move.
+        last.moved = header.ended ? header.moved : header.planned;
         last.running = RunRecord::inUse(*it, header);
         last.otherDirs = header.origs != absolute(settings.origs)
             || header.energy != absolute(settings.energy)

@@ -38,6 +38,7 @@ public:
         QString record;
         QDateTime started;
         QString user;
+        // The files it moved; of a run that was killed, those it was about to move.
         int moved = 0;
         // Its process still writes it.
         bool running = false;
