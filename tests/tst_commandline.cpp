@@ -41,7 +41,7 @@ void TestCommandLine::runs_data()
     QTest::addColumn<QString>("out"); // standard output; "T s" the time
     QTest::addColumn<QList<int>>("counts"); // untouched, moved, links, broken links afterwards
     QTest::newRow("whole run") << "" << "--run -e --target @ --origs O --energy E --seqno S" << 0 << "Moved 300 files into O and made 600 links in T s.\n" << QList<int>{ 0, 300, 600, 0 };
-    QTest::newRow("a name taken") << "taken" << "--run -e --target @ --origs O --energy E --seqno S" << 1 << "Moved 299 files into O and made 598 links in T s. 1 file was not moved.\n" << QList<int>{ 1, 299, 598, 0 };
+    QTest::newRow("a name taken") << "taken" << "--run -e --target @ --origs O --energy E --seqno S" << 1 << "Moved 299 files into O and made 598 links in T s. 1 file was not moved: the new name is taken (1).\n" << QList<int>{ 1, 299, 598, 0 };
     QTest::newRow("dry run") << "" << "--dry-run -e --target @ --origs O" << 0 << "300 files match *.img in @: 300 to link (3 energies × 100 projections). O, Energy and SeqNo will be created.\n" << QList<int>{ 300, 0, 0, 0 };
     QTest::newRow("settings from a file") << "cfg" << "--run -e -c @.cfg --ext img" << 0 << "Moved 300 files into O and made 600 links in T s.\n" << QList<int>{ 0, 300, 600, 0 };
     QTest::newRow("missing target: nothing made") << "-" << "--run -e --target @ --origs O" << 2 << "" << QList<int>{ 0, 0, 0, 0 };

@@ -45,6 +45,7 @@ private slots:
     void crossMove();
     void recordOnAFullDisk_data();
     void recordOnAFullDisk();
+    void failuresCountedByReason();
 
     void abandonedMarkerOpenForWriting();
 
@@ -122,7 +123,7 @@ void TestTidyUp::init()
     const QString test = QTest::currentTestFunction();
     if (!fileSystem.isEmpty()) {
         if (test == "rewriteFileName" || test == "listingMatchesDirectoryListing" || test == "crossMove"
-            || test == "recordOnAFullDisk")
+            || test == "recordOnAFullDisk" || test == "failuresCountedByReason")
             QSKIP("not a matter of the file system");
         if (!mounted.contains(fileSystem) && ::geteuid() == 0)
             QFAIL("slowfs could not be mounted");
@@ -514,6 +515,29 @@ void TestTidyUp::recordOnAFullDisk()
     QVERIFY(QFile::remove(t + "/filler"));
     QCOMPARE(TidyUp::undo(settings(t, "O", "E", "S", "tif")).moved, moved);
     QCOMPARE(snapshot(t), before);
+}
+
+// On a disk out of inodes the links fail, and so do moves onto taken names: each failure is
+// counted under its reason, the largest group first, to the last one.
+void TestTidyUp::failuresCountedByReason()
+{
+    const QString t = tmp->filePath("t");
+    const auto unmount = qScopeGuard([&] { QProcess::execute("umount", { "-l", t }); });
+    // The target, its files, the records' folders and file, the output directories, and a few
+    // folders and links.
+    if (!QDir().mkpath(t) || QProcess::execute("mount", { "-t", "tmpfs", "-o", "size=16m,nr_inodes=360", "tmpfs", t }))
+        QSKIP("mounting a tmpfs needs root; run the tests as root to cover a disk out of inodes");
+    for (int i = 1; i <= 300; ++i)
+        QVERIFY(FsTree::make(QString("%1/a-9eV-%2.tif").arg(t).arg(i)));
+    for (int i = 1; i <= 2; ++i)
+        QVERIFY(FsTree::make(QString("%1/O/a-9_00eV-%2.tif").arg(t).arg(i), "taken"));
+    const TidyUp::Outcome outcome = TidyUp::run(settings(t, "O", "E", "S", "tif"));
+    QStringList groups;
+    for (const auto &group : outcome.groups)
+        groups << QString("%1 %2 %3").arg(group.what).arg(group.reason.errorName().constData()).arg(group.count);
+    QCOMPARE(groups, QStringList({ QString("1 ENOSPC %1").arg(outcome.linksNotMade), "0 EEXIST 2" }));
+    QVERIFY2(outcome.linksNotMade > 300 && outcome.linked > 0, "the disk did not run out of inodes during the run");
+    QCOMPARE(outcome.linked + outcome.linksNotMade, 2 * 298);
 }
 
 // clang-format off

@@ -167,7 +167,7 @@ void TestWindow::statusBar_data()
     QTest::addColumn<QString>("action"); // at the first progress report
     QTest::addColumn<int>("moved");
     QTest::addColumn<QString>("outcome"); // @: the target
-    QTest::newRow("whole run, one name taken") << "" << 2999 << "Moved 2,999 files into O and made 5,998 links in T s. 1 file was not moved.";
+    QTest::newRow("whole run, one name taken") << "" << 2999 << "Moved 2,999 files into O and made 5,998 links in T s. 1 file was not moved: the new name is taken (1).";
     QTest::newRow("Stop") << "Stop" << 1 << "Stopped after 1 of 3,000 files: moved 1 file and made 2 links.";
     QTest::newRow("window closed") << "close" << 1 << "";
     QTest::newRow("directory check fails") << "check" << 0 << "The entry [O] in [@] is not directory. Nothing was moved.";

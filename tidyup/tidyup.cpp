@@ -53,6 +53,18 @@ public:
         const std::lock_guard<std::mutex> lock(mutex);
         if (write(line))
             outcome.failures.append({ what, QFile::encodeName(path), reason });
+        // A handful of reasons at most: a list is quicker to search than a hash, and kept in
+        // order of size as it grows.
+        auto &groups = outcome.groups;
+        int i
+            = int(std::find_if(groups.begin(), groups.end(), [&](const TidyUp::Outcome::Group &g) {
+                  return g.what == what && g.reason.error() == reason.error()
+                      && g.reason.text() == reason.text();
+              }) - groups.begin());
+        if (i == groups.size())
+            groups.append({ what, reason, 0 });
+        for (++groups[i].count; i > 0 && groups[i - 1].count < groups[i].count; --i)
+            std::swap(groups[i - 1], groups[i]);
     }
 
     // An entry that stays where it is, with its line.

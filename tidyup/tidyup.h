@@ -83,6 +83,14 @@ public:
         int moreLines = 0;
         // What went wrong, one for each line but the last of a failed directory check.
         QVector<Failure> failures;
+        // Every failure counted by what failed and why, however many lines were kept; the
+        // largest group first.
+        struct Group {
+            Failure::What what = Failure::Move;
+            Reason reason;
+            int count = 0;
+        };
+        QVector<Group> groups;
         // The record of the run, or of the run undone.
         QString record;
     };

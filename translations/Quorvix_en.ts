@@ -32,20 +32,6 @@
         </translation>
     </message>
     <message numerus="yes">
-        <source>%Ln file(s) were not moved.</source>
-        <translation>
-            <numerusform>%Ln file was not moved.</numerusform>
-            <numerusform>%Ln files were not moved.</numerusform>
-        </translation>
-    </message>
-    <message numerus="yes">
-        <source>%Ln link(s) were not made.</source>
-        <translation>
-            <numerusform>%Ln link was not made.</numerusform>
-            <numerusform>%Ln links were not made.</numerusform>
-        </translation>
-    </message>
-    <message numerus="yes">
         <source>… and %Ln more line(s)</source>
         <translation>
             <numerusform>… and %Ln more line</numerusform>
@@ -120,6 +106,27 @@
         <translation>
             <numerusform>Last run: %1 by %2, %Ln file.</numerusform>
             <numerusform>Last run: %1 by %2, %Ln files.</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%Ln more reason(s)</source>
+        <translation>
+            <numerusform>%Ln more reason</numerusform>
+            <numerusform>%Ln more reasons</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%Ln file(s) were not moved: %1.</source>
+        <translation>
+            <numerusform>%Ln file was not moved: %1.</numerusform>
+            <numerusform>%Ln files were not moved: %1.</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%Ln link(s) were not made: %1.</source>
+        <translation>
+            <numerusform>%Ln link was not made: %1.</numerusform>
+            <numerusform>%Ln links were not made: %1.</numerusform>
         </translation>
     </message>
 </context>

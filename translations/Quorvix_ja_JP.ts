@@ -271,18 +271,6 @@
         <source>Moved %1 into %2 and made %3 in %4 s.</source>
         <translation>%1を %2 に移動し、%3を作成しました（%4 秒）。</translation>
     </message>
-    <message numerus="yes">
-        <source>%Ln file(s) were not moved.</source>
-        <translation>
-            <numerusform>%Ln 個のファイルは移動されませんでした。</numerusform>
-        </translation>
-    </message>
-    <message numerus="yes">
-        <source>%Ln link(s) were not made.</source>
-        <translation>
-            <numerusform>%Ln 個のリンクは作成されませんでした。</numerusform>
-        </translation>
-    </message>
     <message>
         <source>Listing the files…</source>
         <translation>ファイルを一覧中…</translation>
@@ -408,6 +396,60 @@
     <message>
         <source>d MMM yyyy HH:mm</source>
         <translation>yyyy年M月d日 HH:mm</translation>
+    </message>
+    <message>
+        <source>the new name is taken</source>
+        <translation>新しい名前が使われています</translation>
+    </message>
+    <message>
+        <source>the name is taken</source>
+        <translation>名前が使われています</translation>
+    </message>
+    <message>
+        <source>the disk is full</source>
+        <translation>ディスクがいっぱいです</translation>
+    </message>
+    <message>
+        <source>the quota is used up</source>
+        <translation>クォータを使い切りました</translation>
+    </message>
+    <message>
+        <source>permission denied</source>
+        <translation>許可がありません</translation>
+    </message>
+    <message>
+        <source>refused by the file system</source>
+        <translation>ファイルシステムが拒否しました</translation>
+    </message>
+    <message>
+        <source>not a directory</source>
+        <translation>ディレクトリではありません</translation>
+    </message>
+    <message>
+        <source>%1 (%2)</source>
+        <translation>%1 (%2)</translation>
+    </message>
+    <message numerus="yes">
+        <source>%Ln more reason(s)</source>
+        <translation>
+            <numerusform>ほか %Ln 件の理由</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>, </source>
+        <translation>、</translation>
+    </message>
+    <message numerus="yes">
+        <source>%Ln file(s) were not moved: %1.</source>
+        <translation>
+            <numerusform>%Ln 個のファイルは移動されませんでした: %1。</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%Ln link(s) were not made: %1.</source>
+        <translation>
+            <numerusform>%Ln 個のリンクは作成されませんでした: %1。</numerusform>
+        </translation>
     </message>
 </context>
 <context>

@@ -8,6 +8,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QVBoxLayout>
+#include <cerrno>
 
 RunStatus::RunStatus(QWidget *parent)
     : QStatusBar(parent)
@@ -55,6 +56,50 @@ RunStatus::RunStatus(QWidget *parent)
     connect(details, SIGNAL(clicked()), this, SLOT(showDetails()));
 }
 
+QString RunStatus::reasons(const TidyUp::Outcome &outcome, int what)
+{
+    // Our words for what a user can act on; the system's for the rest.
+    const auto words = [what](const Reason &reason) {
+        // A remark says more than our words would.
+        if (reason.text().endsWith(QLatin1Char(')')))
+            return reason.translated();
+        switch (reason.error()) {
+        case EEXIST:
+            return what == TidyUp::Failure::Move ? tr("the new name is taken")
+                                                 : tr("the name is taken");
+        case ENOSPC:
+            return tr("the disk is full");
+        case EDQUOT:
+            return tr("the quota is used up");
+        case EACCES:
+        case EPERM:
+            return tr("permission denied");
+        case EINVAL:
+        case EOPNOTSUPP:
+        case ENOSYS:
+            return tr("refused by the file system");
+        case ENOTDIR:
+            return tr("not a directory");
+        default:
+            return reason.translated();
+        }
+    };
+    const QLocale locale;
+    QStringList parts;
+    int more = 0;
+    for (const auto &group : outcome.groups) {
+        if (group.what != what)
+            continue;
+        if (parts.size() < 3)
+            parts << tr("%1 (%2)").arg(words(group.reason), locale.toString(group.count));
+        else
+            ++more;
+    }
+    if (more > 0)
+        parts << tr("%Ln more reason(s)", nullptr, more);
+    return parts.join(tr(", "));
+}
+
 QString RunStatus::outcomeText(const TidyUp::Outcome &outcome, const TidyUp::Settings &settings)
 {
     if (!outcome.dirsReady)
@@ -89,16 +134,20 @@ QString RunStatus::outcomeText(const TidyUp::Outcome &outcome, const TidyUp::Set
         if (outcome.linksNotMade > 0)
             sentences << tr("%Ln link(s) were left as they were.", nullptr, outcome.linksNotMade);
     } else {
-        if (outcome.notMoved > 0)
-            sentences << tr("%Ln file(s) were not moved.", nullptr, outcome.notMoved);
+        if (outcome.notMoved > 0) {
+            sentences << tr("%Ln file(s) were not moved: %1.", nullptr, outcome.notMoved)
+                             .arg(reasons(outcome, TidyUp::Failure::Move));
+        }
         if (outcome.finished > 0)
             sentences << tr("Finished %Ln move(s) that an interrupted run had left.", nullptr,
                 outcome.finished);
         if (outcome.restored > 0)
             sentences << tr(
                 "Made %Ln link(s) that an interrupted run had left.", nullptr, outcome.restored);
-        if (outcome.linksNotMade > 0)
-            sentences << tr("%Ln link(s) were not made.", nullptr, outcome.linksNotMade);
+        if (outcome.linksNotMade > 0) {
+            sentences << tr("%Ln link(s) were not made: %1.", nullptr, outcome.linksNotMade)
+                             .arg(reasons(outcome, TidyUp::Failure::Link));
+        }
     }
     return sentences.join(QLatin1Char(' '));
 }

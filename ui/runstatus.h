@@ -26,6 +26,8 @@ public:
     // The sentences of a run's outcome and of what a run would do, for the command line too.
     static QString outcomeText(const TidyUp::Outcome &outcome, const TidyUp::Settings &settings);
     static QString previewText(const TidyUp::Preview &preview, const TidyUp::Settings &settings);
+    // What failed of what (a TidyUp::Failure::What), by reason, the largest groups first.
+    static QString reasons(const TidyUp::Outcome &outcome, int what);
 
 signals:
     void stopClicked();
