@@ -7,6 +7,8 @@
 namespace
 {
 
+const char hex[] = "0123456789abcdef";
+
 // The length of the valid UTF-8 sequence at the start of bytes, or 0. Overlong forms,
 // surrogates and code points beyond U+10FFFF are not valid.
 int sequenceLength(const unsigned char *bytes, int size)
@@ -39,7 +41,6 @@ int sequenceLength(const unsigned char *bytes, int size)
 
 void appendEscaped(QByteArray &out, unsigned char byte)
 {
-    static const char hex[] = "0123456789abcdef";
     switch (byte) {
     case '"':
         out += "\\\"";
@@ -65,7 +66,6 @@ void appendEscaped(QByteArray &out, unsigned char byte)
 // text \xHH and a backslash two, so that a name can be rebuilt exactly, whatever it holds.
 QByteArray quoted(const QByteArray &bytes, bool marking)
 {
-    static const char hex[] = "0123456789abcdef";
     const auto *data = reinterpret_cast<const unsigned char *>(bytes.constData());
     const int size = bytes.size();
     QByteArray out = "\"";

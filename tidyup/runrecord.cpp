@@ -56,6 +56,10 @@ QString RunRecord::user()
 
 QByteArray RunRecord::escape(const QByteArray &field)
 {
+    // Nearly every name holds none of them: it is then shared, not copied.
+    if (std::none_of(field.cbegin(), field.cend(),
+            [](char c) { return c == '\\' || c == '\t' || c == '\n' || c == '\r'; }))
+        return field;
     QByteArray out;
     out.reserve(field.size());
     for (const char c : field) {
@@ -87,14 +91,29 @@ RunRecord::~RunRecord()
     }
 }
 
+QByteArray RunRecord::line(const QList<QByteArray> &fields)
+{
+    QByteArray text;
+    for (const QByteArray &field : fields)
+        text += (text.isEmpty() ? QByteArray() : QByteArray("\t")) + escape(field);
+    return text + '\n';
+}
+
+QByteArray RunRecord::now()
+{
+    return QDateTime::currentDateTimeUtc().toString(Qt::ISODateWithMs).toUtf8();
+}
+
 void RunRecord::add(const QList<QByteArray> &fields)
 {
-    for (int i = 0; i < fields.size(); ++i) {
-        if (i > 0)
-            pending += '\t';
-        pending += escape(fields[i]);
-    }
-    pending += '\n';
+    pending += line(fields);
+}
+
+void RunRecord::takeOtherThreads()
+{
+    const std::lock_guard<std::mutex> lock(foldersMutex);
+    pending += pendingFolders;
+    pendingFolders.clear();
 }
 
 bool RunRecord::start(Header &header, const QStringList &dirsToMake, Reason &reason)
@@ -167,21 +186,14 @@ void RunRecord::appendNumber(int number)
     pending.append(digits, int(end - digits));
 }
 
-void RunRecord::appendName(const QByteArray &name)
-{
-    const bool plain = std::none_of(name.cbegin(), name.cend(),
-        [](char c) { return c == '\\' || c == '\t' || c == '\n' || c == '\r'; });
-    pending += plain ? name : escape(name);
-}
-
 void RunRecord::plan(int index, const QByteArray &name, const QByteArray &newName)
 {
     pending += "plan\t";
     appendNumber(index);
     pending += '\t';
-    appendName(name);
+    pending += escape(name);
     pending += '\t';
-    appendName(newName);
+    pending += escape(newName);
     pending += '\n';
 }
 
@@ -214,11 +226,7 @@ bool RunRecord::write(Reason &reason, bool sync)
 {
     if (!file.isOpen())
         return false;
-    {
-        const std::lock_guard<std::mutex> lock(foldersMutex);
-        pending += pendingFolders;
-        pendingFolders.clear();
-    }
+    takeOtherThreads();
 #ifdef Q_OS_LINUX
     // By hand: after a short write the toolkit forgets why.
     for (qint64 done = 0; done < pending.size();) {
@@ -253,14 +261,9 @@ bool RunRecord::write(Reason &reason, bool sync)
 
 void RunRecord::end(const QList<QPair<const char *, int>> &counts)
 {
-    {
-        // The end line is the last.
-        const std::lock_guard<std::mutex> lock(foldersMutex);
-        pending += pendingFolders;
-        pendingFolders.clear();
-    }
-    QList<QByteArray> fields { "end",
-        QDateTime::currentDateTimeUtc().toString(Qt::ISODateWithMs).toUtf8() };
+    // The end line is the last.
+    takeOtherThreads();
+    QList<QByteArray> fields { "end", now() };
     for (const auto &count : counts)
         fields << QByteArray(count.first) + ' ' + QByteArray::number(count.second);
     add(fields);
@@ -306,7 +309,7 @@ bool RunRecord::readHeader(const QString &path, Header &header)
     const bool read = RunRecord::read(path, [&](const QList<QByteArray> &f, int number, bool) {
         const QByteArray &key = f[0];
         const QString value = f.size() > 1 ? QString::fromUtf8(f[1]) : QString();
-        const QString path = f.size() > 1 ? QFile::decodeName(f[1]) : QString();
+        const QString dir = f.size() > 1 ? QFile::decodeName(f[1]) : QString();
         if (number == 1)
             valid = key == magic;
         else if (key == "plan")
@@ -330,13 +333,13 @@ bool RunRecord::readHeader(const QString &path, Header &header)
         else if (key == "started")
             header.started = QDateTime::fromString(value, Qt::ISODateWithMs);
         else if (key == "target")
-            header.target = path;
+            header.target = dir;
         else if (key == "origs")
-            header.origs = path;
+            header.origs = dir;
         else if (key == "energy")
-            header.energy = path;
+            header.energy = dir;
         else if (key == "seqno")
-            header.seqNo = path;
+            header.seqNo = dir;
         else if (key == "ext")
             header.fileExt = value;
     });
@@ -368,16 +371,14 @@ bool RunRecord::append(const QString &path, const QList<QByteArray> &fields, Rea
 {
     QFile out(path);
     // After a line that a lost machine cut short, the new one starts a line of its own.
-    QByteArray line;
+    QByteArray text;
     if (out.open(QIODevice::ReadOnly) && out.size() > 0 && out.seek(out.size() - 1)
         && out.read(1) != "\n")
-        line = "\n";
+        text = "\n";
     out.close();
-    for (const QByteArray &field : fields)
-        line += (&field == &fields.first() ? QByteArray() : QByteArray("\t")) + escape(field);
-    line += '\n';
+    text += line(fields);
     if (!out.open(QIODevice::WriteOnly | QIODevice::Append | QIODevice::Unbuffered)
-        || out.write(line) != line.size()) {
+        || out.write(text) != text.size()) {
         reason = failure(out);
         return false;
     }

@@ -88,11 +88,15 @@ public:
     static bool append(const QString &path, const QList<QByteArray> &fields, Reason &reason);
 
     static QByteArray escape(const QByteArray &field);
+    // The time now, as the record writes it.
+    static QByteArray now();
 
 private:
+    static QByteArray line(const QList<QByteArray> &fields);
     void add(const QList<QByteArray> &fields);
+    // Adds the lines that other threads kept, in front of what follows.
+    void takeOtherThreads();
     void appendNumber(int number);
-    void appendName(const QByteArray &name);
 
     QString filePath;
     QFile file;

@@ -467,8 +467,7 @@ TidyUp::Outcome TidyUp::run(
             || RunRecord::inUse(path, killed))
             continue;
         RunRecord::append(path,
-            { "completed", QDateTime::currentDateTimeUtc().toString(Qt::ISODateWithMs).toUtf8(),
-                QFile::encodeName(QFileInfo(record.path()).fileName()),
+            { "completed", RunRecord::now(), QFile::encodeName(QFileInfo(record.path()).fileName()),
                 "finished " + QByteArray::number(outcome.finished),
                 "restored " + QByteArray::number(outcome.restored) },
             why);
@@ -761,8 +760,8 @@ TidyUp::Outcome TidyUp::undo(
             QDir().rmdir(dir);
         Reason why;
         RunRecord::append(last.record,
-            { "undone", QDateTime::currentDateTimeUtc().toString(Qt::ISODateWithMs).toUtf8(),
-                RunRecord::user().toUtf8(), "moved " + QByteArray::number(outcome.moved),
+            { "undone", RunRecord::now(), RunRecord::user().toUtf8(),
+                "moved " + QByteArray::number(outcome.moved),
                 "not_moved " + QByteArray::number(outcome.notMoved) },
             why);
     }
