@@ -9,6 +9,7 @@
 #include "tidyupsession.h"
 
 #include <QFileDialog>
+#include <QListView>
 #include <QFileSystemModel>
 #include <QAccessible>
 #include <QLineEdit>
@@ -111,20 +112,27 @@ void TestWindow::settings()
     QCOMPARE(QStringList(fields(body)) + capture.lines, expected.split('\n'));
 }
 
-// The five fields reach the run. The dialog, before a run, after it and open during another,
-// lists the directory as it is; cancelled it changes nothing, accepted it sets the target.
+// The five fields reach the run. The dialog, open during a run or shown again after one, lists
+// the directory as it is, without handling each moved file on view; cancelled it changes
+// nothing, accepted it sets the target.
 void TestWindow::execAndTheDialog()
 {
     const QString scan = tmp->filePath("scan");
     QVERIFY(FsTree::make("config.cfg", "Default_Dir " + scan.toUtf8() + "\nOrigs_Dir O\nEnergy_Dir E\nSeqNo_Dir S\nFile_Ext tif\n"));
-    for (int i = 1; i <= 200; ++i)
-        QVERIFY(FsTree::make(scan + QString("/a-9eV-%1.tif").arg(i), "x"));
-    QVERIFY(FsTree::make(scan + "/a-9eV-1.img", "y"));
-    const auto listing = [&scan] {
-        auto *model = dialog()->findChild<QFileSystemModel *>();
+    const auto make = [&scan](const char *prefix) {
+        for (int i = 1; i <= 200; ++i) {
+            if (!FsTree::make(scan + QString("/%1-9eV-%2.tif").arg(prefix).arg(i), "x"))
+                return false;
+        }
+        return true;
+    };
+    QVERIFY(make("a") && FsTree::make(scan + "/a-9eV-1.img", "y"));
+    // What the dialog's view shows.
+    const auto listing = [] {
+        const auto *view = dialog()->findChild<QListView *>("listView");
         QStringList names;
-        for (int row = 0; row < model->rowCount(model->index(scan)); ++row)
-            names << model->index(row, 0, model->index(scan)).data().toString();
+        for (int row = 0; row < view->model()->rowCount(view->rootIndex()); ++row)
+            names << view->model()->index(row, 0, view->rootIndex()).data().toString();
         names.sort();
         return names.join(' ');
     };
@@ -136,14 +144,24 @@ void TestWindow::execAndTheDialog()
     click(body, "Select");
     QCOMPARE(dialog()->directory().path(), scan);
     QTRY_COMPARE(listing().count(".tif"), 200);
+    // Rows the model took off the view one by one, each a search through all of them.
+    int removed = 0;
+    auto *model = dialog()->findChild<QFileSystemModel *>();
+    connect(model, &QAbstractItemModel::rowsRemoved, this, [&removed](const QModelIndex &, int first, int last) { removed += last - first + 1; });
+    connect(model, &QAbstractItemModel::modelReset, this, [&removed] { ++removed; });
+    QVERIFY(exec(body));
+    QTRY_COMPARE(listing(), QString("E O S a-9eV-1.img"));
+    QCOMPARE(removed, 0);
+    // Files seen by the dialog, then moved while it is closed.
+    QVERIFY(make("b"));
+    QTRY_COMPARE(listing().count(".tif"), 200);
     dialog()->reject();
     QVERIFY(exec(body));
     click(body, "Select");
     QTRY_COMPARE(listing(), QString("E O S a-9eV-1.img"));
-    QVERIFY(FsTree::make(scan + "/b-9eV-1.tif"));
-    QTRY_COMPARE(listing(), QString("E O S a-9eV-1.img b-9eV-1.tif"));
-    QVERIFY(exec(body));
-    QTRY_COMPARE(listing(), QString("E O S a-9eV-1.img"));
+    QCOMPARE(removed, 0);
+    QVERIFY(FsTree::make(scan + "/c-9eV-1.tif"));
+    QTRY_COMPARE(listing(), QString("E O S a-9eV-1.img c-9eV-1.tif"));
     QCOMPARE(fields(body).section('|', 0, 0), scan);
     dialog()->selectFile(scan + "/O");
     QMetaObject::invokeMethod(dialog(), "accept");

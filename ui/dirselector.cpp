@@ -3,6 +3,8 @@
 
 #include <QEvent>
 #include <QFileSystemModel>
+#include <QHeaderView>
+#include <QTreeView>
 
 DirSelector::DirSelector(QWidget *parent)
     : QFrame(parent)
@@ -55,8 +57,11 @@ void DirSelector::setDialogDirectory(const QString &path)
 
 void DirSelector::pauseDialog()
 {
-    if (fileDialog.isVisible())
-        setWatching(false);
+    if (!fileDialog.isVisible())
+        return;
+    setWatching(false);
+    // The run is about to remove the files on view; see hideFiles().
+    hideFiles();
 }
 
 void DirSelector::resumeDialog()
@@ -72,7 +77,9 @@ bool DirSelector::eventFilter(QObject *watched, QEvent *event)
     } else if (watched == &fileDialog && event->type() == QEvent::Hide) {
         dialogDir = fileDialog.directory().path();
         setWatching(false);
-        dialogDirectoryLoaded(reloading);
+        // Whatever happens to its files until the dialog is shown again.
+        hideFiles();
+        reloading.clear();
         fileDialog.setDirectory(QDir::rootPath());
     }
     return QFrame::eventFilter(watched, event);
@@ -90,21 +97,34 @@ void DirSelector::setWatching(bool on)
         model->setOption(QFileSystemModel::DontWatchForChanges, !on);
 }
 
-// Shows path as it is now. Leaving a directory makes the model read it afresh on return; the
-// files are hidden until that reading is done, because the model removes each vanished entry
-// that is on view one at a time, in quadratic time.
+// The model looks up every entry that vanishes, or changes, in the list of entries on view, one
+// by one: a hundred thousand files moved away while on view cost minutes of the window's time.
+// Hidden, they cost nothing. The model applies a filter only at its next sort, which it delays
+// to a later turn of the event loop, when a listing of the directory may already have come in:
+// the sort is made at once, in the directory the dialog is in, so that none of its files stays
+// on view. Files stay hidden until the dialog has read its directory afresh.
+void DirSelector::hideFiles()
+{
+    if (!model || hidingFiles)
+        return;
+    hidingFiles = true;
+    filesShown = fileDialog.filter();
+    fileDialog.setFilter(filesShown & ~QDir::Files);
+    const QHeaderView *header = fileDialog.findChild<QTreeView *>()->header();
+    model->sort(header->sortIndicatorSection(), header->sortIndicatorOrder());
+}
+
+// Shows path as it is now: leaving a directory makes the model read it afresh on return.
 void DirSelector::enter(const QString &path)
 {
     setWatching(true);
     const QDir dir(path);
     if (dir.isRoot() || !dir.exists()) {
+        showFiles();
         fileDialog.setDirectory(path);
         return;
     }
-    if (model && reloading.isEmpty()) {
-        filesShown = fileDialog.filter();
-        fileDialog.setFilter(filesShown & ~QDir::Files);
-    }
+    hideFiles();
     reloading = dir.absolutePath();
     fileDialog.setDirectory(QDir::rootPath());
     fileDialog.setDirectory(path);
@@ -112,9 +132,15 @@ void DirSelector::enter(const QString &path)
 
 void DirSelector::dialogDirectoryLoaded(const QString &path)
 {
-    if (reloading.isEmpty() || QDir(path) != QDir(reloading))
-        return;
-    // Hidden until the dialog had read its directory afresh; see enter().
+    if (!reloading.isEmpty() && QDir(path) == QDir(reloading))
+        showFiles();
+}
+
+void DirSelector::showFiles()
+{
     reloading.clear();
-    fileDialog.setFilter(filesShown);
+    if (hidingFiles) {
+        hidingFiles = false;
+        fileDialog.setFilter(filesShown);
+    }
 }

@@ -45,6 +45,8 @@ private slots:
 private:
     void setWatching(bool on);
     void enter(const QString &path);
+    void hideFiles();
+    void showFiles();
 
     QFileDialog fileDialog;
     QFileSystemModel *model;
@@ -52,4 +54,5 @@ private:
     QString dialogDir;
     QDir::Filters filesShown;
     QString reloading;
+    bool hidingFiles = false;
 };
