@@ -1,36 +1,31 @@
 // SPDX-License-Identifier: MIT
 // Times a whole tidy-up of a synthetic energy scan against the least system calls that leave the
-// same layout behind, and checks that all layouts are equal. The program is timed twice: the
-// engine alone, and the real window on the offscreen platform with "Exec" clicked, until the
-// process is idle again (with the directory dialog never shown, shown and cancelled, or open
-// during the run). Each side runs in a fresh child process: memory growth is then not hidden by
-// memory an earlier run freed, and all sides pay the same for being a new process.
+// same layout behind, and checks that all layouts are equal. The program is timed as the engine
+// alone, as the command line, and as the window: the program itself on this benchmark's display,
+// with "Exec" clicked, until the process is idle again (with the directory dialog never shown,
+// shown and cancelled, or open on the target during the run), and how late its event loop came
+// at worst. Each side runs in a fresh child process: memory growth is then not hidden by memory
+// an earlier run freed, and all sides pay the same for being a new process.
 //
-//   bench_tidyup [--sizes 1000,10000,100000] [--repeat 3] [--network 3000] [--delay-us 300]
+//   xvfb-run -a -s "-screen 0 1600x1000x24" bench_tidyup [--sizes 1000,10000,100000] [--repeat 3]
+//   [--network 3000]
+//       [--delay-us 300]
 //
 // The network sides run on slowfs, a file system that waits in every request.
 
-#include "body.h"
 #include "fstree.h"
 #include "linkpool.h"
-#include "paramtable.h"
+#include "procstats.h"
 #include "tidyup.h"
 
-#include <QApplication>
 #include <QCommandLineParser>
 #include <QDir>
 #include <QDirIterator>
-#include <QEventLoop>
 #include <QFile>
-#include <QFileDialog>
 #include <QFileInfo>
-#include <QLabel>
 #include <QProcess>
-#include <QPushButton>
 #include <QTemporaryDir>
-#include <QTest>
 #include <QThread>
-#include <QTimer>
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
@@ -54,52 +49,20 @@ struct Sample {
     double wallMs;
     double cpuMs;
     double peakGrowthMb;
+    // The window's worst: how long its event loop did not answer.
+    double lateMs = 0;
 };
-
-// Of this process and the children it has waited for: the command-line side runs the program.
-double cpuMs()
-{
-    const auto ms = [](const timeval &t) { return t.tv_sec * 1e3 + t.tv_usec / 1e3; };
-    double total = 0;
-    for (const int who : { RUSAGE_SELF, RUSAGE_CHILDREN }) {
-        rusage usage {};
-        getrusage(who, &usage);
-        total += ms(usage.ru_utime) + ms(usage.ru_stime);
-    }
-    return total;
-}
-
-// Peak resident memory since the last reset, in kB.
-long peakKb()
-{
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly))
-        return 0;
-    for (const QByteArray &line : status.readAll().split('\n')) {
-        if (line.startsWith("VmHWM:"))
-            return line.mid(6).trimmed().split(' ').first().toLong();
-    }
-    return 0;
-}
-
-void resetPeak()
-{
-    if (FILE *f = std::fopen("/proc/self/clear_refs", "w")) {
-        std::fputs("5", f);
-        std::fclose(f);
-    }
-}
 
 template <typename Work> Sample measure(Work work)
 {
-    resetPeak();
-    const long peakBefore = peakKb();
-    const double cpuBefore = cpuMs();
+    ProcStats::resetPeak();
+    const long peakBefore = ProcStats::peakKb();
+    const double cpuBefore = ProcStats::cpuMs();
     const auto start = std::chrono::steady_clock::now();
     work();
     const auto end = std::chrono::steady_clock::now();
-    return { std::chrono::duration<double, std::milli>(end - start).count(), cpuMs() - cpuBefore,
-        (peakKb() - peakBefore) / 1024.0 };
+    return { std::chrono::duration<double, std::milli>(end - start).count(),
+        ProcStats::cpuMs() - cpuBefore, (ProcStats::peakKb() - peakBefore) / 1024.0 };
 }
 
 // energies x projections empty files named like sample-7002_5eV-0001.img, and two frames that
@@ -208,113 +171,51 @@ void floorRun(const std::string &target, int linkThreads)
         ::close(fd);
 }
 
-// Runs the event loop until the process, all its threads included, has used under 5 % of one
-// core over half a second; returns the moment that quiet half second began, to 50 ms.
-std::chrono::steady_clock::time_point waitForIdle()
+bool windowSide(const QString &side)
 {
-    std::vector<std::pair<std::chrono::steady_clock::time_point, double>> samples;
-    for (;;) {
-        samples.emplace_back(std::chrono::steady_clock::now(), cpuMs());
-        if (samples.size() > 10 && samples.back().second - samples[samples.size() - 11].second < 25)
-            return samples[samples.size() - 11].first;
-        QEventLoop loop;
-        QTimer::singleShot(50, &loop, &QEventLoop::quit);
-        loop.exec();
-    }
+    return side.startsWith(QLatin1String("window")) || side == QLatin1String("open")
+        || side == QLatin1String("undo");
 }
 
-QFileDialog *visibleDialog()
-{
-    for (QWidget *w : QApplication::topLevelWidgets()) {
-        if (auto *dialog = qobject_cast<QFileDialog *>(w); dialog && dialog->isVisible())
-            return dialog;
-    }
-    return nullptr;
-}
-
-// The window as a user meets it: built from a configuration naming dir, shown, and (for the
-// dialog sides) the directory dialog shown first; then "Exec" clicked, and the time and CPU
-// until the process is idle again. The "open" side measures the opening instead, until the
-// preview is shown; the "undo" side the undo of the run that "Exec" made.
-Sample windowRun(char *program, const QString &side, const QString &dir)
-{
-    const QString config = dir + QStringLiteral(".cfg");
-    QFile file(config);
-    if (!file.open(QIODevice::WriteOnly)
-        || file.write("Default_Dir \"" + QFile::encodeName(dir) + "\"\n") <= 0)
-        std::exit(2);
-    file.close();
-    const double startCpu = cpuMs();
-    const auto startWall = std::chrono::steady_clock::now();
-    int argc = 1;
-    char *argv[] = { program, nullptr };
-    QApplication app(argc, argv);
-    const char *args[] = { "quorvix-data", "-e", "-c", nullptr };
-    const QByteArray configName = QFile::encodeName(config);
-    args[3] = configName.constData();
-    const ParamTable commandLine(4, args);
-    Body body(commandLine);
-    body.show();
-    // Opened once the preview of the run is shown.
-    const auto *preview = body.findChild<QLabel *>(QStringLiteral("preview"));
-    while (preview->text().isEmpty())
-        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
-    const auto opened = waitForIdle();
-    if (side == QLatin1String("open")) {
-        return { std::chrono::duration<double, std::milli>(opened - startWall).count(),
-            cpuMs() - startCpu, peakKb() / 1024.0 };
-    }
-    if (side != QLatin1String("window") && side != QLatin1String("undo")) {
-        QTest::mouseClick(body.findChild<QPushButton *>(QStringLiteral("Select")), Qt::LeftButton);
-        waitForIdle();
-        if (side == QLatin1String("window-cancelled")) {
-            visibleDialog()->reject();
-            waitForIdle();
-        }
-    }
-    auto *exec = body.findChild<QPushButton *>(QStringLiteral("Exec"));
-    const auto press = [&](const QString &button) {
-        resetPeak();
-        const long peakBefore = peakKb();
-        const double cpuBefore = cpuMs();
-        const auto click = std::chrono::steady_clock::now();
-        QTest::mouseClick(body.findChild<QPushButton *>(button), Qt::LeftButton);
-        // On a slow file system the process is idle while it waits: first the run must have
-        // ended.
-        while (!exec->isEnabled())
-            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
-        const auto idle = waitForIdle();
-        // The CPU of the quiet half second is under 25 ms; it is counted, being hard to
-        // separate.
-        return Sample { std::chrono::duration<double, std::milli>(idle - click).count(),
-            cpuMs() - cpuBefore, (peakKb() - peakBefore) / 1024.0 };
-    };
-    const Sample run = press(QStringLiteral("Exec"));
-    return side == QLatin1String("undo") ? press(QStringLiteral("Undo")) : run;
-}
-
-// One side in a child process of this benchmark.
+// One side in a child process: the engine's in this benchmark, the window's in the program as
+// users run it, on the display this benchmark has, driven by the probe loaded into it.
 Sample childRun(const QString &side, const QString &dir)
 {
     QProcess child;
     child.setProcessChannelMode(QProcess::ForwardedErrorChannel);
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-    // The offscreen platform, and a session without a runtime directory, warn on every start of
-    // the window; the engine's own lines are debug lines and still come through.
+    // A session without a runtime directory warns on every start of the window; the engine's
+    // own lines are debug lines and still come through.
     env.insert(QStringLiteral("QT_LOGGING_RULES"), QStringLiteral("default.warning=false"));
-    child.setProcessEnvironment(env);
-    child.start(QCoreApplication::applicationFilePath(), { QStringLiteral("--side"), side, dir });
+    if (windowSide(side)) {
+        // The window opens on dir, as a configuration names it.
+        const QString config = dir + QStringLiteral(".cfg");
+        QFile file(config);
+        if (!file.open(QIODevice::WriteOnly)
+            || file.write("Default_Dir \"" + QFile::encodeName(dir) + "\"\n") <= 0)
+            std::exit(2);
+        file.close();
+        env.insert(QStringLiteral("LD_PRELOAD"), QStringLiteral(PROBE));
+        env.insert(QStringLiteral("QUORVIX_PROBE"), side);
+        child.setProcessEnvironment(env);
+        child.start(QStringLiteral(QUORVIX_PROGRAM),
+            { QStringLiteral("-e"), QStringLiteral("-c"), config });
+    } else {
+        child.setProcessEnvironment(env);
+        child.start(
+            QCoreApplication::applicationFilePath(), { QStringLiteral("--side"), side, dir });
+    }
     if (!child.waitForFinished(-1) || child.exitCode() != 0) {
         std::fprintf(stderr, "the %s side failed\n", qPrintable(side));
         std::exit(1);
     }
     const QList<QByteArray> figures = child.readAllStandardOutput().simplified().split(' ');
-    if (figures.size() != 3) {
+    if (figures.size() != (windowSide(side) ? 4 : 3)) {
         std::fprintf(stderr, "the %s side printed no figures\n", qPrintable(side));
         std::exit(1);
     }
-    return { figures[0].toDouble(), figures[1].toDouble(), figures[2].toDouble() };
+    return { figures[0].toDouble(), figures[1].toDouble(), figures[2].toDouble(),
+        figures.value(3).toDouble() };
 }
 
 double median(std::vector<double> values)
@@ -372,11 +273,17 @@ std::vector<double> table(const QStringList &sides, const QString &makeRoot, con
     };
     std::vector<double> walls;
     for (int i = 0; i < sides.size(); ++i) {
-        std::printf("%8d %-17s %10.1f %10.1f %9.2f %9.2f %8.2f %8.1f\n", files,
+        double late = 0;
+        for (const Sample &s : samples[size_t(i)])
+            late = std::max(late, s.lateMs);
+        std::printf("%8d %-17s %10.1f %10.1f %9.2f %9.2f %8.2f %8.1f %9s\n", files,
             qPrintable(sides[i]), med(i, &Sample::wallMs), med(i, &Sample::cpuMs),
             med(i, &Sample::wallMs) / med(0, &Sample::wallMs),
             med(i, &Sample::cpuMs) / med(0, &Sample::cpuMs), med(i, &Sample::wallMs) * 1e3 / files,
-            med(i, &Sample::peakGrowthMb));
+            med(i, &Sample::peakGrowthMb),
+            windowSide(sides[i].section(QLatin1Char(' '), 0, 0))
+                ? qPrintable(QString::number(late, 'f', 0))
+                : "-");
         walls.push_back(med(i, &Sample::wallMs));
     }
     std::fflush(stdout);
@@ -452,7 +359,7 @@ bool networkTable(const QString &work, int files, int delayUs, int repeat)
 
 int main(int argc, char *argv[])
 {
-    // A side runs alone in its own process: the window side needs a QApplication of its own.
+    // An engine side runs alone in its own process.
     if (argc == 4 && std::strcmp(argv[1], "--side") == 0) {
         const QString side = QString::fromLocal8Bit(argv[2]);
         const QString dir = QFile::decodeName(argv[3]);
@@ -482,7 +389,7 @@ int main(int argc, char *argv[])
         } else if (side == QLatin1String("floor-parallel")) {
             s = measure([&] { floorRun(argv[3], 8); });
         } else {
-            s = windowRun(argv[0], side, dir);
+            return 2;
         }
         std::printf("%f %f %f\n", s.wallMs, s.cpuMs, s.peakGrowthMb);
         return 0;
@@ -509,6 +416,12 @@ int main(int argc, char *argv[])
     parser.addOptions({ sizesOption, repeatOption, networkOption, delayOption });
     parser.process(app);
     const int repeat = std::max(1, parser.value(repeatOption).toInt());
+    if (qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY")) {
+        std::fprintf(stderr,
+            "the window sides need a display: run under xvfb-run -a -s \"-screen 0 "
+            "1600x1000x24\"\n");
+        return 2;
+    }
 
     const bool shm = QFileInfo(QStringLiteral("/dev/shm")).isWritable();
     QTemporaryDir work(shm ? QStringLiteral("/dev/shm/bench_tidyup-XXXXXX")
@@ -520,8 +433,10 @@ int main(int argc, char *argv[])
     std::printf("working in %s (%s), %d runs of each side per size, medians\n",
         qPrintable(work.path()), shm ? "memory-backed /dev/shm" : "the temporary directory",
         repeat);
-    std::printf("%8s %-17s %10s %10s %9s %9s %8s %8s\n", "files", "side", "wall ms", "cpu ms",
-        "wall/fl", "cpu/fl", "us/file", "mem MB");
+    std::printf("%8s %-17s %10s %10s %9s %9s %8s %8s %9s\n", "files", "side", "wall ms", "cpu ms",
+        "wall/fl", "cpu/fl", "us/file", "mem MB", "late ms");
+    std::printf(
+        "(late ms: the longest the window's event loop did not answer, worst of the runs)\n");
 
     const QStringList sides { QStringLiteral("floor"), QStringLiteral("floor-parallel"),
         QStringLiteral("engine"), QStringLiteral("unrecorded"), QStringLiteral("cli"),
@@ -570,9 +485,10 @@ int main(int argc, char *argv[])
             }
             QDir(scan).removeRecursively();
         }
-        std::printf("%8d undo through the window: %.1f ms, %.1f ms CPU, %.1f MB more at its peak\n",
+        std::printf("%8d undo through the window: %.1f ms, %.1f ms CPU, %.1f MB more at its peak, "
+                    "late %.0f ms\n",
             files, medOf(undos, &Sample::wallMs), medOf(undos, &Sample::cpuMs),
-            medOf(undos, &Sample::peakGrowthMb));
+            medOf(undos, &Sample::peakGrowthMb), medOf(undos, &Sample::lateMs));
         std::fflush(stdout);
     }
     const int networkFiles = parser.value(networkOption).toInt();

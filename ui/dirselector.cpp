@@ -60,8 +60,10 @@ void DirSelector::pauseDialog()
     if (!fileDialog.isVisible())
         return;
     setWatching(false);
-    // The run is about to remove the files on view; see hideFiles().
+    // The run is about to remove the files on view; see hideFiles(). A reading still going
+    // shows nothing: the files it lists are going away, and showing them would sort them all.
     hideFiles();
+    reloading.clear();
 }
 
 void DirSelector::resumeDialog()

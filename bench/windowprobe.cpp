@@ -1,0 +1,190 @@
+// SPDX-License-Identifier: MIT
+// Loaded into the real program by the benchmark (LD_PRELOAD), on the display it is given: drives
+// the window as a user does, prints what that cost and ends the program. QUORVIX_PROBE says what
+// to do:
+//   open              nothing: the time until the preview of the target is shown
+//   window            "Exec" clicked, until the process is idle again
+//   window-cancelled  the same, after the directory dialog was shown and cancelled
+//   window-open       the same, with the directory dialog open on the target
+//   undo              "Undo" clicked after a run that "Exec" made
+// One line on standard output: wall ms, CPU ms, MB of peak memory (its growth, or all of it for
+// "open"), and the longest the window's event loop was late, in ms.
+
+#include "procstats.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QFileDialog>
+#include <QLabel>
+#include <QProcess>
+#include <QPushButton>
+#include <QScreen>
+#include <QTimer>
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <vector>
+
+namespace
+{
+
+using Clock = std::chrono::steady_clock;
+Clock::time_point started;
+
+double msBetween(Clock::time_point from, Clock::time_point to)
+{
+    return std::chrono::duration<double, std::milli>(to - from).count();
+}
+
+// Runs the event loop until the process, all its threads included, has used under 5 % of one
+// core over half a second; returns the moment that quiet half second began, to 50 ms.
+Clock::time_point waitForIdle()
+{
+    std::vector<std::pair<Clock::time_point, double>> samples;
+    for (;;) {
+        samples.emplace_back(Clock::now(), ProcStats::cpuMs());
+        if (samples.size() > 10 && samples.back().second - samples[samples.size() - 11].second < 25)
+            return samples[samples.size() - 11].first;
+        QEventLoop loop;
+        QTimer::singleShot(50, &loop, &QEventLoop::quit);
+        loop.exec();
+    }
+}
+
+// The worst lateness of a timer due every 20 ms on the window's thread: how long, at most, the
+// window did not answer.
+class Lateness
+{
+public:
+    Lateness()
+    {
+        timer.setInterval(intervalMs);
+        timer.setTimerType(Qt::PreciseTimer);
+        QObject::connect(&timer, &QTimer::timeout, [this] {
+            worst = std::max(worst, double(since.nsecsElapsed()) / 1e6 - intervalMs);
+            since.restart();
+        });
+        since.start();
+        timer.start();
+    }
+    double worstMs() const { return worst; }
+
+private:
+    static constexpr int intervalMs = 20;
+    QTimer timer;
+    QElapsedTimer since;
+    double worst = 0;
+};
+
+QWidget *topLevel(const char *className)
+{
+    for (QWidget *w : QApplication::topLevelWidgets()) {
+        if (w->isVisible() && w->inherits(className))
+            return w;
+    }
+    return nullptr;
+}
+
+// Through the display server, as a user clicks: the window sees what it sees then (activation,
+// focus, the pointer's way), not an event handed to the button.
+void click(QWidget *widget)
+{
+    const QPoint at = widget->mapToGlobal(widget->rect().center());
+    if (!widget->screen()->geometry().contains(at)) {
+        std::fprintf(stderr, "probe: %s is off the screen\n", qPrintable(widget->objectName()));
+        std::exit(2);
+    }
+    if (QProcess::execute(QStringLiteral("xdotool"),
+            { QStringLiteral("mousemove"), QString::number(at.x()), QString::number(at.y()),
+                QStringLiteral("click"), QStringLiteral("1") })
+        != 0) {
+        std::fprintf(stderr, "probe: xdotool failed\n");
+        std::exit(2);
+    }
+}
+
+void report(double wallMs, double cpuMs, double memoryMb, double lateMs)
+{
+    std::printf("%f %f %f %f\n", wallMs, cpuMs, memoryMb, lateMs);
+    std::fflush(stdout);
+    QCoreApplication::exit(0);
+}
+
+void drive()
+{
+    const QByteArray side = qgetenv("QUORVIX_PROBE");
+    QWidget *window = topLevel("QMainWindow");
+    if (!window) {
+        std::fprintf(stderr, "probe: no window\n");
+        QCoreApplication::exit(2);
+        return;
+    }
+    const auto button = [window](const char *name) {
+        return window->findChild<QPushButton *>(QLatin1String(name));
+    };
+    const Lateness opening;
+    const auto *preview = window->findChild<QLabel *>(QStringLiteral("preview"));
+    while (preview->text().isEmpty())
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    const Clock::time_point opened = waitForIdle();
+    if (side == "open") {
+        report(msBetween(started, opened), ProcStats::cpuMs(), ProcStats::peakKb() / 1024.0,
+            opening.worstMs());
+        return;
+    }
+    if (side.startsWith("window-")) {
+        click(button("Select"));
+        waitForIdle();
+        auto *dialog = qobject_cast<QDialog *>(topLevel("QFileDialog"));
+        if (!dialog) {
+            std::fprintf(stderr, "probe: the directory dialog did not open\n");
+            std::exit(2);
+        }
+        if (side == "window-cancelled") {
+            dialog->reject();
+            waitForIdle();
+        } else {
+            // Beside the window, where a user moves it to reach "Exec".
+            dialog->move(window->frameGeometry().topRight() + QPoint(10, 0));
+            waitForIdle();
+        }
+    }
+    QPushButton *exec = button("Exec");
+    const auto press = [&](const char *name) {
+        ProcStats::resetPeak();
+        const long peakBefore = ProcStats::peakKb();
+        const double cpuBefore = ProcStats::cpuMs();
+        const Lateness running;
+        const Clock::time_point clicked = Clock::now();
+        click(button(name));
+        // On a slow file system the process is idle while it waits: first the run must end.
+        while (!exec->isEnabled())
+            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+        const Clock::time_point idle = waitForIdle();
+        // The CPU of the quiet half second is under 25 ms; it is counted, being hard to
+        // separate.
+        report(msBetween(clicked, idle), ProcStats::cpuMs() - cpuBefore,
+            (ProcStats::peakKb() - peakBefore) / 1024.0, running.worstMs());
+    };
+    if (side == "undo") {
+        const auto *undo = button("Undo");
+        click(exec);
+        while (!exec->isEnabled() || !undo->isVisible())
+            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+        waitForIdle();
+        press("Undo");
+    } else {
+        press("Exec");
+    }
+}
+
+void start()
+{
+    started = Clock::now();
+    QTimer::singleShot(0, drive);
+}
+
+} // namespace
+
+Q_COREAPP_STARTUP_FUNCTION(start)
