@@ -2,6 +2,7 @@
 // The window and its panels: what start-up puts into the fields, the directory dialog, the
 // fields reaching the run that "Exec" starts, and the status bar that follows the run.
 #include "body.h"
+#include "detailswindow.h"
 #include "dirselector.h"
 #include "paramtable.h"
 #include "testsupport.h"
@@ -13,7 +14,7 @@
 #include <QFileSystemModel>
 #include <QAccessible>
 #include <QLineEdit>
-#include <QPlainTextEdit>
+#include <QTreeWidget>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTemporaryDir>
@@ -185,11 +186,12 @@ void TestWindow::statusBar_data()
     QTest::addColumn<QString>("action"); // at the first progress report
     QTest::addColumn<int>("moved");
     QTest::addColumn<QString>("outcome"); // @: the target
-    QTest::newRow("whole run, one name taken") << "" << 2999 << "Moved 2,999 files into O and made 5,998 links in T s. 1 file was not moved: the new name is taken (1).";
-    QTest::newRow("Stop") << "Stop" << 1 << "Stopped after 1 of 3,000 files: moved 1 file and made 2 links.";
-    QTest::newRow("window closed") << "close" << 1 << "";
-    QTest::newRow("directory check fails") << "check" << 0 << "The entry [O] in [@] is not directory. Nothing was moved.";
-    QTest::newRow("after a run killed between a link and an unlink") << "killed" << 3000 << "Moved 2,999 files into O and made 5,998 links in T s. Finished 1 move that an interrupted run had left. Made 2 links that an interrupted run had left.";
+    QTest::addColumn<QString>("groups"); // in Details: groups, each with its entries: what, file, reason
+    QTest::newRow("whole run, one name taken") << "" << 2999 << "Moved 2,999 files into O and made 5,998 links in T s. 1 file was not moved: the new name is taken (1)." << "Not moved: the new name is taken (1) [Not moved|a-7029eV-99.img|File exists]";
+    QTest::newRow("Stop") << "Stop" << 1 << "Stopped after 1 of 3,000 files: moved 1 file and made 2 links." << "";
+    QTest::newRow("window closed") << "close" << 1 << "" << "";
+    QTest::newRow("directory check fails") << "check" << 0 << "The entry [O] in [@] is not directory. Nothing was moved." << "Output directory: not a directory (1) [Output directory|O|Not a directory]";
+    QTest::newRow("after a run killed between a link and an unlink") << "killed" << 3000 << "Moved 2,999 files into O and made 5,998 links in T s. Finished 1 move that an interrupted run had left. Made 2 links that an interrupted run had left." << "";
 }
 // clang-format on
 
@@ -200,6 +202,7 @@ void TestWindow::statusBar()
     QFETCH(QString, action);
     QFETCH(int, moved);
     QFETCH(QString, outcome);
+    QFETCH(QString, groups);
     const QString scan = tmp->filePath("scan");
     const QString fixture = action == "check" ? "/O" : action == "killed" ? "/O/.quorvix-data-run-x1" : "/O/a-7029_00eV-99.img";
     QVERIFY(makeScan(scan, 3000) && FsTree::make(scan + fixture, "taken"));
@@ -233,9 +236,22 @@ void TestWindow::statusBar()
         return;
     auto *details = body->findChild<QPushButton *>("Details");
     QCOMPARE(body->findChild<QLabel *>("outcome")->text().replace(QRegularExpression("in [0-9.]+ s"), "in T s"), outcome.replace("@", scan));
-    QCOMPARE(details->isVisible(), action == "" || action == "check");
+    QCOMPARE(details->isVisible(), !groups.isEmpty());
+    if (groups.isEmpty())
+        return;
     QTest::mouseClick(details, Qt::LeftButton);
-    QCOMPARE(details->isVisible() ? body->findChild<QPlainTextEdit *>("details")->toPlainText() : "", capture.lines.join('\n'));
+    auto *window = body->findChild<DetailsWindow *>();
+    QCOMPARE(QString(window->report()).replace(QRegularExpression("in [0-9.]+ s"), "in T s"), outcome + "\n\n" + capture.lines.join('\n') + '\n');
+    QStringList shown;
+    const auto *tree = window->findChild<QTreeWidget *>();
+    for (int i = 0; i < tree->topLevelItemCount(); ++i) {
+        shown << tree->topLevelItem(i)->text(0);
+        for (int j = 0; j < tree->topLevelItem(i)->childCount(); ++j) {
+            const QTreeWidgetItem *entry = tree->topLevelItem(i)->child(j);
+            shown << '[' + entry->text(0) + '|' + entry->text(1) + '|' + entry->text(2) + ']';
+        }
+    }
+    QCOMPARE(shown.join(' '), groups);
 }
 
 // clang-format off

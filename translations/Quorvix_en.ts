@@ -2,6 +2,23 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="en" sourcelanguage="en">
 <context>
+    <name>DetailsWindow</name>
+    <message numerus="yes">
+        <source>… and %Ln more line(s)</source>
+        <translation>
+            <numerusform>… and %Ln more line</numerusform>
+            <numerusform>… and %Ln more lines</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>… and %Ln more, not listed</source>
+        <translation>
+            <numerusform>… and %Ln more, not listed</numerusform>
+            <numerusform>… and %Ln more, not listed</numerusform>
+        </translation>
+    </message>
+</context>
+<context>
     <name>RunStatus</name>
     <message numerus="yes">
         <source>Finished %Ln move(s) that an interrupted run had left.</source>
@@ -29,13 +46,6 @@
         <translation>
             <numerusform>%Ln link</numerusform>
             <numerusform>%Ln links</numerusform>
-        </translation>
-    </message>
-    <message numerus="yes">
-        <source>… and %Ln more line(s)</source>
-        <translation>
-            <numerusform>… and %Ln more line</numerusform>
-            <numerusform>… and %Ln more lines</numerusform>
         </translation>
     </message>
     <message numerus="yes">

@@ -104,6 +104,97 @@
     </message>
 </context>
 <context>
+    <name>DetailsWindow</name>
+    <message>
+        <source>Details</source>
+        <translation>詳細</translation>
+    </message>
+    <message>
+        <source>What</source>
+        <translation>種類</translation>
+    </message>
+    <message>
+        <source>File</source>
+        <translation>ファイル</translation>
+    </message>
+    <message>
+        <source>Reason</source>
+        <translation>理由</translation>
+    </message>
+    <message>
+        <source>Copy the outcome and every line the run wrote</source>
+        <translation>結果と実行が書いたすべての行をコピーします</translation>
+    </message>
+    <message>
+        <source>&amp;Copy All</source>
+        <translation>すべてコピー(&amp;C)</translation>
+    </message>
+    <message>
+        <source>Save the outcome and every line the run wrote as a text file</source>
+        <translation>結果と実行が書いたすべての行をテキストファイルに保存します</translation>
+    </message>
+    <message>
+        <source>&amp;Save…</source>
+        <translation>保存(&amp;S)…</translation>
+    </message>
+    <message>
+        <source>Close</source>
+        <translation>閉じる</translation>
+    </message>
+    <message numerus="yes">
+        <source>… and %Ln more line(s)</source>
+        <translation>
+            <numerusform>… ほか %Ln 行</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>Not moved back</source>
+        <translation>戻せなかったファイル</translation>
+    </message>
+    <message>
+        <source>Not moved</source>
+        <translation>移動できなかったファイル</translation>
+    </message>
+    <message>
+        <source>Link left</source>
+        <translation>残したリンク</translation>
+    </message>
+    <message>
+        <source>Link not made</source>
+        <translation>作れなかったリンク</translation>
+    </message>
+    <message>
+        <source>Output directory</source>
+        <translation>出力ディレクトリ</translation>
+    </message>
+    <message>
+        <source>Record</source>
+        <translation>記録</translation>
+    </message>
+    <message>
+        <source>%1: %2 (%3)</source>
+        <translation>%1: %2 (%3)</translation>
+    </message>
+    <message numerus="yes">
+        <source>… and %Ln more, not listed</source>
+        <translation>
+            <numerusform>… ほか %Ln 件 (一覧にありません)</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>Save Details</source>
+        <translation>詳細の保存</translation>
+    </message>
+    <message>
+        <source>Text files (*.txt)</source>
+        <translation>テキストファイル (*.txt)</translation>
+    </message>
+    <message>
+        <source>Can&apos;t save %1: %2</source>
+        <translation>%1 を保存できません: %2</translation>
+    </message>
+</context>
+<context>
     <name>DirSelector</name>
     <message>
         <source>Frame</source>
@@ -278,12 +369,6 @@
     <message>
         <source>%1 of %2</source>
         <translation>%1 / %2</translation>
-    </message>
-    <message numerus="yes">
-        <source>… and %Ln more line(s)</source>
-        <translation>
-            <numerusform>… ほか %Ln 行</numerusform>
-        </translation>
     </message>
     <message>
         <source>Stopping…</source>

@@ -1,10 +1,11 @@
 // SPDX-License-Identifier: MIT
 #include "runstatus.h"
 
+#include "detailswindow.h"
+
 #include <QDateTime>
 #include <QLabel>
 #include <QLocale>
-#include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QVBoxLayout>
@@ -56,34 +57,36 @@ RunStatus::RunStatus(QWidget *parent)
     connect(details, SIGNAL(clicked()), this, SLOT(showDetails()));
 }
 
+QString RunStatus::reasonWords(const Reason &reason, int what)
+{
+    // A remark says more than our words would.
+    if (reason.text().endsWith(QLatin1Char(')')))
+        return reason.translated();
+    // Our words for what a user can act on; the system's for the rest.
+    switch (reason.error()) {
+    case EEXIST:
+        return what == TidyUp::Failure::Move ? tr("the new name is taken")
+                                             : tr("the name is taken");
+    case ENOSPC:
+        return tr("the disk is full");
+    case EDQUOT:
+        return tr("the quota is used up");
+    case EACCES:
+    case EPERM:
+        return tr("permission denied");
+    case EINVAL:
+    case EOPNOTSUPP:
+    case ENOSYS:
+        return tr("refused by the file system");
+    case ENOTDIR:
+        return tr("not a directory");
+    default:
+        return reason.translated();
+    }
+}
+
 QString RunStatus::reasons(const TidyUp::Outcome &outcome, int what)
 {
-    // Our words for what a user can act on; the system's for the rest.
-    const auto words = [what](const Reason &reason) {
-        // A remark says more than our words would.
-        if (reason.text().endsWith(QLatin1Char(')')))
-            return reason.translated();
-        switch (reason.error()) {
-        case EEXIST:
-            return what == TidyUp::Failure::Move ? tr("the new name is taken")
-                                                 : tr("the name is taken");
-        case ENOSPC:
-            return tr("the disk is full");
-        case EDQUOT:
-            return tr("the quota is used up");
-        case EACCES:
-        case EPERM:
-            return tr("permission denied");
-        case EINVAL:
-        case EOPNOTSUPP:
-        case ENOSYS:
-            return tr("refused by the file system");
-        case ENOTDIR:
-            return tr("not a directory");
-        default:
-            return reason.translated();
-        }
-    };
     const QLocale locale;
     QStringList parts;
     int more = 0;
@@ -91,7 +94,8 @@ QString RunStatus::reasons(const TidyUp::Outcome &outcome, int what)
         if (group.what != what)
             continue;
         if (parts.size() < 3)
-            parts << tr("%1 (%2)").arg(words(group.reason), locale.toString(group.count));
+            parts << tr("%1 (%2)").arg(
+                reasonWords(group.reason, what), locale.toString(group.count));
         else
             ++more;
     }
@@ -255,12 +259,11 @@ void RunStatus::showOutcome(const TidyUp::Outcome &outcome, const TidyUp::Settin
     outcomeShown = true;
     // Until the preview that follows says what the records hold.
     undo->setVisible(!outcome.undone && outcome.moved > 0);
-    detailLines = outcome.lines;
-    if (outcome.moreLines > 0)
-        detailLines << tr("… and %Ln more line(s)", nullptr, outcome.moreLines);
-    details->setVisible(!detailLines.isEmpty());
+    shown = outcome;
+    shownSettings = settings;
+    details->setVisible(!outcome.lines.isEmpty());
     if (detailsView)
-        detailsView->setPlainText(detailLines.join(QLatin1Char('\n')));
+        detailsView->showOutcome(outcome, settings, text);
 }
 
 void RunStatus::setRunShown(bool shown)
@@ -280,18 +283,8 @@ void RunStatus::stopPressed()
 void RunStatus::showDetails()
 {
     if (!detailsView) {
-        detailsView = new QPlainTextEdit(this);
-        detailsView->setWindowFlag(Qt::Window);
-        detailsView->setObjectName(QStringLiteral("details"));
-        detailsView->setWindowTitle(tr("Details"));
-        detailsView->setReadOnly(true);
-        detailsView->setTextInteractionFlags(
-            Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
-        detailsView->setLineWrapMode(QPlainTextEdit::NoWrap);
-        // Left open, it must not keep the program running once the main window is closed.
-        detailsView->setAttribute(Qt::WA_QuitOnClose, false);
-        detailsView->resize(720, 360);
-        detailsView->setPlainText(detailLines.join(QLatin1Char('\n')));
+        detailsView = new DetailsWindow(this);
+        detailsView->showOutcome(shown, shownSettings, message->text());
     }
     detailsView->show();
     detailsView->raise();

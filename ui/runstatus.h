@@ -5,8 +5,8 @@
 
 #include <QStatusBar>
 
+class DetailsWindow;
 class QLabel;
-class QPlainTextEdit;
 class QProgressBar;
 class QPushButton;
 
@@ -28,6 +28,8 @@ public:
     static QString previewText(const TidyUp::Preview &preview, const TidyUp::Settings &settings);
     // What failed of what (a TidyUp::Failure::What), by reason, the largest groups first.
     static QString reasons(const TidyUp::Outcome &outcome, int what);
+    // Why something failed, in our words where a user can act on it.
+    static QString reasonWords(const Reason &reason, int what);
 
 signals:
     void stopClicked();
@@ -51,10 +53,12 @@ private:
     QPushButton *stop;
     QPushButton *details;
     QPushButton *undo;
-    QStringList detailLines;
+    // The last outcome shown, for the details when they are asked for.
+    TidyUp::Outcome shown;
+    TidyUp::Settings shownSettings;
     // An outcome shown in this window stays above the preview; before one, the last recorded run
     // of the target is shown there.
     bool outcomeShown = false;
     // A window of its own, not modal, made when first asked for.
-    QPlainTextEdit *detailsView = nullptr;
+    DetailsWindow *detailsView = nullptr;
 };
