@@ -107,7 +107,7 @@ void DetailsWindow::showOutcome(
     // in its tooltip.
     failures->resizeColumnToContents(FileColumn);
     failures->setColumnWidth(
-        FileColumn, std::min(failures->columnWidth(FileColumn), failures->width() / 2));
+        FileColumn, std::min(failures->columnWidth(FileColumn), width() / 2));
 }
 
 bool DetailsWindow::save(const QString &path, QString *error) const
