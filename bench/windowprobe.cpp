@@ -140,6 +140,12 @@ void report(double wallMs, double cpuMs, double memoryMb, double lateMs)
 void drive()
 {
     const QByteArray side = qgetenv("QUORVIX_PROBE");
+    // Clicks go through the X server: on another platform they would never arrive.
+    if (QGuiApplication::platformName() != QLatin1String("xcb")) {
+        std::fprintf(stderr, "probe: the window is not on an X server\n");
+        QCoreApplication::exit(2);
+        return;
+    }
     QWidget *window = topLevel("QMainWindow");
     if (!window) {
         std::fprintf(stderr, "probe: no window\n");
