@@ -15,13 +15,14 @@ namespace
 // still need their singular and plural forms.
 void installTranslations(const ParamTable &args, QTranslator &plurals, QTranslator &translator)
 {
-    plurals.load(QStringLiteral(":/Quorvix_en"));
-    QCoreApplication::installTranslator(&plurals);
-    if (!args.hasParam(QStringLiteral("-e"))) {
-        translator.load(QStringLiteral(":Quorvix_ja_JP"), QCoreApplication::applicationDirPath(),
-            QString(), QString());
+    // Both are built in: a catalogue that does not load is not installed, and the texts stay as
+    // they are written.
+    if (plurals.load(QStringLiteral(":/Quorvix_en")))
+        QCoreApplication::installTranslator(&plurals);
+    if (!args.hasParam(QStringLiteral("-e"))
+        && translator.load(QStringLiteral(":Quorvix_ja_JP"), QCoreApplication::applicationDirPath(),
+            QString(), QString()))
         QCoreApplication::installTranslator(&translator);
-    }
 }
 
 } // namespace

@@ -52,14 +52,19 @@ void ParamTable::addParam(const QString &key, const QString &value, const QStrin
 namespace
 {
 
-// Japanese text in Shift-JIS is practically never valid UTF-8, and plain ASCII reads the same
-// either way; so valid UTF-8 with bytes above 127 is taken for what a Linux editor wrote.
-const char *codecFor(const QByteArray &bytes)
+// Configuration files also come from Japanese Windows machines, in Shift-JIS. A byte-order mark
+// decides first. Japanese text in Shift-JIS is practically never valid UTF-8, and plain ASCII
+// reads the same either way; so valid UTF-8 with bytes above 127 is taken for what a Linux editor
+// wrote. The codec decodes this text only, never file names, which stay in the system's encoding.
+QString decode(const QByteArray &bytes)
 {
     const bool ascii = std::all_of(bytes.cbegin(), bytes.cend(), [](char c) { return c >= 0; });
     QTextCodec::ConverterState state;
-    QTextCodec::codecForName("UTF-8")->toUnicode(bytes.constData(), bytes.size(), &state);
-    return !ascii && state.invalidChars == 0 && state.remainingChars == 0 ? "UTF-8" : "Shift-JIS";
+    QTextCodec::codecForName("UTF-8")->toUnicode(bytes.constData(), int(bytes.size()), &state);
+    const bool utf8 = !ascii && state.invalidChars == 0 && state.remainingChars == 0;
+    return QTextCodec::codecForUtfText(
+        bytes, QTextCodec::codecForName(utf8 ? "UTF-8" : "Shift-JIS"))
+        ->toUnicode(bytes);
 }
 
 } // namespace
@@ -79,12 +84,8 @@ bool ParamTable::readConfigFile(const QString &fileName)
         qDebug() << "Can't open config file : " << fileName;
         return false;
     }
-    // Configuration files also come from Japanese Windows machines, in Shift-JIS. A byte-order
-    // mark decides first. Set on the stream, not as the locale codec, which also encodes file
-    // names and must stay the system's own.
-    QTextStream in(bytes);
-    in.setCodec(codecFor(bytes));
-    in.setAutoDetectUnicode(true);
+    QString contents = decode(bytes);
+    QTextStream in(&contents, QIODevice::ReadOnly);
     QString line;
     while (in.readLineInto(&line)) {
         const QString text = stripComment(line);

@@ -8,9 +8,9 @@ foreach(ts Quorvix_ja_JP Quorvix_en)
     if(ts STREQUAL Quorvix_en)
         set(only -pluralonly)
     endif()
-    execute_process(COMMAND lupdate -silent -no-obsolete ${only} ${SOURCE_DIR}/ui ${SOURCE_DIR}/tidyup
+    execute_process(COMMAND ${LUPDATE} -silent -no-obsolete ${only} ${SOURCE_DIR}/ui ${SOURCE_DIR}/tidyup
                             ${SOURCE_DIR}/app -ts ${WORK}/${ts}.ts RESULT_VARIABLE result)
-    execute_process(COMMAND lrelease ${WORK}/${ts}.ts OUTPUT_VARIABLE out RESULT_VARIABLE result2)
+    execute_process(COMMAND ${LRELEASE} ${WORK}/${ts}.ts OUTPUT_VARIABLE out RESULT_VARIABLE result2)
     message("${out}")
     if(NOT result EQUAL 0 OR NOT result2 EQUAL 0 OR NOT out MATCHES " 0 unfinished" OR out MATCHES "untranslated")
         message(FATAL_ERROR "the catalogue ${ts} is not complete")

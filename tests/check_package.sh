@@ -11,5 +11,5 @@ for f in bin/quorvix-data applications/$3.desktop metainfo/$3.metainfo.xml icons
     dpkg-deb -c "$deb" | grep -Eq " ./usr/(share/)?$f\$" || { echo "the package lacks $f"; exit 1; }
 done
 # A package tied to one Qt build would have to be rebuilt at every Qt update.
-if dpkg-deb -f "$deb" Depends | grep -q qtbase-abi; then echo "the package depends on one Qt build"; exit 1; fi
+if dpkg-deb -f "$deb" Depends | grep -Eq -- '-abi\b'; then echo "the package depends on one Qt build"; exit 1; fi
 lintian --fail-on error,warning "$deb"
