@@ -57,13 +57,9 @@ void DirSelector::setDialogDirectory(const QString &path)
 
 void DirSelector::pauseDialog()
 {
-    if (!fileDialog.isVisible())
-        return;
-    setWatching(false);
-    // The run is about to remove the files on view; see hideFiles(). A reading still going
-    // shows nothing: the files it lists are going away, and showing them would sort them all.
-    hideFiles();
-    reloading.clear();
+    // The run is about to remove the files on view.
+    if (fileDialog.isVisible())
+        freeze();
 }
 
 void DirSelector::resumeDialog()
@@ -78,10 +74,8 @@ bool DirSelector::eventFilter(QObject *watched, QEvent *event)
         enter(dialogDir);
     } else if (watched == &fileDialog && event->type() == QEvent::Hide) {
         dialogDir = fileDialog.directory().path();
-        setWatching(false);
         // Whatever happens to its files until the dialog is shown again.
-        hideFiles();
-        reloading.clear();
+        freeze();
         fileDialog.setDirectory(QDir::rootPath());
     }
     return QFrame::eventFilter(watched, event);
@@ -114,6 +108,15 @@ void DirSelector::hideFiles()
     fileDialog.setFilter(filesShown & ~QDir::Files);
     const QHeaderView *header = fileDialog.findChild<QTreeView *>()->header();
     model->sort(header->sortIndicatorSection(), header->sortIndicatorOrder());
+}
+
+// Stops watching and hides the files; see hideFiles(). A reading still going shows nothing: the
+// files it lists may be going away, and showing them would sort them all.
+void DirSelector::freeze()
+{
+    setWatching(false);
+    hideFiles();
+    reloading.clear();
 }
 
 // Shows path as it is now: leaving a directory makes the model read it afresh on return.

@@ -46,6 +46,7 @@ private:
     void setWatching(bool on);
     void enter(const QString &path);
     void hideFiles();
+    void freeze();
     void showFiles();
 
     QFileDialog fileDialog;
