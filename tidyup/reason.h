@@ -23,6 +23,11 @@ public:
     QByteArray errorName() const;
     // The text in the user's language, where the catalogue has it.
     QString translated() const;
+    // The same refusal, in the same words: what failures are grouped by.
+    bool operator==(const Reason &other) const
+    {
+        return number == other.number && words == other.words;
+    }
     // Adds a remark in parentheses to the text.
     void explain(const char *remark);
 

@@ -58,8 +58,7 @@ public:
         auto &groups = outcome.groups;
         int i
             = int(std::find_if(groups.begin(), groups.end(), [&](const TidyUp::Outcome::Group &g) {
-                  return g.what == what && g.reason.error() == reason.error()
-                      && g.reason.text() == reason.text();
+                  return g.what == what && g.reason == reason;
               }) - groups.begin());
         if (i == groups.size())
             groups.append({ what, reason, 0 });

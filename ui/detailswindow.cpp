@@ -49,9 +49,7 @@ void DetailsWindow::showOutcome(
         groups.append({ group, {} });
     for (const TidyUp::Failure &failure : outcome.failures) {
         auto group = std::find_if(groups.begin(), groups.end(), [&failure](const Group &g) {
-            return g.counted.what == failure.what
-                && g.counted.reason.error() == failure.reason.error()
-                && g.counted.reason.text() == failure.reason.text();
+            return g.counted.what == failure.what && g.counted.reason == failure.reason;
         });
         if (group == groups.end())
             group = groups.insert(groups.end(), { { failure.what, failure.reason, 0 }, {} });
@@ -106,8 +104,7 @@ void DetailsWindow::showOutcome(
     // The reason stays in sight: a long name gives way, shortened in its middle, and shows whole
     // in its tooltip.
     failures->resizeColumnToContents(FileColumn);
-    failures->setColumnWidth(
-        FileColumn, std::min(failures->columnWidth(FileColumn), width() / 2));
+    failures->setColumnWidth(FileColumn, std::min(failures->columnWidth(FileColumn), width() / 2));
 }
 
 bool DetailsWindow::save(const QString &path, QString *error) const
