@@ -133,6 +133,12 @@ bool FileOps::finishInterrupted(const QByteArray &name, const QByteArray &newNam
         && ::unlinkat(targetFd, name.constData(), 0) == 0;
 }
 
+bool FileOps::dropMoved(const QByteArray &name, const QByteArray &newName) const
+{
+    return sameFile(targetFd, name.constData(), origsFd, newName.constData())
+        && ::unlinkat(origsFd, newName.constData(), 0) == 0;
+}
+
 bool FileOps::link(Tree tree, const QByteArray &sub, const QByteArray &newName, Reason &reason,
     bool *madeSub) const
 {
@@ -229,6 +235,11 @@ bool FileOps::removeSource(const QByteArray &, Reason &) const
 }
 
 bool FileOps::finishInterrupted(const QByteArray &, const QByteArray &) const
+{
+    return false;
+}
+
+bool FileOps::dropMoved(const QByteArray &, const QByteArray &) const
 {
     return false;
 }

@@ -36,6 +36,9 @@ public:
     // Where name in the target is still the very file that newName in the originals directory
     // is (a move interrupted between its link and its unlink), removes name.
     bool finishInterrupted(const QByteArray &name, const QByteArray &newName) const;
+    // The other way: where newName in the originals directory is still the very file that name
+    // in the target is, removes newName.
+    bool dropMoved(const QByteArray &name, const QByteArray &newName) const;
     // Makes the link tree/sub/newName to the moved file, and tree/sub when it is missing;
     // madeSub tells whether this call made it. On failure, reason says why.
     bool link(Tree tree, const QByteArray &sub, const QByteArray &newName, Reason &reason,

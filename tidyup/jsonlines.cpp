@@ -129,9 +129,8 @@ QByteArray JsonLines::text(const QString &text)
 
 QByteArray JsonLines::failure(const TidyUp::Failure &failure)
 {
-    const char *const whats[] = { "move", "link", "dirs" };
     const QByteArray error = failure.reason.errorName();
-    return QByteArray("{\"type\":\"failure\",\"what\":\"") + whats[failure.what]
+    return QByteArray("{\"type\":\"failure\",\"what\":\"") + TidyUp::Failure::name(failure.what)
         + "\",\"entry\":" + name(failure.entry) + ",\"reason\":" + text(failure.reason.translated())
         + ",\"errno\":" + (error.isEmpty() ? QByteArray("null") : '"' + error + '"') + '}';
 }

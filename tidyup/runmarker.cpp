@@ -72,7 +72,8 @@ RunMarker::~RunMarker()
 {
     if (fd < 0)
         return;
-    ::unlink(path.constData());
+    if (!kept)
+        ::unlink(path.constData());
     ::close(fd);
 }
 

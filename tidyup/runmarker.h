@@ -13,10 +13,14 @@ class RunMarker
 public:
     // Marks a run in dir (in the file system's encoding).
     explicit RunMarker(const QByteArray &dir);
-    // Removes the marker: the run has ended, its links made.
+    // Removes the marker: the run has ended, its links made; unless kept.
     ~RunMarker();
     RunMarker(const RunMarker &) = delete;
     RunMarker &operator=(const RunMarker &) = delete;
+
+    // Leaves the marker when the run ends, as a killed run does, so that the next run finishes
+    // what this one left undone.
+    void keep() { kept = true; }
 
     // When dir holds markers of runs that have died, calls complete once and then removes
     // them. Markers of runs still going are left alone.
@@ -25,4 +29,5 @@ public:
 private:
     QByteArray path;
     int fd = -1;
+    bool kept = false;
 };

@@ -1,8 +1,10 @@
 // SPDX-License-Identifier: MIT
 #include "runrecord.h"
+#include "recordreader.h"
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFileInfo>
 #include <algorithm>
 #include <charconv>
 
@@ -16,26 +18,10 @@
 #endif
 
 const char RunRecord::folder[] = ".quorvix-data/runs";
+const char RunRecord::magic[] = "quorvix-data-record";
 
 namespace
 {
-
-const char magic[] = "quorvix-data-record";
-
-QByteArray unescape(const QByteArray &field)
-{
-    QByteArray out;
-    out.reserve(field.size());
-    for (int i = 0; i < field.size(); ++i) {
-        if (field[i] != '\\' || i + 1 == field.size()) {
-            out += field[i];
-            continue;
-        }
-        const char next = field[++i];
-        out += next == 't' ? '\t' : next == 'n' ? '\n' : next == 'r' ? '\r' : next;
-    }
-    return out;
-}
 
 Reason failure(const QFile &file)
 {
@@ -111,9 +97,9 @@ void RunRecord::add(const QList<QByteArray> &fields)
 
 void RunRecord::takeOtherThreads()
 {
-    const std::lock_guard<std::mutex> lock(foldersMutex);
-    pending += pendingFolders;
-    pendingFolders.clear();
+    const std::lock_guard<std::mutex> lock(sharedMutex);
+    pending += sharedLines;
+    sharedLines.clear();
 }
 
 bool RunRecord::start(Header &header, const QStringList &dirsToMake, Reason &reason)
@@ -124,6 +110,12 @@ bool RunRecord::start(Header &header, const QStringList &dirsToMake, Reason &rea
     header.pid = QCoreApplication::applicationPid();
     header.started = QDateTime::currentDateTimeUtc();
     const QDir target(header.target);
+    madeFolders.clear();
+    const QString records = target.filePath(QLatin1String(folder));
+    for (const QString &dir : { records, QFileInfo(records).path() }) {
+        if (!QFileInfo::exists(dir))
+            madeFolders << dir;
+    }
     if (!target.mkpath(QLatin1String(folder))) {
         reason = Reason(QT_TRANSLATE_NOOP("Reason", "the folder of the records could not be made"));
         return false;
@@ -135,8 +127,14 @@ bool RunRecord::start(Header &header, const QStringList &dirsToMake, Reason &rea
     file.setFileName(filePath);
 #ifdef Q_OS_LINUX
     // Opened by hand, so that a refusal gives its error number.
-    const int fd = ::open(QFile::encodeName(filePath).constData(),
-        O_WRONLY | O_CREAT | O_EXCL | O_APPEND | O_CLOEXEC, 0666);
+    const auto create = [this] {
+        return ::open(QFile::encodeName(filePath).constData(),
+            O_WRONLY | O_CREAT | O_EXCL | O_APPEND | O_CLOEXEC, 0666);
+    };
+    int fd = create();
+    // A run that changed nothing removes the folder it made, and may have done so just now.
+    if (fd < 0 && errno == ENOENT && target.mkpath(QLatin1String(folder)))
+        fd = create();
     if (fd < 0
         || !file.open(
             fd, QIODevice::WriteOnly | QIODevice::Unbuffered, QFileDevice::AutoCloseHandle)) {
@@ -156,7 +154,7 @@ bool RunRecord::start(Header &header, const QStringList &dirsToMake, Reason &rea
 #endif
     const auto text = [](const QString &value) { return value.toUtf8(); };
     const auto name = [](const QString &path) { return QFile::encodeName(path); };
-    add({ magic, "1" });
+    add({ RunRecord::magic, "1" });
     add({ "version", text(header.version) });
     add({ "user", text(header.user) });
     add({ "host", text(header.host) });
@@ -206,19 +204,21 @@ void RunRecord::moved(int index)
 
 void RunRecord::left(int index, const Reason &reason)
 {
-    add({ "left", QByteArray::number(index), reason.text().toUtf8() });
+    const QByteArray text = line({ "left", QByteArray::number(index), reason.text().toUtf8() });
+    const std::lock_guard<std::mutex> lock(sharedMutex);
+    sharedLines += text;
 }
 
 void RunRecord::folderMade(int tree, const QByteArray &sub)
 {
-    const std::lock_guard<std::mutex> lock(foldersMutex);
-    pendingFolders += (tree == 0 ? "folder\tenergy\t" : "folder\tseqno\t") + escape(sub) + '\n';
+    const std::lock_guard<std::mutex> lock(sharedMutex);
+    sharedLines += (tree == 0 ? "folder\tenergy\t" : "folder\tseqno\t") + escape(sub) + '\n';
 }
 
 void RunRecord::linkNotMade(int index, int tree)
 {
-    const std::lock_guard<std::mutex> lock(foldersMutex);
-    pendingFolders
+    const std::lock_guard<std::mutex> lock(sharedMutex);
+    sharedLines
         += "nolink\t" + QByteArray::number(index) + (tree == 0 ? "\tenergy\n" : "\tseqno\n");
 }
 
@@ -272,6 +272,16 @@ void RunRecord::end(const QList<QPair<const char *, int>> &counts)
     file.close();
 }
 
+void RunRecord::discard()
+{
+    file.close();
+    QFile::remove(filePath);
+    // Another run may have begun to write in them: rmdir leaves a folder that is not empty.
+    for (const QString &dir : qAsConst(madeFolders))
+        QDir().rmdir(dir);
+    madeFolders.clear();
+}
+
 QStringList RunRecord::all(const QString &target)
 {
     const QDir dir(QDir(target).filePath(QLatin1String(folder)));
@@ -281,69 +291,43 @@ QStringList RunRecord::all(const QString &target)
     return paths;
 }
 
+bool RunRecord::parse(
+    const QByteArray &bytes, Contents &contents, const PlanFound &plan, const Refused &refused)
+{
+    RecordReader reader(contents, plan, refused);
+    for (int start = 0; start < bytes.size();) {
+        const int end = bytes.indexOf('\n', start);
+        const bool complete = end >= 0;
+        reader.line(bytes.mid(start, complete ? end - start : -1), complete);
+        start = complete ? end + 1 : bytes.size();
+    }
+    return reader.finish();
+}
+
 bool RunRecord::read(
-    const QString &path, const std::function<void(const QList<QByteArray> &, int, bool)> &line)
+    const QString &path, Contents &contents, const PlanFound &plan, const Refused &refused)
 {
     QFile in(path);
     if (!in.open(QIODevice::ReadOnly))
         return false;
-    int number = 0;
+    RecordReader reader(contents, plan, refused);
     while (!in.atEnd()) {
         QByteArray text = in.readLine();
         const bool complete = text.endsWith('\n');
         if (complete)
             text.chop(1);
-        QList<QByteArray> fields = text.split('\t');
-        for (QByteArray &field : fields)
-            field = unescape(field);
-        line(fields, ++number, complete);
+        reader.line(text, complete);
     }
-    return true;
+    contents.header.path = path;
+    return reader.finish();
 }
 
 bool RunRecord::readHeader(const QString &path, Header &header)
 {
-    header = {};
-    header.path = path;
-    bool valid = false;
-    const bool read = RunRecord::read(path, [&](const QList<QByteArray> &f, int number, bool) {
-        const QByteArray &key = f[0];
-        const QString value = f.size() > 1 ? QString::fromUtf8(f[1]) : QString();
-        const QString dir = f.size() > 1 ? QFile::decodeName(f[1]) : QString();
-        if (number == 1)
-            valid = key == magic;
-        else if (key == "plan")
-            ++header.planned;
-        else if (key == "moved")
-            ++header.moved;
-        else if (key == "end")
-            header.ended = true;
-        else if (key == "undone")
-            header.undone = true;
-        else if (key == "completed")
-            header.completed = true;
-        else if (key == "version")
-            header.version = value;
-        else if (key == "user")
-            header.user = value;
-        else if (key == "host")
-            header.host = value;
-        else if (key == "pid")
-            header.pid = value.toLongLong();
-        else if (key == "started")
-            header.started = QDateTime::fromString(value, Qt::ISODateWithMs);
-        else if (key == "target")
-            header.target = dir;
-        else if (key == "origs")
-            header.origs = dir;
-        else if (key == "energy")
-            header.energy = dir;
-        else if (key == "seqno")
-            header.seqNo = dir;
-        else if (key == "ext")
-            header.fileExt = value;
-    });
-    return read && valid;
+    Contents contents;
+    const bool valid = read(path, contents);
+    header = contents.header;
+    return valid;
 }
 
 bool RunRecord::inUse(const QString &path, const Header &header)

@@ -9,8 +9,10 @@
 #include <QFile>
 #include <QList>
 #include <QString>
+#include <QVector>
 #include <functional>
 #include <mutex>
+#include <vector>
 
 // The record of one run, kept in the target's hidden ".quorvix-data/runs" as lines of
 // tab-separated fields, written as the run goes: each file's names before it is moved, its
@@ -41,9 +43,49 @@ public:
         bool undone = false;
         // A later run completed it after it was killed.
         bool completed = false;
+        // It moved a file, made a link, a folder or an output directory, or completed a killed
+        // run, as its last line counts; a run without one may have done any of that.
+        bool changed = false;
     };
 
+    // What became of a planned file, as the lines after its plan say; the last one counts.
+    enum Result : quint8 {
+        NoResult,
+        Moved,
+        Left,
+        ResultMask = 3,
+        NoEnergyLink = 4,
+        NoSeqNoLink = 8
+    };
+
+    // What a record holds but for its files' names, which a reader of a hundred thousand of them
+    // gets one at a time. Each part holds only lines that can be trusted.
+    struct Contents {
+        Header header;
+        // From index 1 on, one for each planned file; index 0 is not used.
+        std::vector<quint8> results { NoResult };
+        // The per-energy (0) and per-sequence (1) folders it made.
+        QVector<QPair<int, QByteArray>> folders;
+        // The output directories it made, and their parents.
+        QList<QByteArray> dirs;
+    };
+
+    // A file that the record says the run was about to move: the line's names, and the fields
+    // of the new one.
+    struct Plan {
+        int index = 0;
+        QByteArray name;
+        QByteArray newName;
+        QByteArray energy;
+        QByteArray seqNo;
+    };
+    using PlanFound = std::function<void(const Plan &plan)>;
+    // A line of the record that cannot be trusted, by its number, and why not.
+    using Refused = std::function<void(int line, const char *why)>;
+
     static const char folder[];
+    // The first line of every record.
+    static const char magic[];
 
     QString path() const { return filePath; }
 
@@ -57,8 +99,8 @@ public:
     // cannot be written.
     bool start(Header &header, const QStringList &dirsToMake, Reason &reason);
     // Kept until the next write: the names of a file about to be moved (index from 1 up), its
-    // result, a per-energy or per-sequence folder about to be made, a link not made (from any
-    // thread).
+    // result, a per-energy or per-sequence folder about to be made, a link not made. Only plan and
+    // moved are for the moving thread alone.
     void plan(int index, const QByteArray &name, const QByteArray &newName);
     void moved(int index);
     void left(int index, const Reason &reason);
@@ -72,13 +114,17 @@ public:
 
     // The records in target, oldest first.
     static QStringList all(const QString &target);
-    // Reads a record's header and counts its lines, without keeping them.
+    // Reads what a record holds from its bytes alone, trusting nothing: the files' indexes must
+    // run 1, 2, 3, … as a run writes them, a result must follow its file's plan, a directory must
+    // be one of the output directories of the header or one of their parents. plan, where given,
+    // gets each file whose names are the ones a run gives, refused each line left out. False
+    // when the bytes are not a record.
+    static bool parse(const QByteArray &bytes, Contents &contents, const PlanFound &plan = {},
+        const Refused &refused = {});
+    // The same, read from the file at path as it goes; false too when it cannot be read.
+    static bool read(const QString &path, Contents &contents, const PlanFound &plan = {},
+        const Refused &refused = {});
     static bool readHeader(const QString &path, Header &header);
-    // Calls line with each line's fields, unescaped, and its number; complete is false for a last
-    // line that a lost machine cut short. False when the file cannot be read.
-    static bool read(const QString &path,
-        const std::function<void(const QList<QByteArray> &fields, int number, bool complete)>
-            &line);
     // Whether the run that writes path is still going: its lock is held, or where locks are not
     // kept, its process still lives on this host.
     static bool inUse(const QString &path, const Header &header);
@@ -86,6 +132,9 @@ public:
     static QString user();
     // Appends one line to a finished record.
     static bool append(const QString &path, const QList<QByteArray> &fields, Reason &reason);
+    // Removes the record of a run that changed nothing, and the folders that start made for it
+    // where they are empty.
+    void discard();
 
     static QByteArray escape(const QByteArray &field);
     // The time now, as the record writes it.
@@ -99,9 +148,11 @@ private:
     void appendNumber(int number);
 
     QString filePath;
+    // The folders that start made, deepest first.
+    QStringList madeFolders;
     QFile file;
     QByteArray pending;
-    QByteArray pendingFolders;
-    std::mutex foldersMutex;
+    QByteArray sharedLines;
+    std::mutex sharedMutex;
     QElapsedTimer sinceSync;
 };

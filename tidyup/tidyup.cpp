@@ -82,7 +82,10 @@ public:
         const QByteArray &newName, RunRecord &record, int index)
     {
         Reason reason;
-        if (ops.link(tree, sub, newName, reason)) {
+        bool madeSub = false;
+        const bool linked = ops.link(tree, sub, newName, reason, &madeSub);
+        foldersMade += madeSub;
+        if (linked) {
             const std::lock_guard<std::mutex> lock(mutex);
             ++outcome.linked;
             return;
@@ -102,24 +105,40 @@ public:
         const FileOps &ops, FileOps::Tree tree, const QByteArray &sub, const QByteArray &newName)
     {
         Reason reason;
-        if (!ops.link(tree, sub, newName, reason))
+        bool madeSub = false;
+        const bool linked = ops.link(tree, sub, newName, reason, &madeSub);
+        foldersMade += madeSub;
+        if (!linked)
             return;
         const std::lock_guard<std::mutex> lock(mutex);
         ++outcome.restored;
     }
 
-    // Ends a move that left the file under both names by removing the old one; false, with a
-    // line, where that name stays.
-    bool removeOldName(bool removed, const QString &oldPath, const Reason &reason)
+    // A move that gave the file its new name beside the old one but could not remove the old
+    // one, for why. The file went back to the old name where the new one could be removed
+    // (newNameRemoved), as if never moved; else it stays under both. Either way it counts as not
+    // moved, though the moving thread counted it as moved.
+    Reason takenBack(const Reason &why, bool newNameRemoved, const QString &from,
+        const char *joint, const QString &to)
     {
-        if (removed)
-            return true;
-        QString text;
-        QDebug(&text).nospace() << "Can't remove the old name " << oldPath << ": "
-                                << qUtf8Printable(reason.text());
-        failed(TidyUp::Failure::Move, oldPath, reason, text);
-        return false;
+        Reason reason = why;
+        if (newNameRemoved)
+            reason.explain(QT_TRANSLATE_NOOP("Reason", "the old name could not be removed"));
+        else
+            reason = Reason(QT_TRANSLATE_NOOP("Reason", "the file is under both names"));
+        notMoved(from, joint, to, reason);
+        const std::lock_guard<std::mutex> lock(mutex);
+        ++movesTakenBack;
+        underBothNames |= !newNameRemoved;
+        return reason;
     }
+
+    // Moves counted by the moving thread that takenBack took back; and whether a file stays
+    // under both names.
+    int takenBack() const { return movesTakenBack; }
+    bool bothNamesLeft() const { return underBothNames; }
+    // Folders of the link trees made by link and restore.
+    int madeFolders() const { return foldersMade; }
 
     // A link that is not there, never made or removed already, is no matter.
     void unlink(
@@ -157,6 +176,9 @@ private:
 
     std::mutex mutex;
     TidyUp::Outcome &outcome;
+    int movesTakenBack = 0;
+    bool underBothNames = false;
+    std::atomic<int> foldersMade { 0 };
 };
 
 // Reports after the first entry, after the last, and in between at most every interval.
@@ -394,12 +416,6 @@ TidyUp::Outcome TidyUp::run(
         return outcome;
     }
     outcome.record = record.path();
-    const auto endRecord = [&] {
-        record.end({ { "listed", outcome.listed }, { "moved", outcome.moved },
-            { "not_moved", outcome.notMoved }, { "linked", outcome.linked },
-            { "links_not_made", outcome.linksNotMade }, { "restored", outcome.restored },
-            { "finished", outcome.finished }, { "stopped", outcome.stopped } });
-    };
     QString problem;
     Failure failure;
     if (!prepareDirs(target, settings.origs, settings.energy, settings.seqNo, &problem, &failure)) {
@@ -409,11 +425,15 @@ TidyUp::Outcome TidyUp::run(
         outcome.failures << failure;
         outcome.dirProblem = problem;
         tally.line(QStringLiteral("Dirs to tidy up files can not set up well."));
-        endRecord();
+        // Nothing to undo: the directories it made stay, as a run that succeeded would leave them.
+        record.discard();
+        outcome.record.clear();
         outcome.elapsedMs = reporter.elapsed();
         return outcome;
     }
     outcome.dirsReady = true;
+    const int dirsMade = int(std::count_if(
+        created.cbegin(), created.cend(), [](const QString &dir) { return QFileInfo::exists(dir); }));
 
     const QStringList outputs
         = outputDirEntries(target, { settings.origs, settings.energy, settings.seqNo });
@@ -427,7 +447,7 @@ TidyUp::Outcome TidyUp::run(
     // Removed when the run ends, after the last link: a marker left behind tells a later run to
     // finish the moves it left under both names and make the links of every moved file.
     const QByteArray origsEncoded = QFile::encodeName(header.origs);
-    const RunMarker marker(origsEncoded);
+    RunMarker marker(origsEncoded);
     bool completed = false;
     RunMarker::completeAbandoned(origsEncoded, [&] {
         completed = true;
@@ -458,8 +478,10 @@ TidyUp::Outcome TidyUp::run(
         }
     });
     // Whoever reads the record of a killed run learns what became of it.
+    // A completion that did nothing names no record: this one may then be removed.
+    const bool completedWork = completed && outcome.finished + outcome.restored > 0;
     for (const QString &path :
-        completed &&settings.record ? RunRecord::all(header.target) : QStringList()) {
+        completedWork && settings.record ? RunRecord::all(header.target) : QStringList()) {
         RunRecord::Header killed;
         if (path == record.path() || !RunRecord::readHeader(path, killed) || killed.ended
             || killed.undone || killed.completed || killed.target != header.target
@@ -534,9 +556,12 @@ TidyUp::Outcome TidyUp::run(
                                        oldNameLeft = moved == NoReplaceMove::Linked,
                                        e = std::move(entry.energy), q = std::move(entry.seqNo)] {
                             Reason why;
-                            if (oldNameLeft)
-                                tally.removeOldName(
-                                    ops.removeSource(from, why), ops.sourcePath(from), why);
+                            if (oldNameLeft && !ops.removeSource(from, why)) {
+                                record.left(index,
+                                    tally.takenBack(why, ops.dropMoved(from, to),
+                                        ops.sourcePath(from), " to ", ops.movedPath(to)));
+                                return;
+                            }
                             if (e.isEmpty())
                                 return;
                             tally.link(ops, FileOps::ByEnergy, e, to, record, index);
@@ -558,39 +583,27 @@ TidyUp::Outcome TidyUp::run(
         }
         // Leaving this scope waits for the links of every file moved.
     }
-    endRecord();
+    outcome.moved -= tally.takenBack();
+    // The next run finishes the move, as it finishes those of a killed run.
+    if (tally.bothNamesLeft())
+        marker.keep();
+    const int made = dirsMade + tally.madeFolders();
+    if (outcome.moved + outcome.linked + outcome.restored + outcome.finished + made == 0) {
+        // Undo is for the run that changed something, and the last run shown is that one.
+        record.discard();
+        outcome.record.clear();
+    } else {
+        record.end({ { "listed", outcome.listed }, { "moved", outcome.moved },
+            { "not_moved", outcome.notMoved }, { "linked", outcome.linked },
+            { "links_not_made", outcome.linksNotMade }, { "restored", outcome.restored },
+            { "finished", outcome.finished }, { "made", made }, { "stopped", outcome.stopped } });
+    }
     outcome.elapsedMs = reporter.elapsed();
     return outcome;
 }
 
 namespace
 {
-
-// Why a line of a record cannot be trusted, or nothing when it can: names must be plain
-// names, and the new one the one that a run makes of the old, whose fields energy and seqNo
-// receive.
-const char *untrusted(
-    const QList<QByteArray> &fields, bool complete, int planned, QString &energy, QString &seqNo)
-{
-    if (!complete)
-        return "the line was cut short";
-    if (fields.size() != 4)
-        return "the line does not have four fields";
-    bool isNumber = false;
-    const int index = fields[1].toInt(&isNumber);
-    if (!isNumber || index < 1 || index > planned)
-        return "the line's number is not one of the run's";
-    for (const QByteArray &name : { fields[2], fields[3] }) {
-        if (name.isEmpty() || name == "." || name == ".." || name.contains('/')
-            || name.contains('\0'))
-            return "a name is not a plain file name";
-    }
-    energy.clear();
-    if (QFile::encodeName(TidyUp::rewriteFileName(QFile::decodeName(fields[2]), energy, seqNo))
-        != fields[3])
-        return "the new name is not the one a run gives the old";
-    return nullptr;
-}
 
 bool exists(const QString &path)
 {
@@ -599,6 +612,21 @@ bool exists(const QString &path)
 }
 
 } // namespace
+
+const char *TidyUp::Failure::name(What what)
+{
+    switch (what) {
+    case Move:
+        return "move";
+    case Link:
+        return "link";
+    case Dirs:
+        return "dirs";
+    case Record:
+        return "record";
+    }
+    return "";
+}
 
 TidyUp::RecordedRun TidyUp::lastRun(const Settings &settings)
 {
@@ -613,12 +641,16 @@ TidyUp::RecordedRun TidyUp::lastRun(const Settings &settings)
         // A record copied in from another target is not this one's.
         if (!RunRecord::readHeader(*it, header) || header.undone || header.target != absoluteTarget)
             continue;
+        // A run that changed nothing is none to undo; one still going may change anything.
+        const bool running = RunRecord::inUse(*it, header);
+        if (!header.changed && !running)
+            continue;
         last.record = *it;
         last.started = header.started;
         last.user = header.user;
         // A killed run may have moved any file it was about to move.
         last.moved = header.ended ? header.moved : header.planned;
-        last.running = RunRecord::inUse(*it, header);
+        last.running = running;
         last.otherDirs = header.origs != absolute(settings.origs)
             || header.energy != absolute(settings.energy)
             || header.seqNo != absolute(settings.seqNo);
@@ -655,108 +687,97 @@ TidyUp::Outcome TidyUp::undo(
     }
     outcome.dirsReady = true;
 
-    // First the results, a byte a file, and the folders made; then the files, line by line.
-    std::vector<quint8> results;
-    enum : quint8 { NoResult, Moved, Left, ResultMask = 3, NoEnergyLink = 4, NoSeqNoLink = 8 };
-    int planned = 0;
-    QVector<QPair<int, QByteArray>> folders;
-    QStringList dirs;
-    RunRecord::read(last.record, [&](const QList<QByteArray> &f, int, bool complete) {
-        if (!complete || f.size() < 2)
-            return;
-        bool isNumber = false;
-        const int index = f[1].toInt(&isNumber);
-        if (f[0] == "plan" && isNumber)
-            planned = std::max(planned, index);
-        else if ((f[0] == "moved" || f[0] == "left" || f[0] == "nolink") && isNumber && index > 0) {
-            if (size_t(index) >= results.size())
-                results.resize(size_t(index) + 1, NoResult);
-            quint8 &result = results[size_t(index)];
-            if (f[0] == "nolink")
-                result |= f.value(2) == "energy" ? NoEnergyLink : NoSeqNoLink;
-            else
-                result = quint8((result & ~ResultMask) | (f[0] == "moved" ? Moved : Left));
-        } else if (f[0] == "folder" && f.size() == 3 && !f[2].contains('/') && f[2] != ".."
-            && f[2] != ".") {
-            folders.append({ f[1] == "energy" ? FileOps::ByEnergy : FileOps::BySeqNo, f[2] });
-        } else if (f[0] == "dir") {
-            dirs << QFile::decodeName(f[1]);
-        }
-    });
-    results.resize(size_t(planned) + 1, NoResult);
-    outcome.listed = planned;
-
+    // First the results, a byte a file, and the folders made; then the files, line by line, as
+    // the record is read again: a hundred thousand names are never held at once.
+    RunRecord::Contents contents;
+    RunRecord::read(last.record, contents);
+    outcome.listed = contents.header.planned;
     const QDir target(settings.target);
     const FileOps ops(QDir::cleanPath(target.absolutePath()),
         QDir::cleanPath(target.absoluteFilePath(settings.origs)),
         QDir::cleanPath(target.absoluteFilePath(settings.energy)),
         QDir::cleanPath(target.absoluteFilePath(settings.seqNo)));
     const auto stopRequested = [stop] { return stop && stop->load(std::memory_order_relaxed); };
-    QString energy;
-    QString seqNo;
+    const auto refused = [&](int number, const char *why) {
+        QString line;
+        QDebug(&line).nospace() << "Can't trust line " << number << " of the record "
+                                << last.record << ": " << why;
+        tally.failed(Failure::Record, last.record, Reason(why), line);
+    };
     Reason reason;
     {
         LinkPool pool(settings.linkThreads, linkQueueLength);
-        RunRecord::read(last.record, [&](const QList<QByteArray> &f, int number, bool complete) {
-            if (outcome.stopped || f[0] != "plan")
+        const auto undoFile = [&](const RunRecord::Plan &plan) {
+            if (outcome.stopped)
                 return;
             if (stopRequested()) {
                 outcome.stopped = true;
                 return;
             }
-            if (const char *why = untrusted(f, complete, planned, energy, seqNo)) {
-                QString line;
-                QDebug(&line).nospace() << "Can't trust line " << number << " of the record "
-                                        << last.record << ": " << why;
-                tally.failed(Failure::Record, last.record, Reason(why), line);
-                reporter.report(++outcome.done, outcome.listed);
-                return;
-            }
-            const quint8 links = results[size_t(f[1].toInt())];
-            const quint8 result = links & ResultMask;
-            const QByteArray &name = f[2];
-            const QByteArray &newName = f[3];
-            const bool unknown = result == NoResult;
+            // The record may have grown since it was first read.
+            const quint8 links = size_t(plan.index) < contents.results.size()
+                ? contents.results[size_t(plan.index)]
+                : quint8(RunRecord::Left);
+            const quint8 result = links & RunRecord::ResultMask;
+            const QByteArray &name = plan.name;
+            const QByteArray &newName = plan.newName;
+            const bool unknown = result == RunRecord::NoResult;
             // A file that was left stayed where it was; one that has no result was moved only if
             // its new name is there and its old one free.
-            if (result == Left
+            if (result == RunRecord::Left
                 || (unknown && (!exists(ops.movedPath(newName)) || exists(ops.sourcePath(name))))) {
                 reporter.report(++outcome.done, outcome.listed);
                 return;
             }
+            const auto unlinkAll = [&tally, &ops, links](const RunRecord::Plan &plan) {
+                if (plan.energy.isEmpty())
+                    return;
+                if (!(links & RunRecord::NoEnergyLink))
+                    tally.unlink(ops, FileOps::ByEnergy, plan.energy, plan.newName);
+                if (!(links & RunRecord::NoSeqNoLink))
+                    tally.unlink(ops, FileOps::BySeqNo, plan.seqNo, plan.newName);
+            };
             // Back first: a file that cannot go back keeps its links.
             const NoReplaceMove::Result back = ops.moveBack(newName, name, reason, stop);
             if (back != NoReplaceMove::Failed) {
                 ++outcome.moved;
-                pool.push([&tally, &ops, to = newName, oldNameLeft = back == NoReplaceMove::Linked,
-                              links, e = QFile::encodeName(energy), q = QFile::encodeName(seqNo)] {
+                pool.push([&tally, &ops, plan, unlinkAll, oldNameLeft = back == NoReplaceMove::Linked] {
                     Reason why;
-                    // Under both names, the file keeps its links.
-                    if (oldNameLeft
-                        && !tally.removeOldName(ops.removeMoved(to, why), ops.movedPath(to), why))
+                    if (oldNameLeft && !ops.removeMoved(plan.newName, why)) {
+                        tally.takenBack(why, ops.finishInterrupted(plan.name, plan.newName),
+                            ops.movedPath(plan.newName), " back to ", ops.sourcePath(plan.name));
                         return;
-                    if (e.isEmpty())
-                        return;
-                    if (!(links & NoEnergyLink))
-                        tally.unlink(ops, FileOps::ByEnergy, e, to);
-                    if (!(links & NoSeqNoLink))
-                        tally.unlink(ops, FileOps::BySeqNo, q, to);
+                    }
+                    unlinkAll(plan);
                 });
             } else if (stopRequested()) {
                 outcome.stopped = true;
                 return;
+            } else if (reason.error() == EEXIST && ops.dropMoved(name, newName)) {
+                // Under both names, left so by an undo that could not remove the new one.
+                ++outcome.moved;
+                pool.push([plan, unlinkAll] { unlinkAll(plan); });
             } else if (!(reason.error() == ENOENT && exists(ops.sourcePath(name)))) {
                 // Back already, by an undo that was stopped, is no matter.
                 tally.notMoved(ops.movedPath(newName), " back to ", ops.sourcePath(name), reason);
             }
             reporter.report(++outcome.done, outcome.listed);
-        });
+        };
+        RunRecord::Contents again;
+        RunRecord::read(last.record, again, undoFile, refused);
     }
-    if (!outcome.stopped) {
-        for (const auto &folder : qAsConst(folders))
+    outcome.moved -= tally.takenBack();
+    // Files whose lines could not be trusted were left alone: done with as well.
+    if (!outcome.stopped && outcome.done < outcome.listed) {
+        outcome.done = outcome.listed;
+        reporter.report(outcome.done, outcome.listed);
+    }
+    // A file left under both names is finished by the next undo, as one of a stopped undo is.
+    if (!outcome.stopped && !tally.bothNamesLeft()) {
+        for (const auto &folder : qAsConst(contents.folders))
             ops.removeSub(FileOps::Tree(folder.first), folder.second);
-        for (const QString &dir : qAsConst(dirs))
-            QDir().rmdir(dir);
+        for (const QByteArray &dir : qAsConst(contents.dirs))
+            QDir().rmdir(QFile::decodeName(dir));
         Reason why;
         RunRecord::append(last.record,
             { "undone", RunRecord::now(), RunRecord::user().toUtf8(),

@@ -48,7 +48,10 @@ public:
 
     // An entry left where it was, a link not made or left, or output directories not set up.
     struct Failure {
+        // A new kind needs its name below: the build refuses a switch that misses one.
         enum What { Move, Link, Dirs, Record };
+        // The kind as a script reads it.
+        static const char *name(What what);
         What what = Move;
         // The file that stays (for a move), the link, the output directory, or the record
         // with a line it cannot trust, as a path in the file system's encoding.

@@ -1,0 +1,40 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include "runrecord.h"
+
+#include <QByteArray>
+#include <QList>
+#include <QString>
+
+// Reads a record line by line into RunRecord::Contents, keeping only what it can trust; see
+// RunRecord::parse. Touches no file.
+class RecordReader
+{
+public:
+    // Empties contents first.
+    RecordReader(RunRecord::Contents &contents, const RunRecord::PlanFound &plan,
+        const RunRecord::Refused &refused);
+
+    // One line, without its line break; complete is false for a last line cut short.
+    void line(const QByteArray &text, bool complete);
+    // After the last line: false when the lines are not a record.
+    bool finish();
+
+private:
+    // Why fields cannot be trusted, or nothing once they are taken in.
+    const char *take(const QList<QByteArray> &fields, bool complete);
+    const char *takeResult(const QList<QByteArray> &fields);
+    bool takeHeader(const QByteArray &key, const QByteArray &field);
+    const char *takePlan(const QList<QByteArray> &fields);
+    bool outputOrParent(const QString &dir) const;
+
+    RunRecord::Contents &contents;
+    RunRecord::Header &header;
+    const RunRecord::PlanFound &plan;
+    const RunRecord::Refused &refused;
+    int number = 0;
+    bool valid = false;
+    bool inHeader = true;
+    int changes = 0;
+};
