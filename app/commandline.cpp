@@ -1,11 +1,11 @@
 // SPDX-License-Identifier: MIT
 #include "commandline.h"
+#include "arguments.h"
 #include "jsonlines.h"
 #include "paramtable.h"
 #include "runstatus.h"
 #include "tidyupsession.h"
 
-#include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QFileInfo>
 #include <QLocale>
@@ -54,32 +54,36 @@ bool CommandLine::wanted(int argc, const char *const *argv)
     return false;
 }
 
-bool CommandLine::settingsFrom(const QCommandLineParser &parser, TidyUp::Settings &settings)
+bool CommandLine::displayMissing(int argc, const char *const *argv)
 {
-    // As the window reads them: the file named by -c, else by -config, else config.cfg, which
-    // may be missing; a file that was named must be there.
-    QString file = parser.value(QStringLiteral("c"));
-    if (file.isEmpty())
-        file = parser.value(QStringLiteral("config"));
-    if (!gConfig.readConfigFile(file.isEmpty() ? QStringLiteral("config.cfg") : file)
-        && !file.isEmpty()) {
+    for (const char *name : { "DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM" }) {
+        if (!qEnvironmentVariableIsEmpty(name))
+            return false;
+    }
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "-platform") == 0 || std::strcmp(argv[i], "--platform") == 0)
+            return false;
+    }
+    return true;
+}
+
+QString CommandLine::noDisplayText()
+{
+    return tr("No display to show the window on. To tidy up from a terminal, use --run; see "
+              "--help.");
+}
+
+bool CommandLine::settingsFrom(const Arguments &arguments, TidyUp::Settings &settings)
+{
+    bool named = false;
+    const QString file = arguments.configFile(&named);
+    if (!gConfig.readConfigFile(file) && named) {
         refuse(tr("Can't read the settings from %1.").arg(file), settings);
         return false;
     }
-    const auto setting = [&](const char *option, const char *key, const char *fallback) {
-        const QString name = QString::fromLatin1(option);
-        return parser.isSet(name)
-            ? parser.value(name)
-            : gConfig.paramValueNoCase(QString::fromLatin1(key), QString::fromLatin1(fallback));
-    };
-    settings.target = setting("target", "Default_Dir", "");
-    settings.origs = setting("origs", "Origs_Dir", "Origs");
-    settings.energy = setting("energy", "Energy_Dir", "Energy");
-    settings.seqNo = setting("seqno", "SeqNo_Dir", "SeqNo");
-    settings.fileExt = setting("ext", "File_Ext", "img");
-    // Under cron "." is the home directory: a run must name its target.
-    if (settings.target.isEmpty()) {
-        refuse(tr("No target: give --target DIR, or Default_Dir in the settings."), settings);
+    QString problem;
+    if (!arguments.settings(gConfig, settings, problem)) {
+        refuse(problem, settings);
         return false;
     }
     // A typo in a script must not make directories.
@@ -107,46 +111,25 @@ void CommandLine::refuse(
     print(stdout, JsonLines::outcome({}, settings, BadUsage) + '\n');
 }
 
-int CommandLine::exec(const QStringList &arguments)
+int CommandLine::exec(const QStringList &argumentList)
 {
-    QCommandLineParser parser;
-    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
-    parser.setApplicationDescription(
-        tr("Moves the data files of a scan into the originals directory and links them by "
-           "energy and by sequence number."));
-    parser.addHelpOption();
-    parser.addOptions({
-        { QStringLiteral("run"), tr("Tidy up the target, as Exec does, without a window.") },
-        { QStringLiteral("dry-run"), tr("Say what a run would do, and change nothing.") },
-        { QStringLiteral("undo"),
-            tr("Undo the newest run of the target that is not undone yet, from its record.") },
-        { QStringLiteral("json"),
-            tr("Write JSON Lines on standard output: a line for each failure, then the "
-               "outcome.") },
-        { QStringLiteral("target"), tr("The directory of the scan."), tr("dir") },
-        { QStringLiteral("origs"), tr("Where the data files are moved."), tr("name") },
-        { QStringLiteral("energy"), tr("Where the per-energy links go."), tr("name") },
-        { QStringLiteral("seqno"), tr("Where the per-projection links go."), tr("name") },
-        { QStringLiteral("ext"), tr("The extension of the data files, without the dot."),
-            tr("ext") },
-        { QStringLiteral("c"), tr("Read the settings from this file."), tr("file") },
-        { QStringLiteral("config"), tr("The same, used when -c gives no name."), tr("file") },
-        { QStringLiteral("e"), tr("English texts.") },
-    });
-    if (!parser.parse(arguments) || !parser.positionalArguments().isEmpty()) {
-        const QString problem = parser.errorText().isEmpty()
-            ? tr("Unexpected argument: %1").arg(parser.positionalArguments().value(0))
-            : parser.errorText();
-        print(stderr, problem + QLatin1Char('\n') + parser.helpText());
+    const Arguments arguments = Arguments::parse(argumentList);
+    json = arguments.json;
+    if (!arguments.problem.isEmpty()) {
+        print(stderr, arguments.problem + QLatin1Char('\n') + arguments.usage);
+        if (json) {
+            TidyUp::Outcome outcome;
+            outcome.dirProblem = arguments.problem;
+            print(stdout, JsonLines::outcome(outcome, {}, BadUsage) + '\n');
+        }
         return BadUsage;
     }
-    if (parser.isSet(QStringLiteral("help"))) {
-        print(stdout, parser.helpText());
+    if (arguments.action == Arguments::Help) {
+        print(stdout, arguments.usage);
         return Done;
     }
-    json = parser.isSet(QStringLiteral("json"));
     TidyUp::Settings settings;
-    if (!settingsFrom(parser, settings))
+    if (!settingsFrom(arguments, settings))
         return BadUsage;
 
     // Output to a closed pipe ends the output, not the run.
@@ -168,9 +151,9 @@ int CommandLine::exec(const QStringList &arguments)
         SLOT(runFinished(TidyUp::Outcome, TidyUp::Settings)));
     connect(session, SIGNAL(previewed(TidyUp::Preview, TidyUp::Settings)), this,
         SLOT(previewed(TidyUp::Preview, TidyUp::Settings)));
-    if (parser.isSet(QStringLiteral("dry-run")))
+    if (arguments.action == Arguments::DryRun)
         session->preview(settings);
-    else if (parser.isSet(QStringLiteral("undo")))
+    else if (arguments.action == Arguments::Undo)
         session->undo(settings);
     else
         session->run(settings);

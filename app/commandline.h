@@ -6,7 +6,7 @@
 #include <QElapsedTimer>
 #include <QObject>
 
-class QCommandLineParser;
+class Arguments;
 class TidyUpSession;
 
 // The run without a window, for scripts and acquisition systems: "--run" does what Exec does,
@@ -22,6 +22,10 @@ public:
     // Whether the arguments ask for a run without a window.
     static bool wanted(int argc, const char *const *argv);
 
+    // Whether the window would have no display to go on: none is named, and no platform chosen.
+    static bool displayMissing(int argc, const char *const *argv);
+    static QString noDisplayText();
+
     // Runs as the arguments say; returns the exit status. Needs a QCoreApplication.
     int exec(const QStringList &arguments);
 
@@ -32,7 +36,7 @@ private slots:
     void signalled();
 
 private:
-    bool settingsFrom(const QCommandLineParser &parser, TidyUp::Settings &settings);
+    bool settingsFrom(const Arguments &arguments, TidyUp::Settings &settings);
     // Says that settings cannot be used, as text or as the last object of the output.
     void refuse(const QString &problem, const TidyUp::Settings &settings,
         const TidyUp::Failure &failure = {});

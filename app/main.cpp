@@ -7,6 +7,7 @@
 #include <QIcon>
 #include <QTextCodec>
 #include <QTranslator>
+#include <cstdio>
 
 namespace
 {
@@ -40,6 +41,13 @@ int main(int argc, char *argv[])
         installTranslations(args, plurals, translator);
         CommandLine commandLine;
         return commandLine.exec(QCoreApplication::arguments());
+    }
+    // Over ssh or under cron the toolkit would abort, and leave a core behind.
+    if (CommandLine::displayMissing(argc, argv)) {
+        QCoreApplication app(argc, argv);
+        installTranslations(args, plurals, translator);
+        std::fputs(qPrintable(CommandLine::noDisplayText() + QLatin1Char('\n')), stderr);
+        return CommandLine::BadUsage;
     }
 
     QApplication::setStyle(QStringLiteral("Fusion"));

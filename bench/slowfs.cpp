@@ -3,9 +3,13 @@
 // request, on as many threads as the kernel sends requests, so that requests that may run side
 // by side overlap as they would on the network. It can also refuse what some servers refuse:
 // --nfs refuses every rename flag with EINVAL, as the Linux NFS client does; --no-hard-links
-// does that and refuses hard links with EPERM, as FAT, exFAT and some SMB mounts do.
+// does that and refuses hard links with EPERM, as FAT, exFAT and some SMB mounts do;
+// --refuse-unlinks LIST does what --nfs does, and refuses the unlink of each name listed in the
+// file LIST (one a line, kept outside the mount) once with EBUSY, striking it from the list, as a
+// server may refuse to remove a name that another client holds.
 //
-//   slowfs [--nfs | --no-hard-links] SOURCE MOUNTPOINT DELAY_US [FUSE options, e.g. -f]
+//   slowfs [--nfs | --no-hard-links | --refuse-unlinks LIST] SOURCE MOUNTPOINT DELAY_US
+//          [FUSE options, e.g. -f]
 
 #define FUSE_USE_VERSION 31
 
@@ -16,7 +20,10 @@
 #include <ctime>
 #include <dirent.h>
 #include <fcntl.h>
+#include <fstream>
 #include <fuse.h>
+#include <mutex>
+#include <sstream>
 #include <string>
 #include <sys/stat.h>
 #include <sys/statvfs.h>
@@ -30,6 +37,8 @@ std::string source;
 long delayNs = 0;
 bool refuseRenameFlags = false;
 bool refuseHardLinks = false;
+std::string refusedUnlinks;
+std::mutex refusedUnlinksMutex;
 
 // Set by a request that makes a name: the library then reads the new entry's attributes for the
 // kernel's reply, on the same thread. A server sends them with its answer (NFS does), so that
@@ -78,9 +87,33 @@ int doMkdir(const char *path, mode_t mode)
     return made(mkdir(real(path).c_str(), mode));
 }
 
+// Whether path's name is listed to be refused; it is struck from the list.
+bool refuseOnce(const char *path)
+{
+    if (refusedUnlinks.empty())
+        return false;
+    const std::lock_guard<std::mutex> lock(refusedUnlinksMutex);
+    const char *slash = std::strrchr(path, '/');
+    const std::string name = slash ? slash + 1 : path;
+    std::ifstream in(refusedUnlinks);
+    std::ostringstream rest;
+    bool listed = false;
+    for (std::string line; std::getline(in, line);) {
+        if (line == name && !listed)
+            listed = true;
+        else
+            rest << line << '\n';
+    }
+    in.close();
+    if (listed)
+        std::ofstream(refusedUnlinks, std::ios::trunc) << rest.str();
+    return listed;
+}
+
 int doUnlink(const char *path)
 {
-    return result(unlink(real(path).c_str()));
+    const std::string file = real(path);
+    return refuseOnce(path) ? -EBUSY : result(unlink(file.c_str()));
 }
 
 int doRmdir(const char *path)
@@ -213,10 +246,15 @@ int main(int argc, char *argv[])
     } else if (argc > 1 && std::strcmp(argv[1], "--no-hard-links") == 0) {
         refuseRenameFlags = refuseHardLinks = true;
         ++first;
+    } else if (argc > 2 && std::strcmp(argv[1], "--refuse-unlinks") == 0) {
+        refuseRenameFlags = true;
+        refusedUnlinks = argv[2];
+        first += 2;
     }
     if (argc < first + 3) {
         std::fprintf(stderr,
-            "usage: %s [--nfs | --no-hard-links] SOURCE MOUNTPOINT DELAY_US [FUSE options]\n",
+            "usage: %s [--nfs | --no-hard-links | --refuse-unlinks LIST] SOURCE MOUNTPOINT "
+            "DELAY_US [FUSE options]\n",
             argv[0]);
         return 2;
     }

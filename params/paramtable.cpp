@@ -84,6 +84,12 @@ bool ParamTable::readConfigFile(const QString &fileName)
         qDebug() << "Can't open config file : " << fileName;
         return false;
     }
+    readConfig(bytes);
+    return true;
+}
+
+void ParamTable::readConfig(const QByteArray &bytes)
+{
     QString contents = decode(bytes);
     QTextStream in(&contents, QIODevice::ReadOnly);
     QString line;
@@ -97,7 +103,6 @@ bool ParamTable::readConfigFile(const QString &fileName)
         takeToken(rest, value);
         addParam(key, value, rest);
     }
-    return true;
 }
 
 bool ParamTable::hasParam(const QString &key) const

@@ -19,6 +19,8 @@ public:
     // Adds one triple per non-blank line: the first token is the key, the second the value,
     // and the rest is everything after the key token. False when the file cannot be read.
     bool readConfigFile(const QString &fileName);
+    // The same from the file's bytes, in whatever encoding they come.
+    void readConfig(const QByteArray &bytes);
 
     bool hasParam(const QString &key) const;
     QString paramValue(const QString &key, const QString &defaultValue) const;

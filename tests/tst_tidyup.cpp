@@ -46,6 +46,8 @@ private slots:
     void recordOnAFullDisk_data();
     void recordOnAFullDisk();
     void failuresCountedByReason();
+    void oldNameNotRemoved_data();
+    void oldNameNotRemoved();
 
     void abandonedMarkerOpenForWriting();
 
@@ -76,11 +78,12 @@ void TestTidyUp::initTestCase()
     QVERIFY(::setrlimit(RLIMIT_NOFILE, &few) == 0);
     QVERIFY(SubDirs::capacity() < 100);
     QVERIFY(root.isValid());
-    for (const QString mode : { "--nfs", "--no-hard-links" }) {
+    for (const QString mode : { "--nfs", "--no-hard-links", "--refuse-unlinks" }) {
         const QString server = root.filePath(mode + "-server"), mount = root.filePath(mode);
         QVERIFY(QDir().mkpath(server) && QDir().mkpath(mount));
+        const QStringList list = mode == "--refuse-unlinks" ? QStringList { root.filePath("refused") } : QStringList();
         // slowfs returns once the file system is mounted.
-        if (QProcess::execute(SLOWFS, { mode, server, mount, "0" }) == 0)
+        if (QProcess::execute(SLOWFS, QStringList { mode } + list + QStringList { server, mount, "0" }) == 0)
             mounted << mode;
     }
 }
@@ -123,7 +126,7 @@ void TestTidyUp::init()
     const QString test = QTest::currentTestFunction();
     if (!fileSystem.isEmpty()) {
         if (test == "rewriteFileName" || test == "listingMatchesDirectoryListing" || test == "crossMove"
-            || test == "recordOnAFullDisk" || test == "failuresCountedByReason")
+            || test == "recordOnAFullDisk" || test == "failuresCountedByReason" || test == "oldNameNotRemoved")
             QSKIP("not a matter of the file system");
         if (!mounted.contains(fileSystem) && ::geteuid() == 0)
             QFAIL("slowfs could not be mounted");
@@ -543,6 +546,52 @@ void TestTidyUp::failuresCountedByReason()
     QCOMPARE(groups, QStringList({ QString("1 ENOSPC %1").arg(outcome.linksNotMade), "0 EEXIST 2" }));
     QVERIFY2(outcome.linksNotMade > 300 && outcome.linked > 0, "the disk did not run out of inodes during the run");
     QCOMPARE(outcome.linked + outcome.linksNotMade, 2 * 298);
+}
+
+// clang-format off
+void TestTidyUp::oldNameNotRemoved_data()
+{
+    QTest::addColumn<QString>("row"); // step: names whose unlink the server refuses once | a's entries in T after it |
+    // moved, not moved and the reason of that step | the next step: a's entries after it
+    QTest::newRow("run, old name refused: moved back") << "run: a-9eV-1.tif | a-9eV-1.tif=a | 1 1 EBUSY | undo: a-9eV-1.tif=a";
+    QTest::newRow("run, both names refused: the next run finishes") << "run: a-9eV-1.tif a-9_00eV-1.tif | O/a-9_00eV-1.tif=a a-9eV-1.tif=a | 1 1 the file is under both names | run: E/9_00/a-9_00eV-1.tif>O/a-9_00eV-1.tif O/a-9_00eV-1.tif=a S/1/a-9_00eV-1.tif>O/a-9_00eV-1.tif";
+    QTest::newRow("undo, new name refused: stays with its links") << "undo: a-9_00eV-1.tif | E/9_00/a-9_00eV-1.tif>O/a-9_00eV-1.tif O/a-9_00eV-1.tif=a S/1/a-9_00eV-1.tif>O/a-9_00eV-1.tif | 1 1 EBUSY | undo: E/9_00/a-9_00eV-1.tif>O/a-9_00eV-1.tif O/a-9_00eV-1.tif=a S/1/a-9_00eV-1.tif>O/a-9_00eV-1.tif";
+    QTest::newRow("undo, both names refused: the next undo finishes") << "undo: a-9_00eV-1.tif a-9eV-1.tif | E/9_00/a-9_00eV-1.tif>O/a-9_00eV-1.tif O/a-9_00eV-1.tif=a S/1/a-9_00eV-1.tif>O/a-9_00eV-1.tif a-9eV-1.tif=a | 1 1 the file is under both names | undo: a-9eV-1.tif=a";
+}
+// clang-format on
+
+// Where a move is a hard link and an unlink (NFS) and the server refuses to remove the name that
+// the file is leaving, the file goes back to it, or stays under both names where even that is
+// refused; it counts as not moved, and the next run or undo finishes what is left.
+void TestTidyUp::oldNameNotRemoved()
+{
+    QFETCH(QString, row);
+    const QStringList part = row.split(" | ");
+    if (!mounted.contains("--refuse-unlinks"))
+        QSKIP("slowfs could not be mounted: it needs /dev/fuse, and root or fusermount3");
+    QTemporaryDir dir(root.filePath("--refuse-unlinks/XXXXXX"));
+    const QString t = dir.filePath("T"), list = root.filePath("refused");
+    QVERIFY(FsTree::make(t + "/a-9eV-1.tif", "a") && FsTree::make(t + "/b-8eV-1.tif", "b"));
+    const QStringList before = FsTree::dataTree(t);
+    const bool undoing = part[0].startsWith("undo");
+    const TidyUp::Settings both = settings(t, "O", "E", "S", "tif");
+    QVERIFY(!undoing || TidyUp::run(both).moved == 2);
+    QFile::remove(list);
+    QVERIFY(FsTree::make(list, part[0].section(": ", 1).replace(' ', '\n').toUtf8()));
+    const TidyUp::Outcome outcome = undoing ? TidyUp::undo(both) : TidyUp::run(both);
+    QCOMPARE(FsTree::read(list), QByteArray());
+    const auto ofA = [&t] { return FsTree::dataTree(t).filter(QRegularExpression("^[^.]*a-9")).join(' '); };
+    QCOMPARE(ofA(), part[1]);
+    QStringList groups;
+    for (const auto &group : outcome.groups)
+        groups << (group.reason.error() ? group.reason.errorName() : group.reason.text());
+    QCOMPARE(QString("%1 %2 %3").arg(outcome.moved).arg(outcome.notMoved).arg(groups.join(',')), part[2]);
+    const TidyUp::Outcome next = part[3].startsWith("undo") ? TidyUp::undo(both) : TidyUp::run(both);
+    QCOMPARE(ofA(), part[3].section(": ", 1));
+    QCOMPARE(next.finished, part[3].startsWith("run"));
+    // Whatever the undo could put back, it did.
+    if (ofA() == "a-9eV-1.tif=a")
+        QCOMPARE(FsTree::dataTree(t), before);
 }
 
 // clang-format off

@@ -290,8 +290,9 @@ void TestWindow::preview()
     QCOMPARE(FsTree::dataTree(scan), before);
 }
 
-// Undo is offered after a run, and after a restart, where the status bar names the last run; it
-// puts the scan back as it was, says so, and is offered no more.
+// Undo is offered after a run, after a second one that found nothing to do, and after a restart,
+// where the status bar names the last run; it puts the scan back as it was, says so, and is
+// offered no more.
 void TestWindow::undo()
 {
     const QString scan = tmp->filePath("scan");
@@ -302,6 +303,9 @@ void TestWindow::undo()
         Body first(commandLine({ "quorvix-data", "-e" }));
         first.show();
         QVERIFY(exec(first) && first.findChild<QPushButton *>("Undo")->isVisible());
+        // Exec again with nothing left to do: Undo is still the first run's.
+        QVERIFY(exec(first));
+        QTRY_VERIFY(first.findChild<QPushButton *>("Undo")->isVisible());
     }
     Body body(commandLine({ "quorvix-data", "-e" }));
     body.show();

@@ -1,0 +1,84 @@
+// SPDX-License-Identifier: MIT
+#include "arguments.h"
+#include "paramtable.h"
+
+#include <QCommandLineParser>
+
+Arguments Arguments::parse(const QStringList &arguments)
+{
+    QCommandLineParser parser;
+    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
+    parser.setApplicationDescription(
+        tr("Moves the data files of a scan into the originals directory and links them by "
+           "energy and by sequence number."));
+    parser.addHelpOption();
+    parser.addOptions({
+        { QStringLiteral("run"), tr("Tidy up the target, as Exec does, without a window.") },
+        { QStringLiteral("dry-run"), tr("Say what a run would do, and change nothing.") },
+        { QStringLiteral("undo"),
+            tr("Undo the newest run of the target that is not undone yet, from its record.") },
+        { QStringLiteral("json"),
+            tr("Write JSON Lines on standard output: a line for each failure, then the "
+               "outcome.") },
+        { QStringLiteral("target"), tr("The directory of the scan."), tr("dir") },
+        { QStringLiteral("origs"), tr("Where the data files are moved."), tr("name") },
+        { QStringLiteral("energy"), tr("Where the per-energy links go."), tr("name") },
+        { QStringLiteral("seqno"), tr("Where the per-projection links go."), tr("name") },
+        { QStringLiteral("ext"), tr("The extension of the data files, without the dot."),
+            tr("ext") },
+        { QStringLiteral("c"), tr("Read the settings from this file."), tr("file") },
+        { QStringLiteral("config"), tr("The same, used when -c gives no name."), tr("file") },
+        { QStringLiteral("e"), tr("English texts.") },
+    });
+    Arguments result;
+    result.usage = parser.helpText();
+    result.json = arguments.contains(QStringLiteral("--json"));
+    if (!parser.parse(arguments) || !parser.positionalArguments().isEmpty()) {
+        result.problem = parser.errorText().isEmpty()
+            ? tr("Unexpected argument: %1").arg(parser.positionalArguments().value(0))
+            : parser.errorText();
+        return result;
+    }
+    if (parser.isSet(QStringLiteral("help")))
+        return result;
+    result.action = parser.isSet(QStringLiteral("dry-run")) ? DryRun
+        : parser.isSet(QStringLiteral("undo"))              ? Undo
+                                                            : Run;
+    for (const char *option : { "target", "origs", "energy", "seqno", "ext", "c", "config" }) {
+        const QString name = QString::fromLatin1(option);
+        if (parser.isSet(name))
+            result.values.insert(name, parser.value(name));
+    }
+    return result;
+}
+
+QString Arguments::configFile(bool *named) const
+{
+    QString file = values.value(QStringLiteral("c"));
+    if (file.isEmpty())
+        file = values.value(QStringLiteral("config"));
+    *named = !file.isEmpty();
+    return file.isEmpty() ? QStringLiteral("config.cfg") : file;
+}
+
+bool Arguments::settings(
+    const ParamTable &config, TidyUp::Settings &settings, QString &problem) const
+{
+    const auto setting = [&](const char *option, const char *key, const char *fallback) {
+        const auto given = values.constFind(QString::fromLatin1(option));
+        return given != values.cend()
+            ? *given
+            : config.paramValueNoCase(QString::fromLatin1(key), QString::fromLatin1(fallback));
+    };
+    settings.target = setting("target", "Default_Dir", "");
+    settings.origs = setting("origs", "Origs_Dir", "Origs");
+    settings.energy = setting("energy", "Energy_Dir", "Energy");
+    settings.seqNo = setting("seqno", "SeqNo_Dir", "SeqNo");
+    settings.fileExt = setting("ext", "File_Ext", "img");
+    // Under cron "." is the home directory: a run must name its target.
+    if (settings.target.isEmpty()) {
+        problem = tr("No target: give --target DIR, or Default_Dir in the settings.");
+        return false;
+    }
+    return true;
+}
