@@ -10,6 +10,7 @@
 #include <QTemporaryDir>
 #include <QtTest>
 #include <csignal>
+#include <sys/resource.h>
 
 class TestCommandLine : public QObject
 {
@@ -20,6 +21,8 @@ private slots:
     void runs();
     void json_data();
     void json();
+    void jsonOnEveryPath_data();
+    void jsonOnEveryPath();
     void stoppedBySignal();
     void killedThenCompletedThenUndone();
 };
@@ -51,6 +54,7 @@ void TestCommandLine::runs_data()
     QTest::newRow("unreadable settings file") << "" << "--run -e -c @.none --target @" << 2 << "" << QList<int>{ 300, 0, 0, 0 };
     QTest::newRow("no record can be kept") << ".quorvix-data" << "--run -e --target @ --origs O" << 2 << "Can't keep a record of the run in @: the folder of the records could not be made. Nothing was moved.\n" << QList<int>{ 300, 0, 0, 0 };
     QTest::newRow("output directory is a file") << "O" << "--run -e --target @ --origs O" << 2 << "The entry [O] in [@] is not directory. Nothing was moved.\n" << QList<int>{ 300, 0, 0, 0 };
+    QTest::newRow("no display: no window tried") << "" << "-e --target @" << 2 << "" << QList<int>{ 300, 0, 0, 0 };
     QTest::newRow("Japanese without -e") << "" << "--dry-run --target @ --origs O --energy E --seqno S" << 0 << "@ で *.img に一致するファイル 300 個: リンク対象 300 件 (3 エネルギー × 100 投影)。 O、E、S を作成します。\n" << QList<int>{ 300, 0, 0, 0 };
 }
 // clang-format on
@@ -133,6 +137,89 @@ void TestCommandLine::json()
     QCOMPARE(last["settings"].toObject()["origs"].toString(), t + (status == 2 ? "/missing/Origs" : "/O"));
     const QList<int> tree = runCounts(t);
     QCOMPARE(QList<int>({ tree[1], tree[2] }), QList<int>({ last["moved"].toInt(), last["linked"].toInt() }));
+}
+
+// clang-format off
+void TestCommandLine::jsonOnEveryPath_data()
+{
+    QTest::addColumn<QString>("fixture"); // T, a scan of 300 files: "ro" on a read-only file system, "full" on a disk that fills
+    // during the run, "tampered" run and its record given impossible numbers, "O" a file where O goes
+    QTest::addColumn<QString>("args"); // "@": T
+    QTest::addColumn<int>("status");
+    QTest::addColumn<QString>("failures"); // what and errno of failures that must be among those given
+    QTest::addColumn<QString>("problem"); // of the outcome; "@": T
+    QTest::newRow("unknown option") << "" << "--run --json -e --target @ --bogus" << 2 << "" << "Unknown option 'bogus'.";
+    QTest::newRow("stray argument") << "" << "--json --run -e --target @ extra" << 2 << "" << "Unexpected argument: extra";
+    QTest::newRow("read-only target") << "ro" << "--run --json -e --target @" << 2 << "record" << "Can't keep a record of the run in @: the folder of the records could not be made.";
+    QTest::newRow("disk full during the run") << "full" << "--run --json -e --target @" << 1 << "record ENOSPC" << "";
+    QTest::newRow("tampered record undone") << "tampered" << "--undo --json -e --target @" << 1 << "record" << "";
+    QTest::newRow("output directory a file") << "O" << "--run --json -e --target @ --origs O" << 2 << "dirs ENOTDIR" << "The entry [O] in [@] is not directory.";
+    QTest::newRow("dry run, output directory a file") << "O" << "--dry-run --json -e --target @ --origs O" << 2 << "" << "The entry [O] in [@] is not directory.";
+}
+// clang-format on
+
+// Whatever goes wrong, a script reads JSON Lines, the last one the outcome, and the documented
+// status; a record's numbers never size the memory of an undo.
+void TestCommandLine::jsonOnEveryPath()
+{
+    QFETCH(QString, fixture);
+    QFETCH(QString, args);
+    QFETCH(int, status);
+    QFETCH(QString, failures);
+    QFETCH(QString, problem);
+    QTemporaryDir tmp;
+    const QString t = tmp.filePath("T");
+    const auto unmount = qScopeGuard([&] { QProcess::execute("umount", { "-l", t }); });
+    if ((fixture == "ro" || fixture == "full")
+        && (!QDir().mkpath(t) || QProcess::execute("mount", { "-t", "tmpfs", "-o", "size=1m", "tmpfs", t })))
+        QSKIP("mounting a tmpfs needs root; run the tests as root to cover this");
+    QVERIFY(makeScan(t, 300));
+    QVERIFY(fixture != "O" || FsTree::make(t + "/O", "file"));
+    QVERIFY(fixture != "ro" || QProcess::execute("mount", { "-o", "remount,ro", t }) == 0);
+    if (fixture == "full") {
+        // Room for the record's first batches only.
+        QVERIFY(FsTree::make(t + "/spare", QByteArray(8192, 'x')));
+        QFile filler(t + "/filler");
+        QVERIFY(filler.open(QIODevice::WriteOnly));
+        while (filler.write(QByteArray(65536, 'x')) > 0 && filler.flush()) { }
+        QVERIFY(QFile::remove(t + "/spare"));
+    }
+    const auto start = [&](const QStringList &arguments) {
+        QProcess program;
+        program.setProcessEnvironment(noDisplay());
+        program.start(QUORVIX_PROGRAM, arguments);
+        program.waitForFinished(60000);
+        return QPair<int, QByteArray>(program.exitCode(), program.readAllStandardOutput());
+    };
+    if (fixture == "tampered") {
+        QCOMPARE(start({ "--run", "-e", "--target", t }).first, 0);
+        const QString record = QDir(t + "/.quorvix-data/runs").entryInfoList(QDir::Files).value(0).filePath();
+        QFile out(record);
+        QVERIFY(out.open(QIODevice::Append) && out.write("moved\t2147483647\nplan\t2147483647\ta-1eV-1.img\ta-1_00eV-1.img\n") > 0);
+    }
+    const QPair<int, QByteArray> result = start(args.replace("@", t).split(' '));
+    QCOMPARE(result.first, status);
+    QStringList found;
+    QJsonObject last;
+    for (const QByteArray &line : result.second.split('\n')) {
+        QJsonParseError error;
+        last = QJsonDocument::fromJson(line, &error).object();
+        QVERIFY2(line.isEmpty() || error.error == QJsonParseError::NoError, line.constData());
+        if (last["type"] == "failure")
+            found << QString(last["what"].toString() + ' ' + last["errno"].toString()).trimmed();
+    }
+    last = QJsonDocument::fromJson(result.second.trimmed().split('\n').last()).object();
+    QCOMPARE(QList<int>({ last["type"] == "outcome", last["status"].toInt() }), QList<int>({ 1, status }));
+    QCOMPARE(last["problem"].toString().replace(t, "@"), problem);
+    QCOMPARE(last["settings"].isNull(), args.contains("bogus") || args.contains("extra"));
+    for (const QString &failure : failures.split(',', Qt::SkipEmptyParts))
+        QVERIFY2(found.contains(failure), qPrintable(found.join(", ")));
+    if (fixture == "tampered") {
+        QCOMPARE(runCounts(t), QList<int>({ 300, 0, 0, 0 }));
+        rusage children = {};
+        QVERIFY(::getrusage(RUSAGE_CHILDREN, &children) == 0);
+        QVERIFY2(children.ru_maxrss < 100 * 1024, qPrintable(QString("%1 kB").arg(children.ru_maxrss)));
+    }
 }
 
 // SIGTERM is Stop: the entry in hand is finished, the moved files keep their links, the

@@ -277,6 +277,9 @@ void TestTidyUp::undoLeavesWhatChanged_data()
     QTest::newRow("record cut short by a lost machine") << "cut" << "E/ E/8_00/ E/8_00/b-8_00eV-1.tif>O/b-8_00eV-1.tif E/9_00/ O/ O/b-8_00eV-1.tif=b-8eV-1.tif S/ S/1/ S/1/b-8_00eV-1.tif>O/b-8_00eV-1.tif S/2/" << "Can't trust line 17 of the record \"R\": the line was cut short";
     QTest::newRow("record naming ../x") << "plan\t1\t../a-9eV-1.tif" << "E/ E/9_00/ E/9_00/a-9_00eV-1.tif>O/a-9_00eV-1.tif O/ O/a-9_00eV-1.tif=a-9eV-1.tif S/ S/1/ S/1/a-9_00eV-1.tif>O/a-9_00eV-1.tif" << "Can't trust line 15 of the record \"R\": a name is not a plain file name";
     QTest::newRow("record of another target") << "target\t/elsewhere" << "E/ E/8_00/ E/8_00/b-8_00eV-1.tif>O/b-8_00eV-1.tif E/9_00/ E/9_00/a-9_00eV-1.tif>O/a-9_00eV-1.tif E/9_00/a-9_00eV-2.tif>O/a-9_00eV-2.tif O/ O/a-9_00eV-1.tif=a-9eV-1.tif O/a-9_00eV-2.tif=a-9eV-2.tif O/b-8_00eV-1.tif=b-8eV-1.tif S/ S/1/ S/1/a-9_00eV-1.tif>O/a-9_00eV-1.tif S/1/b-8_00eV-1.tif>O/b-8_00eV-1.tif S/2/ S/2/a-9_00eV-2.tif>O/a-9_00eV-2.tif" << "No run of @ is left to undo.";
+    QTest::newRow("record naming a directory outside") << "+dir\t#/empty" << "" << "Can't trust line 26 of the record \"R\": the directory is not an output directory of the run or a parent of one";
+    QTest::newRow("record with a result beyond its plan") << "+moved\t2147483647" << "" << "Can't trust line 26 of the record \"R\": the line's number is not one of the run's";
+    QTest::newRow("record with a file out of order") << "+plan\t7\ta-9eV-1.tif\ta-9_00eV-1.tif" << "" << "Can't trust line 26 of the record \"R\": the files are not numbered in order";
     QTest::newRow("record naming another new name") << "plan\t2\ta-9eV-2.tif\ta-9_00eV-1.tif" << "E/ E/9_00/ E/9_00/a-9_00eV-2.tif>O/a-9_00eV-2.tif O/ O/a-9_00eV-2.tif=a-9eV-2.tif S/ S/2/ S/2/a-9_00eV-2.tif>O/a-9_00eV-2.tif" << "Can't trust line 16 of the record \"R\": the new name is not the one a run gives the old";
 }
 // clang-format on
@@ -304,6 +307,9 @@ void TestTidyUp::undoLeavesWhatChanged()
     if (change == "cut") {
         // Only what a lost machine keeps: the lines up to the last one of the files, that one cut.
         record.truncate(record.indexOf('\n', record.lastIndexOf("plan\t")) - 2);
+    } else if (change.startsWith('+')) {
+        QVERIFY(QDir().mkpath(tmp->filePath("empty")));
+        record += change.mid(1).toUtf8().replace("\\t", "\t").replace('#', tmp->path().toUtf8()) + '\n';
     } else if (change.startsWith("plan") || change.startsWith("target")) {
         const QByteArray line = change.toUtf8().replace("\\t", "\t");
         const int at = record.indexOf(line.left(7));
@@ -326,6 +332,8 @@ void TestTidyUp::undoLeavesWhatChanged()
     QCOMPARE(capture.lines.join('\n').replace(outcome.record, "R").replace(t, "@"), lines);
     // Undone once, the run is undone no more.
     QCOMPARE(TidyUp::lastRun(settings(t, "O", "E", "S", "tif")).record, QString());
+    // An empty directory that the record names only after its run stays.
+    QCOMPARE(QFileInfo::exists(tmp->filePath("empty")), change.startsWith('+'));
     // Nothing left below the trees was touched.
     QCOMPARE(QDir(tmp->filePath("away")).entryList(QDir::System).size(), QFileInfo::exists(tmp->filePath("away")) ? 2 : 0);
 }
