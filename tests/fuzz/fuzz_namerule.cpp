@@ -1,0 +1,25 @@
+// SPDX-License-Identifier: MIT
+// The name rule on any name: nothing of the name is lost, the new name is stable under the rule,
+// and its fields are the ones it names.
+#include "tidyup.h"
+
+#include <QFile>
+#include <cstdlib>
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
+{
+    const QString name = QFile::decodeName(QByteArray(reinterpret_cast<const char *>(data), int(size)));
+    QString energy;
+    QString seqNo;
+    const QString newName = TidyUp::rewriteFileName(name, energy, seqNo);
+    QString energyAgain;
+    QString seqNoAgain;
+    const QString again = TidyUp::rewriteFileName(newName, energyAgain, seqNoAgain);
+    const bool changed = newName != name;
+    if (again != newName || energyAgain != energy || seqNoAgain != seqNo
+        || (changed && (newName.size() != name.size() + 3 || !energy.endsWith(QLatin1String("_00"))))
+        || (energy.isEmpty() != seqNo.isEmpty())
+        || (!energy.isEmpty() && !newName.contains(energy + QLatin1String("eV-") + seqNo)))
+        std::abort();
+    return 0;
+}
