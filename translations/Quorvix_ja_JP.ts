@@ -102,6 +102,10 @@
         <source>Undo the newest run of the target that is not undone yet, from its record.</source>
         <translation>対象のまだ取り消していない最新の実行を、その記録から取り消します。</translation>
     </message>
+    <message>
+        <source>No display to show the window on. To tidy up from a terminal, use --run; see --help.</source>
+        <translation>ウィンドウを表示するディスプレイがありません。端末から整理するには --run を使ってください (--help を参照)。</translation>
+    </message>
 </context>
 <context>
     <name>DetailsWindow</name>
@@ -310,6 +314,50 @@
     <message>
         <source>the folder of the records could not be made</source>
         <translation>記録のフォルダーを作成できませんでした</translation>
+    </message>
+    <message>
+        <source>the line&apos;s fields are not the ones a run writes</source>
+        <translation>行の項目が実行の書く形ではありません</translation>
+    </message>
+    <message>
+        <source>the line was cut short</source>
+        <translation>行が途中で切れています</translation>
+    </message>
+    <message>
+        <source>the directory is not an output directory of the run or a parent of one</source>
+        <translation>ディレクトリが実行の出力ディレクトリでもその親でもありません</translation>
+    </message>
+    <message>
+        <source>the line is not one a run writes</source>
+        <translation>実行が書く行ではありません</translation>
+    </message>
+    <message>
+        <source>the line&apos;s number is not one of the run&apos;s</source>
+        <translation>行の番号が実行のものではありません</translation>
+    </message>
+    <message>
+        <source>the line does not have four fields</source>
+        <translation>行に 4 つの項目がありません</translation>
+    </message>
+    <message>
+        <source>the files are not numbered in order</source>
+        <translation>ファイルの番号が順番どおりではありません</translation>
+    </message>
+    <message>
+        <source>a name is not a plain file name</source>
+        <translation>名前が単純なファイル名ではありません</translation>
+    </message>
+    <message>
+        <source>the new name is not the one a run gives the old</source>
+        <translation>新しい名前が、実行が元の名前から付けるものではありません</translation>
+    </message>
+    <message>
+        <source>the old name could not be removed</source>
+        <translation>元の名前を削除できませんでした</translation>
+    </message>
+    <message>
+        <source>the file is under both names</source>
+        <translation>ファイルが両方の名前で残っています</translation>
     </message>
 </context>
 <context>
