@@ -196,6 +196,7 @@ void TestTidyUp::run_data()
     QTest::newRow("colliding names: second stays") << "a-9eV-1.tif a-9_00eV-1.tif | O E S tif | E/9_00/ E/9_00/a-9_00eV-1.tif>O/a-9_00eV-1.tif O/a-9_00eV-1.tif=a-9_00eV-1.tif S/1/ S/1/a-9_00eV-1.tif>O/a-9_00eV-1.tif a-9eV-1.tif=a-9eV-1.tif | Can't move \"@/a-9eV-1.tif\" to \"@/O/a-9_00eV-1.tif\": File exists";
     QTest::newRow("dangling link at the destination") << "O/ O/b-9_00eV-7.tif>../nowhere b-9eV-7.tif | O E S tif | O/b-9_00eV-7.tif>nowhere b-9eV-7.tif=b-9eV-7.tif | Can't move \"@/b-9eV-7.tif\" to \"@/O/b-9_00eV-7.tif\": File exists";
     QTest::newRow("link in the way") << "E/9_00/ E/9_00/x-9_00eV-1.tif x-9eV-1.tif | O E S tif | E/9_00/ E/9_00/x-9_00eV-1.tif=E/9_00/x-9_00eV-1.tif O/x-9_00eV-1.tif=x-9eV-1.tif S/1/ S/1/x-9_00eV-1.tif>O/x-9_00eV-1.tif | Can't make the link \"@/E/9_00/x-9_00eV-1.tif\" to \"@/O/x-9_00eV-1.tif\": File exists";
+    QTest::newRow("nothing to do: no record kept") << "O/ E/ S/ x.txt | O E S tif | x.txt=x.txt | ";
     QTest::newRow("no fields: moved, not linked") << "dark.tif | O E S tif | O/dark.tif=dark.tif | ";
     QTest::newRow("check fails, nothing moved") << "O a-9eV-1.tif | O E S tif | O=O a-9eV-1.tif=a-9eV-1.tif | \"The entry [O] in [@] is not directory.\"\nDirs to tidy up files can not set up well.";
     QTest::newRow("extension *, never . or ..") << "noext n.txt | O E S * | O/n.txt=n.txt noext=noext | ";
@@ -251,8 +252,8 @@ void TestTidyUp::run()
     program.start(QUORVIX_PROGRAM, { "--undo", "-e", "--json", "--target", t, "--origs", n[0], "--energy", n[1], "--seqno", n[2], "--ext", n[3] });
     QVERIFY(program.waitForFinished(60000));
     const QJsonObject undone = QJsonDocument::fromJson(program.readAllStandardOutput()).object();
-    // A run that the check refused keeps no record: there is nothing to undo.
-    if (!outcome.dirsReady) {
+    // A run that the check refused, or that changed nothing, keeps no record: nothing to undo.
+    if (outcome.record.isEmpty()) {
         QCOMPARE(QList<int>({ program.exitCode(), QFileInfo::exists(t + "/.quorvix-data") }), QList<int>({ 2, 0 }));
         return;
     }
@@ -277,6 +278,7 @@ void TestTidyUp::undoLeavesWhatChanged_data()
     QTest::newRow("record cut short by a lost machine") << "cut" << "E/ E/8_00/ E/8_00/b-8_00eV-1.tif>O/b-8_00eV-1.tif E/9_00/ O/ O/b-8_00eV-1.tif=b-8eV-1.tif S/ S/1/ S/1/b-8_00eV-1.tif>O/b-8_00eV-1.tif S/2/" << "Can't trust line 17 of the record \"R\": the line was cut short";
     QTest::newRow("record naming ../x") << "plan\t1\t../a-9eV-1.tif" << "E/ E/9_00/ E/9_00/a-9_00eV-1.tif>O/a-9_00eV-1.tif O/ O/a-9_00eV-1.tif=a-9eV-1.tif S/ S/1/ S/1/a-9_00eV-1.tif>O/a-9_00eV-1.tif" << "Can't trust line 15 of the record \"R\": a name is not a plain file name";
     QTest::newRow("record of another target") << "target\t/elsewhere" << "E/ E/8_00/ E/8_00/b-8_00eV-1.tif>O/b-8_00eV-1.tif E/9_00/ E/9_00/a-9_00eV-1.tif>O/a-9_00eV-1.tif E/9_00/a-9_00eV-2.tif>O/a-9_00eV-2.tif O/ O/a-9_00eV-1.tif=a-9eV-1.tif O/a-9_00eV-2.tif=a-9eV-2.tif O/b-8_00eV-1.tif=b-8eV-1.tif S/ S/1/ S/1/a-9_00eV-1.tif>O/a-9_00eV-1.tif S/1/b-8_00eV-1.tif>O/b-8_00eV-1.tif S/2/ S/2/a-9_00eV-2.tif>O/a-9_00eV-2.tif" << "No run of @ is left to undo.";
+    QTest::newRow("a later record of a run that changed nothing") << "empty" << "" << "";
     QTest::newRow("record naming a directory outside") << "+dir\t#/empty" << "" << "Can't trust line 26 of the record \"R\": the directory is not an output directory of the run or a parent of one";
     QTest::newRow("record with a result beyond its plan") << "+moved\t2147483647" << "" << "Can't trust line 26 of the record \"R\": the line's number is not one of the run's";
     QTest::newRow("record with a file out of order") << "+plan\t7\ta-9eV-1.tif\ta-9_00eV-1.tif" << "" << "Can't trust line 26 of the record \"R\": the files are not numbered in order";
@@ -307,6 +309,10 @@ void TestTidyUp::undoLeavesWhatChanged()
     if (change == "cut") {
         // Only what a lost machine keeps: the lines up to the last one of the files, that one cut.
         record.truncate(record.indexOf('\n', record.lastIndexOf("plan\t")) - 2);
+    } else if (change == "empty") {
+        // As 0.6.0 kept them: the header, and an end line that counts nothing.
+        const QByteArray empty = record.left(record.indexOf("\ndir\t") + 1) + "end\t2026-01-01T00:00:00.000Z\tlisted 0\tmoved 0\tlinked 0\n";
+        QVERIFY(FsTree::make(QFileInfo(outcome.record).path() + "/99999999-000000.000-x-1.tsv", empty));
     } else if (change.startsWith('+')) {
         QVERIFY(QDir().mkpath(tmp->filePath("empty")));
         record += change.mid(1).toUtf8().replace("\\t", "\t").replace('#', tmp->path().toUtf8()) + '\n';
