@@ -69,10 +69,9 @@ void RecordReader::line(const QByteArray &text, bool complete)
 
 bool RecordReader::finish()
 {
-    header.moved = int(std::count(
-        contents.results.cbegin(), contents.results.cend(), quint8(RunRecord::Moved)));
-    header.changed
-        = header.ended ? changes > 0 : header.planned > 0 || !contents.folders.isEmpty();
+    header.moved = int(
+        std::count(contents.results.cbegin(), contents.results.cend(), quint8(RunRecord::Moved)));
+    header.changed = header.ended ? changes > 0 : header.planned > 0 || !contents.folders.isEmpty();
     return valid;
 }
 
@@ -144,8 +143,8 @@ bool RecordReader::takeHeader(const QByteArray &key, const QByteArray &field)
 {
     static const char *const body[]
         = { "dir", "plan", "moved", "left", "nolink", "folder", "end", "undone", "completed" };
-    if (std::any_of(std::begin(body), std::end(body),
-            [&key](const char *name) { return key == name; }))
+    if (std::any_of(
+            std::begin(body), std::end(body), [&key](const char *name) { return key == name; }))
         return false;
     const QString value = QString::fromUtf8(field);
     const QString dir = QFile::decodeName(field);

@@ -118,8 +118,8 @@ public:
     // one, for why. The file went back to the old name where the new one could be removed
     // (newNameRemoved), as if never moved; else it stays under both. Either way it counts as not
     // moved, though the moving thread counted it as moved.
-    Reason takenBack(const Reason &why, bool newNameRemoved, const QString &from,
-        const char *joint, const QString &to)
+    Reason takenBack(const Reason &why, bool newNameRemoved, const QString &from, const char *joint,
+        const QString &to)
     {
         Reason reason = why;
         if (newNameRemoved)
@@ -432,8 +432,8 @@ TidyUp::Outcome TidyUp::run(
         return outcome;
     }
     outcome.dirsReady = true;
-    const int dirsMade = int(std::count_if(
-        created.cbegin(), created.cend(), [](const QString &dir) { return QFileInfo::exists(dir); }));
+    const int dirsMade = int(std::count_if(created.cbegin(), created.cend(),
+        [](const QString &dir) { return QFileInfo::exists(dir); }));
 
     const QStringList outputs
         = outputDirEntries(target, { settings.origs, settings.energy, settings.seqNo });
@@ -481,7 +481,7 @@ TidyUp::Outcome TidyUp::run(
     // A completion that did nothing names no record: this one may then be removed.
     const bool completedWork = completed && outcome.finished + outcome.restored > 0;
     for (const QString &path :
-        completedWork && settings.record ? RunRecord::all(header.target) : QStringList()) {
+        completedWork &&settings.record ? RunRecord::all(header.target) : QStringList()) {
         RunRecord::Header killed;
         if (path == record.path() || !RunRecord::readHeader(path, killed) || killed.ended
             || killed.undone || killed.completed || killed.target != header.target
@@ -700,8 +700,8 @@ TidyUp::Outcome TidyUp::undo(
     const auto stopRequested = [stop] { return stop && stop->load(std::memory_order_relaxed); };
     const auto refused = [&](int number, const char *why) {
         QString line;
-        QDebug(&line).nospace() << "Can't trust line " << number << " of the record "
-                                << last.record << ": " << why;
+        QDebug(&line).nospace() << "Can't trust line " << number << " of the record " << last.record
+                                << ": " << why;
         tally.failed(Failure::Record, last.record, Reason(why), line);
     };
     Reason reason;
@@ -741,7 +741,8 @@ TidyUp::Outcome TidyUp::undo(
             const NoReplaceMove::Result back = ops.moveBack(newName, name, reason, stop);
             if (back != NoReplaceMove::Failed) {
                 ++outcome.moved;
-                pool.push([&tally, &ops, plan, unlinkAll, oldNameLeft = back == NoReplaceMove::Linked] {
+                pool.push([&tally, &ops, plan, unlinkAll,
+                              oldNameLeft = back == NoReplaceMove::Linked] {
                     Reason why;
                     if (oldNameLeft && !ops.removeMoved(plan.newName, why)) {
                         tally.takenBack(why, ops.finishInterrupted(plan.name, plan.newName),

@@ -22,8 +22,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     for (const QByteArray &part : parts)
         argv << QString::fromUtf8(part);
     const Arguments arguments = Arguments::parse(argv);
-    if (arguments.json != argv.contains(QStringLiteral("--json"))
-        || (!arguments.problem.isEmpty() && arguments.action != Arguments::Help))
+    if (arguments.json != argv.contains(QStringLiteral("--json")) || (!arguments.problem.isEmpty() && arguments.action != Arguments::Help))
         std::abort();
     if (!arguments.problem.isEmpty() || arguments.action == Arguments::Help)
         return 0;
@@ -35,8 +34,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     TidyUp::Settings settings;
     QString problem;
     // A run always has a target, or a reason why not.
-    if (arguments.settings(table, settings, problem) == settings.target.isEmpty()
-        || problem.isEmpty() != !settings.target.isEmpty())
+    if (arguments.settings(table, settings, problem) == settings.target.isEmpty() || problem.isEmpty() != !settings.target.isEmpty())
         std::abort();
     return 0;
 }

@@ -13,8 +13,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     for (const char *key : { "Default_Dir", "Origs_Dir", "Energy_Dir", "SeqNo_Dir", "File_Ext" }) {
         const QString name = QString::fromLatin1(key);
         const QString value = table.paramValueNoCase(name, QStringLiteral("\x01"));
-        if (value != table.paramValueNoCase(name.toLower(), QStringLiteral("\x01"))
-            || value.contains(QLatin1Char('#')))
+        if (value != table.paramValueNoCase(name.toLower(), QStringLiteral("\x01")) || value.contains(QLatin1Char('#')))
             std::abort();
     }
     return 0;

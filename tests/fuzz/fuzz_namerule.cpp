@@ -18,8 +18,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     const bool changed = newName != name;
     if (again != newName || energyAgain != energy || seqNoAgain != seqNo
         || (changed && (newName.size() != name.size() + 3 || !energy.endsWith(QLatin1String("_00"))))
-        || (energy.isEmpty() != seqNo.isEmpty())
-        || (!energy.isEmpty() && !newName.contains(energy + QLatin1String("eV-") + seqNo)))
+        || (energy.isEmpty() != seqNo.isEmpty()) || (!energy.isEmpty() && !newName.contains(energy + QLatin1String("eV-") + seqNo)))
         std::abort();
     return 0;
 }

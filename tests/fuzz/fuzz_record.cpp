@@ -26,21 +26,19 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         });
     const RunRecord::Header &header = contents.header;
     // One result for each planned file, and each planned file a line of its own.
-    if (contents.results.size() != size_t(header.planned) + 1 || planned > header.planned
-        || header.moved > header.planned || header.planned > bytes.count('\n') + 1)
+    if (contents.results.size() != size_t(header.planned) + 1 || planned > header.planned || header.moved > header.planned
+        || header.planned > bytes.count('\n') + 1)
         std::abort();
     for (const QByteArray &dir : contents.dirs) {
         const QString path = QFile::decodeName(dir);
         const QString prefix = path + QLatin1Char('/');
         if (!path.startsWith(QLatin1Char('/'))
-            || (!header.origs.startsWith(prefix) && !header.energy.startsWith(prefix)
-                && !header.seqNo.startsWith(prefix) && path != header.origs
-                && path != header.energy && path != header.seqNo && path != QLatin1String("/")))
+            || (!header.origs.startsWith(prefix) && !header.energy.startsWith(prefix) && !header.seqNo.startsWith(prefix)
+                && path != header.origs && path != header.energy && path != header.seqNo && path != QLatin1String("/")))
             std::abort();
     }
     for (const auto &folder : contents.folders) {
-        if (folder.second.isEmpty() || folder.second.contains('/') || folder.second == ".."
-            || folder.second == ".")
+        if (folder.second.isEmpty() || folder.second.contains('/') || folder.second == ".." || folder.second == ".")
             std::abort();
     }
     return 0;
