@@ -52,7 +52,7 @@ void TestCommandLine::runs_data()
     QTest::newRow("unknown option") << "" << "--run -e --target @ --bogus" << 2 << "" << QList<int>{ 300, 0, 0, 0 };
     QTest::newRow("stray argument") << "" << "--run -e --target @ extra" << 2 << "" << QList<int>{ 300, 0, 0, 0 };
     QTest::newRow("unreadable settings file") << "" << "--run -e -c @.none --target @" << 2 << "" << QList<int>{ 300, 0, 0, 0 };
-    QTest::newRow("no record can be kept") << ".quorvix-data" << "--run -e --target @ --origs O" << 2 << "Can't keep a record of the run in @: the folder of the records could not be made. Nothing was moved.\n" << QList<int>{ 300, 0, 0, 0 };
+    QTest::newRow("no record can be kept") << ".quorvix-data" << "--run -e --target @ --origs O" << 2 << "Can't keep a record of the run in @: Not a directory (the folder of the records could not be made). Nothing was moved.\n" << QList<int>{ 300, 0, 0, 0 };
     QTest::newRow("output directory is a file") << "O" << "--run -e --target @ --origs O" << 2 << "The entry [O] in [@] is not directory. Nothing was moved.\n" << QList<int>{ 300, 0, 0, 0 };
     QTest::newRow("no display: no window tried") << "" << "-e --target @" << 2 << "" << QList<int>{ 300, 0, 0, 0 };
     QTest::newRow("Japanese without -e") << "" << "--dry-run --target @ --origs O --energy E --seqno S" << 0 << "@ で *.img に一致するファイル 300 個: リンク対象 300 件 (3 エネルギー × 100 投影)。 O、E、S を作成します。\n" << QList<int>{ 300, 0, 0, 0 };
@@ -150,7 +150,7 @@ void TestCommandLine::jsonOnEveryPath_data()
     QTest::addColumn<QString>("problem"); // of the outcome; "@": T
     QTest::newRow("unknown option") << "" << "--run --json -e --target @ --bogus" << 2 << "" << "Unknown option 'bogus'.";
     QTest::newRow("stray argument") << "" << "--json --run -e --target @ extra" << 2 << "" << "Unexpected argument: extra";
-    QTest::newRow("read-only target") << "ro" << "--run --json -e --target @" << 2 << "record" << "Can't keep a record of the run in @: the folder of the records could not be made.";
+    QTest::newRow("read-only target") << "ro" << "--run --json -e --target @" << 2 << "record EROFS" << "Can't keep a record of the run in @: Read-only file system (the folder of the records could not be made).";
     QTest::newRow("disk full during the run") << "full" << "--run --json -e --target @" << 1 << "record ENOSPC" << "";
     QTest::newRow("tampered record undone") << "tampered" << "--undo --json -e --target @" << 1 << "record" << "";
     QTest::newRow("output directory a file") << "O" << "--run --json -e --target @ --origs O" << 2 << "dirs ENOTDIR" << "The entry [O] in [@] is not directory.";

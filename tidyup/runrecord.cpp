@@ -14,6 +14,7 @@
 #include <fcntl.h>
 #include <pwd.h>
 #include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 #endif
 
@@ -117,7 +118,20 @@ bool RunRecord::start(Header &header, const QStringList &dirsToMake, Reason &rea
             madeFolders << dir;
     }
     if (!target.mkpath(QLatin1String(folder))) {
-        reason = Reason(QT_TRANSLATE_NOOP("Reason", "the folder of the records could not be made"));
+        const char *const remark
+            = QT_TRANSLATE_NOOP("Reason", "the folder of the records could not be made");
+        reason = Reason(remark);
+#ifdef Q_OS_LINUX
+        // The toolkit keeps the system's reason to itself: a read-only scan directory and a file
+        // in the way call for different remedies.
+        for (auto it = madeFolders.crbegin(); it != madeFolders.crend(); ++it) {
+            if (::mkdir(QFile::encodeName(*it).constData(), 0777) != 0 && errno != EEXIST) {
+                reason = Reason(errno);
+                reason.explain(remark);
+                break;
+            }
+        }
+#endif
         return false;
     }
     const QString stamp = header.started.toString(QStringLiteral("yyyyMMdd-HHmmss.zzz"));

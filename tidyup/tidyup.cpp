@@ -477,21 +477,16 @@ TidyUp::Outcome TidyUp::run(
                 });
         }
     });
-    // Whoever reads the record of a killed run learns what became of it.
-    // A completion that did nothing names no record: this one may then be removed.
-    const bool completedWork = completed && outcome.finished + outcome.restored > 0;
+    // The records of the runs completed, told at the end what became of them, and only when this
+    // run's record is kept: they name it.
+    QStringList killedRecords;
     for (const QString &path :
-        completedWork &&settings.record ? RunRecord::all(header.target) : QStringList()) {
+        completed &&settings.record ? RunRecord::all(header.target) : QStringList()) {
         RunRecord::Header killed;
-        if (path == record.path() || !RunRecord::readHeader(path, killed) || killed.ended
-            || killed.undone || killed.completed || killed.target != header.target
-            || RunRecord::inUse(path, killed))
-            continue;
-        RunRecord::append(path,
-            { "completed", RunRecord::now(), QFile::encodeName(QFileInfo(record.path()).fileName()),
-                "finished " + QByteArray::number(outcome.finished),
-                "restored " + QByteArray::number(outcome.restored) },
-            why);
+        if (path != record.path() && RunRecord::readHeader(path, killed) && !killed.ended
+            && !killed.undone && !killed.completed && killed.target == header.target
+            && !RunRecord::inUse(path, killed))
+            killedRecords << path;
     }
     outcome.listed = int(names.size());
 
@@ -597,6 +592,15 @@ TidyUp::Outcome TidyUp::run(
             { "not_moved", outcome.notMoved }, { "linked", outcome.linked },
             { "links_not_made", outcome.linksNotMade }, { "restored", outcome.restored },
             { "finished", outcome.finished }, { "made", made }, { "stopped", outcome.stopped } });
+        // Whoever reads the record of a killed run learns what became of it.
+        for (const QString &path : qAsConst(killedRecords)) {
+            RunRecord::append(path,
+                { "completed", RunRecord::now(),
+                    QFile::encodeName(QFileInfo(record.path()).fileName()),
+                    "finished " + QByteArray::number(outcome.finished),
+                    "restored " + QByteArray::number(outcome.restored) },
+                why);
+        }
     }
     outcome.elapsedMs = reporter.elapsed();
     return outcome;
