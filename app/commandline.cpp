@@ -108,7 +108,9 @@ void CommandLine::refuse(
         return;
     if (!failure.entry.isEmpty())
         print(stdout, JsonLines::failure(failure) + '\n');
-    print(stdout, JsonLines::outcome({}, settings, BadUsage) + '\n');
+    TidyUp::Outcome outcome;
+    outcome.dirProblem = problem;
+    print(stdout, JsonLines::outcome(outcome, settings, BadUsage) + '\n');
 }
 
 int CommandLine::exec(const QStringList &argumentList)
@@ -116,12 +118,8 @@ int CommandLine::exec(const QStringList &argumentList)
     const Arguments arguments = Arguments::parse(argumentList);
     json = arguments.json;
     if (!arguments.problem.isEmpty()) {
-        print(stderr, arguments.problem + QLatin1Char('\n') + arguments.usage);
-        if (json) {
-            TidyUp::Outcome outcome;
-            outcome.dirProblem = arguments.problem;
-            print(stdout, JsonLines::outcome(outcome, {}, BadUsage) + '\n');
-        }
+        refuse(arguments.problem, {});
+        print(stderr, arguments.usage);
         return BadUsage;
     }
     if (arguments.action == Arguments::Help) {

@@ -153,6 +153,7 @@ void TestCommandLine::jsonOnEveryPath_data()
     QTest::newRow("read-only target") << "ro" << "--run --json -e --target @" << 2 << "record EROFS" << "Can't keep a record of the run in @: Read-only file system (the folder of the records could not be made).";
     QTest::newRow("disk full during the run") << "full" << "--run --json -e --target @" << 1 << "record ENOSPC" << "";
     QTest::newRow("tampered record undone") << "tampered" << "--undo --json -e --target @" << 1 << "record" << "";
+    QTest::newRow("no target") << "" << "--run --json -e" << 2 << "" << "No target: give --target DIR, or Default_Dir in the settings.";
     QTest::newRow("output directory a file") << "O" << "--run --json -e --target @ --origs O" << 2 << "dirs ENOTDIR" << "The entry [O] in [@] is not directory.";
     QTest::newRow("dry run, output directory a file") << "O" << "--dry-run --json -e --target @ --origs O" << 2 << "" << "The entry [O] in [@] is not directory.";
 }
@@ -217,7 +218,7 @@ void TestCommandLine::jsonOnEveryPath()
     last = QJsonDocument::fromJson(result.second.trimmed().split('\n').last()).object();
     QCOMPARE(QList<int>({ last["type"] == "outcome", last["status"].toInt() }), QList<int>({ 1, status }));
     QCOMPARE(last["problem"].toString().replace(t, "@"), problem);
-    QCOMPARE(last["settings"].isNull(), args.contains("bogus") || args.contains("extra"));
+    QCOMPARE(last["settings"].isNull(), args.contains("bogus") || args.contains("extra") || !args.contains("--target"));
     for (const QString &failure : failures.split(',', Qt::SkipEmptyParts))
         QVERIFY2(found.contains(failure), qPrintable(found.join(", ")));
     QVERIFY(fixture != "tampered" || runCounts(t) == QList<int>({ 300, 0, 0, 0 }));
