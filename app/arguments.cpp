@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
-#include "arguments.h"
-#include "paramtable.h"
+#include "app/arguments.h"
+#include "params/paramtable.h"
+#include "tidyup/settingkeys.h"
 
 #include <QCommandLineParser>
 
@@ -64,18 +65,7 @@ QString Arguments::configFile(bool *named) const
 bool Arguments::settings(
     const ParamTable &config, TidyUp::Settings &settings, QString &problem) const
 {
-    const auto setting = [&](const char *option, const char *key, const char *fallback) {
-        const auto given = values.constFind(QString::fromLatin1(option));
-        return given != values.cend()
-            ? *given
-            : config.paramValueNoCase(QString::fromLatin1(key), QString::fromLatin1(fallback));
-    };
-    settings.target = setting("target", "Default_Dir", "");
-    settings.origs = setting("origs", "Origs_Dir", "Origs");
-    settings.energy = setting("energy", "Energy_Dir", "Energy");
-    settings.seqNo = setting("seqno", "SeqNo_Dir", "SeqNo");
-    settings.fileExt = setting("ext", "File_Ext", "img");
-    // Under cron "." is the home directory: a run must name its target.
+    settings = SettingKeys::read(config, values, SettingKeys::noTarget);
     if (settings.target.isEmpty()) {
         problem = tr("No target: give --target DIR, or Default_Dir in the settings.");
         return false;

@@ -1,14 +1,13 @@
 // SPDX-License-Identifier: MIT
-#include "commandline.h"
-#include "arguments.h"
-#include "jsonlines.h"
-#include "paramtable.h"
-#include "runstatus.h"
-#include "tidyupsession.h"
+#include "app/commandline.h"
+#include "app/arguments.h"
+#include "params/paramtable.h"
+#include "tidyup/jsonlines.h"
+#include "tidyup/report.h"
+#include "tidyup/tidyupsession.h"
 
 #include <QCoreApplication>
 #include <QFileInfo>
-#include <QLocale>
 #include <QSocketNotifier>
 #include <cerrno>
 #include <csignal>
@@ -89,10 +88,7 @@ bool CommandLine::settingsFrom(const Arguments &arguments, TidyUp::Settings &set
     // A typo in a script must not make directories.
     if (!QFileInfo(settings.target).isDir()) {
         const bool exists = QFileInfo::exists(settings.target);
-        refuse(
-            (exists ? RunStatus::tr("%1 is not a directory.") : RunStatus::tr("%1 does not exist."))
-                .arg(settings.target),
-            settings,
+        refuse(Report::targetProblem(settings.target, exists), settings,
             { TidyUp::Failure::Dirs, QFile::encodeName(settings.target),
                 Reason(exists ? ENOTDIR : ENOENT) });
         return false;
@@ -110,7 +106,7 @@ void CommandLine::refuse(
         print(stdout, JsonLines::failure(failure) + '\n');
     TidyUp::Outcome outcome;
     outcome.dirProblem = problem;
-    print(stdout, JsonLines::outcome(outcome, settings, BadUsage) + '\n');
+    print(stdout, JsonLines::outcome(outcome, settings, Report::BadUsage) + '\n');
 }
 
 int CommandLine::exec(const QStringList &argumentList)
@@ -120,21 +116,26 @@ int CommandLine::exec(const QStringList &argumentList)
     if (!arguments.problem.isEmpty()) {
         refuse(arguments.problem, {});
         print(stderr, arguments.usage);
-        return BadUsage;
+        return Report::BadUsage;
     }
     if (arguments.action == Arguments::Help) {
         print(stdout, arguments.usage);
-        return Done;
+        return Report::Done;
     }
     TidyUp::Settings settings;
     if (!settingsFrom(arguments, settings))
-        return BadUsage;
+        return Report::BadUsage;
 
     // Output to a closed pipe ends the output, not the run.
     std::signal(SIGPIPE, SIG_IGN);
     if (::pipe2(signalPipe, O_CLOEXEC | O_NONBLOCK) == 0) {
         auto *notifier = new QSocketNotifier(signalPipe[0], QSocketNotifier::Read, this);
+#if QT_VERSION >= QT_VERSION_CHECK(6, 0, 0)
+        connect(notifier, &QSocketNotifier::activated, this, &CommandLine::signalled);
+#else
+        // Qt 5 overloads the signal with a private tag, which no pointer to member can name.
         connect(notifier, SIGNAL(activated(int)), this, SLOT(signalled()));
+#endif
         struct sigaction action {
         };
         action.sa_handler = onStopSignal;
@@ -144,11 +145,9 @@ int CommandLine::exec(const QStringList &argumentList)
     }
 
     session = new TidyUpSession(this);
-    connect(session, SIGNAL(progress(int, int)), this, SLOT(showProgress(int, int)));
-    connect(session, SIGNAL(finished(TidyUp::Outcome, TidyUp::Settings)), this,
-        SLOT(runFinished(TidyUp::Outcome, TidyUp::Settings)));
-    connect(session, SIGNAL(previewed(TidyUp::Preview, TidyUp::Settings)), this,
-        SLOT(previewed(TidyUp::Preview, TidyUp::Settings)));
+    connect(session, &TidyUpSession::progress, this, &CommandLine::showProgress);
+    connect(session, &TidyUpSession::finished, this, &CommandLine::runFinished);
+    connect(session, &TidyUpSession::previewed, this, &CommandLine::previewed);
     if (arguments.action == Arguments::DryRun)
         session->preview(settings);
     else if (arguments.action == Arguments::Undo)
@@ -156,7 +155,7 @@ int CommandLine::exec(const QStringList &argumentList)
     else
         session->run(settings);
     sinceProgress.start();
-    return QCoreApplication::exec() == 0 ? status : BadUsage;
+    return QCoreApplication::exec() == 0 ? status : Report::BadUsage;
 }
 
 void CommandLine::signalled()
@@ -175,41 +174,30 @@ void CommandLine::showProgress(int done, int listed)
         return;
     sinceProgress.restart();
     progressShown = true;
-    const QLocale locale;
-    print(stderr,
-        QLatin1Char('\r')
-            + RunStatus::tr("%1 of %2").arg(locale.toString(done), locale.toString(listed)));
+    print(stderr, QLatin1Char('\r') + Report::progressText(done, listed));
 }
 
 void CommandLine::runFinished(const TidyUp::Outcome &outcome, const TidyUp::Settings &settings)
 {
     if (progressShown)
         print(stderr, QStringLiteral("\n"));
-    if (!outcome.dirsReady)
-        status = BadUsage;
-    else if (outcome.stopped && stopSignalled)
-        status = Stopped;
-    // Stopped without a signal: the record could not be written, and entries were left.
-    else if (outcome.stopped || outcome.notMoved > 0 || outcome.linksNotMade > 0
-        || !outcome.failures.isEmpty())
-        status = SomeLeft;
+    status = Report::status(outcome, stopSignalled);
     if (json) {
         QByteArray lines;
         for (const TidyUp::Failure &failure : outcome.failures)
             lines += JsonLines::failure(failure) + '\n';
         print(stdout, lines + JsonLines::outcome(outcome, settings, status) + '\n');
     } else {
-        print(stdout, RunStatus::outcomeText(outcome, settings) + QLatin1Char('\n'));
+        print(stdout, Report::outcomeText(outcome, settings) + QLatin1Char('\n'));
     }
     QCoreApplication::quit();
 }
 
 void CommandLine::previewed(const TidyUp::Preview &preview, const TidyUp::Settings &settings)
 {
-    if (!preview.targetIsDir || !preview.problem.isEmpty())
-        status = BadUsage;
+    status = Report::status(preview);
     print(stdout,
         json ? JsonLines::preview(preview, settings, status) + '\n'
-             : (RunStatus::previewText(preview, settings) + QLatin1Char('\n')).toLocal8Bit());
+             : (Report::previewText(preview, settings) + QLatin1Char('\n')).toLocal8Bit());
     QCoreApplication::quit();
 }

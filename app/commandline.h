@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
-#include "tidyup.h"
+#include "tidyup/tidyup.h"
 
 #include <QElapsedTimer>
 #include <QObject>
@@ -17,8 +17,6 @@ class CommandLine : public QObject
     Q_OBJECT
 
 public:
-    enum Status { Done = 0, SomeLeft = 1, BadUsage = 2, Stopped = 3 };
-
     // Whether the arguments ask for a run without a window.
     static bool wanted(int argc, const char *const *argv);
 
@@ -42,7 +40,7 @@ private:
         const TidyUp::Failure &failure = {});
 
     TidyUpSession *session = nullptr;
-    int status = Done;
+    int status = 0;
     bool stopSignalled = false;
     bool json = false;
     bool progressShown = false;

@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: MIT
-#include "body.h"
-#include "commandline.h"
-#include "paramtable.h"
+#include "app/commandline.h"
+#include "params/paramtable.h"
+#include "tidyup/report.h"
+#include "ui/body.h"
 
 #include <QApplication>
 #include <QIcon>
@@ -47,7 +48,7 @@ int main(int argc, char *argv[])
         QCoreApplication app(argc, argv);
         installTranslations(args, plurals, translator);
         std::fputs(qPrintable(CommandLine::noDisplayText() + QLatin1Char('\n')), stderr);
-        return CommandLine::BadUsage;
+        return Report::BadUsage;
     }
 
     QApplication::setStyle(QStringLiteral("Fusion"));

@@ -13,10 +13,11 @@
 //
 // The network sides run on slowfs, a file system that waits in every request.
 
-#include "fstree.h"
-#include "linkpool.h"
-#include "procstats.h"
-#include "tidyup.h"
+#include "bench/fstree.h"
+#include "tidyup/run.h"
+#include "tidyup/linkpool.h"
+#include "bench/procstats.h"
+#include "tidyup/tidyup.h"
 
 #include <QCommandLineParser>
 #include <QDir>

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "fstree.h"
+#include "bench/fstree.h"
 
 #include <QDir>
 #include <QDirIterator>

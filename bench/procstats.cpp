@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "procstats.h"
+#include "bench/procstats.h"
 
 #include <QByteArray>
 #include <QFile>

@@ -10,7 +10,7 @@
 // One line on standard output: wall ms, CPU ms, MB of peak memory (its growth, or all of it for
 // "open"), and the longest the window's event loop was late, in ms.
 
-#include "procstats.h"
+#include "bench/procstats.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

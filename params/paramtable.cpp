@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "paramtable.h"
+#include "params/paramtable.h"
 
 #include <QDebug>
 #include <QFile>

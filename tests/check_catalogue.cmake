@@ -8,7 +8,7 @@ foreach(ts Quorvix_ja_JP Quorvix_en)
     if(ts STREQUAL Quorvix_en)
         set(only -pluralonly)
     endif()
-    execute_process(COMMAND ${LUPDATE} -silent -no-obsolete ${only} ${SOURCE_DIR}/ui ${SOURCE_DIR}/tidyup
+    execute_process(COMMAND ${LUPDATE} -silent -no-obsolete ${only} -I ${SOURCE_DIR} ${SOURCE_DIR}/ui ${SOURCE_DIR}/tidyup
                             ${SOURCE_DIR}/app -ts ${WORK}/${ts}.ts RESULT_VARIABLE result)
     execute_process(COMMAND ${LRELEASE} ${WORK}/${ts}.ts OUTPUT_VARIABLE out RESULT_VARIABLE result2)
     message("${out}")

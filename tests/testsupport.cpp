@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: MIT
-#include "testsupport.h"
-#include "paramtable.h"
-#include "tidyupjob.h"
-#include "tidyupsession.h"
+#include "tests/testsupport.h"
+#include "params/paramtable.h"
+#include "tidyup/tidyupjob.h"
+#include "tidyup/tidyupsession.h"
 
 #include <QDirIterator>
 #include <QFileInfo>

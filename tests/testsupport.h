@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
-#include "fstree.h"
+#include "bench/fstree.h"
 
 #include <QStringList>
 #include <QtGlobal>

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 // The real program without a window, started as a script starts it: no display, settings from
 // the command line, the outcome on standard output and in the exit status.
-#include "testsupport.h"
+#include "tests/testsupport.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>

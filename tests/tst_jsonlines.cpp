@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: MIT
 // Names in the JSON output: valid JSON always, and each name can be rebuilt byte for byte.
-#include "jsonlines.h"
+#include "tidyup/jsonlines.h"
 
 #include <QJsonDocument>
 #include <QJsonValue>

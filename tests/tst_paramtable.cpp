@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: MIT
-#include "paramtable.h"
-#include "testsupport.h"
+#include "params/paramtable.h"
+#include "tests/testsupport.h"
 
 #include <QTemporaryDir>
 #include <QTextCodec>

@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: MIT
 // The session that both faces drive: a run or an undo stopped after its first entry leaves each
 // entry done or untouched and can be carried on; what the session reports is what the disk holds.
-#include "testsupport.h"
-#include "tidyupsession.h"
+#include "tests/testsupport.h"
+#include "tidyup/tidyupsession.h"
 
 #include <QSignalSpy>
 #include <QTemporaryDir>

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 // The real program, started as a user starts it, in a real window (run under xvfb-run), driven
 // with xdotool through the X server.
-#include "testsupport.h"
+#include "tests/testsupport.h"
 
 #include <QProcess>
 #include <QTemporaryDir>

@@ -1,9 +1,14 @@
 // SPDX-License-Identifier: MIT
-#include "dirscan.h"
-#include "runmarker.h"
-#include "subdirs.h"
-#include "testsupport.h"
-#include "tidyup.h"
+#include "tidyup/dirscan.h"
+#include "tidyup/listing.h"
+#include "tidyup/namerule.h"
+#include "tidyup/preview.h"
+#include "tidyup/run.h"
+#include "tidyup/undo.h"
+#include "tidyup/runmarker.h"
+#include "tidyup/subdirs.h"
+#include "tests/testsupport.h"
+#include "tidyup/tidyup.h"
 
 #include <QProcess>
 #include <QRandomGenerator>

@@ -1,13 +1,13 @@
 // SPDX-License-Identifier: MIT
 // The window and its panels: what start-up puts into the fields, the directory dialog, the
 // fields reaching the run that "Exec" starts, and the status bar that follows the run.
-#include "body.h"
-#include "detailswindow.h"
-#include "dirselector.h"
-#include "paramtable.h"
-#include "testsupport.h"
-#include "runrecord.h"
-#include "tidyupsession.h"
+#include "ui/body.h"
+#include "ui/detailswindow.h"
+#include "ui/dirselector.h"
+#include "params/paramtable.h"
+#include "tests/testsupport.h"
+#include "tidyup/runrecord.h"
+#include "tidyup/tidyupsession.h"
 
 #include <QFileDialog>
 #include <QListView>

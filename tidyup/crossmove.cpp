@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: MIT
-#include "crossmove.h"
-#include "noreplacemove.h"
+#include "tidyup/crossmove.h"
+#include "tidyup/noreplacemove.h"
 
 #include <QScopeGuard>
 

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "dirscan.h"
+#include "tidyup/dirscan.h"
 
 #include <QDirIterator>
 #include <QFile>

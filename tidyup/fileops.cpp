@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
-#include "fileops.h"
-#include "crossmove.h"
-#include "subdirs.h"
+#include "tidyup/fileops.h"
+#include "tidyup/crossmove.h"
+#include "tidyup/subdirs.h"
 
 #include <QDir>
 #include <QFile>

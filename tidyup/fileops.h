@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
-#include "noreplacemove.h"
-#include "reason.h"
+#include "tidyup/noreplacemove.h"
+#include "tidyup/reason.h"
 
 #include <QByteArray>
 #include <QString>

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "jsonlines.h"
+#include "tidyup/jsonlines.h"
 
 #include <QDir>
 #include <QFile>

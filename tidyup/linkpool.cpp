@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "linkpool.h"
+#include "tidyup/linkpool.h"
 
 #include <algorithm>
 #include <utility>

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "noreplacemove.h"
+#include "tidyup/noreplacemove.h"
 
 #include <cerrno>
 #include <cstdio>

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "reason.h"
+#include "tidyup/reason.h"
 
 #include <QCoreApplication>
 #include <cerrno>

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
-#include "recordreader.h"
-#include "tidyup.h"
+#include "tidyup/recordreader.h"
+#include "tidyup/namerule.h"
+#include "tidyup/tidyup.h"
 
 #include <QDir>
 #include <QFile>

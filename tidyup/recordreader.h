@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
-#include "runrecord.h"
+#include "tidyup/runrecord.h"
 
 #include <QByteArray>
 #include <QList>

@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: MIT
-#include "runmarker.h"
-#include "noreplacemove.h"
+#include "tidyup/runmarker.h"
+#include "tidyup/noreplacemove.h"
 
 #include <QDebug>
 #include <QFile>

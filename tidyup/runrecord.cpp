@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: MIT
-#include "runrecord.h"
-#include "recordreader.h"
+#include "tidyup/runrecord.h"
+#include "tidyup/recordreader.h"
 
 #include <QCoreApplication>
 #include <QDir>

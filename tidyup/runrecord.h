@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
-#include "reason.h"
+#include "tidyup/reason.h"
 
 #include <QByteArray>
 #include <QDateTime>

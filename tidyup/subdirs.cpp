@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "subdirs.h"
+#include "tidyup/subdirs.h"
 
 #include <QHash>
 #include <algorithm>

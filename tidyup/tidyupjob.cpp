@@ -1,5 +1,7 @@
 // SPDX-License-Identifier: MIT
-#include "tidyupjob.h"
+#include "tidyup/tidyupjob.h"
+#include "tidyup/run.h"
+#include "tidyup/undo.h"
 
 TidyUpJob::TidyUpJob(Kind kind, const TidyUp::Settings &settings, QObject *parent)
     : QObject(parent)

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
-#include "tidyupsession.h"
-#include "tidyupjob.h"
+#include "tidyup/tidyupsession.h"
+#include "tidyup/preview.h"
+#include "tidyup/tidyupjob.h"
 
 TidyUpSession::TidyUpSession(QObject *parent)
     : QObject(parent)
@@ -10,7 +11,7 @@ TidyUpSession::TidyUpSession(QObject *parent)
     qRegisterMetaType<TidyUp::Preview>();
     previewTimer.setSingleShot(true);
     previewTimer.setInterval(300);
-    connect(&previewTimer, SIGNAL(timeout()), this, SLOT(previewEdited()));
+    connect(&previewTimer, &QTimer::timeout, this, &TidyUpSession::previewEdited);
 }
 
 TidyUpSession::~TidyUpSession()
@@ -75,8 +76,8 @@ void TidyUpSession::start(TidyUpJob *newJob)
 {
     abandonPreview();
     job = newJob;
-    connect(job, SIGNAL(progress(int, int)), this, SIGNAL(progress(int, int)));
-    connect(job, SIGNAL(finished(TidyUp::Outcome)), this, SLOT(jobFinished(TidyUp::Outcome)));
+    connect(job, &TidyUpJob::progress, this, &TidyUpSession::progress);
+    connect(job, &TidyUpJob::finished, this, &TidyUpSession::jobFinished);
     emit started();
     job->start();
 }

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
-#include "tidyup.h"
+#include "tidyup/tidyup.h"
 
 #include <QObject>
 #include <QThreadPool>

@@ -1,8 +1,9 @@
 // SPDX-License-Identifier: MIT
-#include "body.h"
+#include "ui/body.h"
 
-#include "paramtable.h"
-#include "tidyupsession.h"
+#include "params/paramtable.h"
+#include "tidyup/settingkeys.h"
+#include "tidyup/tidyupsession.h"
 
 #include <QLineEdit>
 
@@ -20,29 +21,23 @@ Body::Body(const ParamTable &args, QWidget *parent)
         configFile = args.paramValue(QStringLiteral("-config"), QStringLiteral("config.cfg"));
     gConfig.readConfigFile(configFile);
 
-    const QString dir
-        = gConfig.paramValueNoCase(QStringLiteral("Default_Dir"), QStringLiteral("."));
-    TargetDir->setSelectedDir(dir);
-    TargetDir->setDialogDirectory(dir);
-    TUInfo->setOrigsDir(
-        gConfig.paramValueNoCase(QStringLiteral("Origs_Dir"), QStringLiteral("Origs")));
-    TUInfo->setEnergyDir(
-        gConfig.paramValueNoCase(QStringLiteral("Energy_Dir"), QStringLiteral("Energy")));
-    TUInfo->setSeqNoDir(
-        gConfig.paramValueNoCase(QStringLiteral("SeqNo_Dir"), QStringLiteral("SeqNo")));
-    TUInfo->setFileExt(gConfig.paramValueNoCase(QStringLiteral("File_Ext"), QStringLiteral("img")));
+    const TidyUp::Settings settings = SettingKeys::read(gConfig);
+    TargetDir->setSelectedDir(settings.target);
+    TargetDir->setDialogDirectory(settings.target);
+    TUInfo->setOrigsDir(settings.origs);
+    TUInfo->setEnergyDir(settings.energy);
+    TUInfo->setSeqNoDir(settings.seqNo);
+    TUInfo->setFileExt(settings.fileExt);
 
     connect(Exec, SIGNAL(clicked()), this, SLOT(doTidyUp()));
-    connect(statusbar, SIGNAL(undoClicked()), this, SLOT(undoLastRun()));
-    connect(statusbar, SIGNAL(stopClicked()), session, SLOT(stop()));
-    connect(session, SIGNAL(started()), this, SLOT(runStarted()));
-    connect(session, SIGNAL(progress(int, int)), statusbar, SLOT(showProgress(int, int)));
-    connect(session, SIGNAL(finished(TidyUp::Outcome, TidyUp::Settings)), this,
-        SLOT(runFinished(TidyUp::Outcome, TidyUp::Settings)));
-    connect(session, SIGNAL(previewed(TidyUp::Preview, TidyUp::Settings)), statusbar,
-        SLOT(showPreview(TidyUp::Preview, TidyUp::Settings)));
+    connect(statusbar, &RunStatus::undoClicked, this, &Body::undoLastRun);
+    connect(statusbar, &RunStatus::stopClicked, session, &TidyUpSession::stop);
+    connect(session, &TidyUpSession::started, this, &Body::runStarted);
+    connect(session, &TidyUpSession::progress, statusbar, &RunStatus::showProgress);
+    connect(session, &TidyUpSession::finished, this, &Body::runFinished);
+    connect(session, &TidyUpSession::previewed, statusbar, &RunStatus::showPreview);
     for (QLineEdit *field : findChildren<QLineEdit *>())
-        connect(field, SIGNAL(textChanged(QString)), this, SLOT(fieldsEdited()));
+        connect(field, &QLineEdit::textChanged, this, &Body::fieldsEdited);
     session->preview(fieldSettings());
 }
 

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "dirselector.h"
+#include "ui/dirselector.h"
 
 #include <QEvent>
 #include <QFileSystemModel>
@@ -26,8 +26,8 @@ DirSelector::DirSelector(QWidget *parent)
     connect(&fileDialog, SIGNAL(fileSelected(const QString &)), this,
         SLOT(itemSelected(const QString &)));
     if (model) {
-        connect(model, SIGNAL(directoryLoaded(const QString &)), this,
-            SLOT(dialogDirectoryLoaded(const QString &)));
+        connect(
+            model, &QFileSystemModel::directoryLoaded, this, &DirSelector::dialogDirectoryLoaded);
     }
 }
 

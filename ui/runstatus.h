@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
-#include "tidyup.h"
+#include "tidyup/tidyup.h"
 
 #include <QStatusBar>
 
@@ -22,14 +22,6 @@ public:
 
     void showStarted();
     void showOutcome(const TidyUp::Outcome &outcome, const TidyUp::Settings &settings);
-
-    // The sentences of a run's outcome and of what a run would do, for the command line too.
-    static QString outcomeText(const TidyUp::Outcome &outcome, const TidyUp::Settings &settings);
-    static QString previewText(const TidyUp::Preview &preview, const TidyUp::Settings &settings);
-    // What failed of what (a TidyUp::Failure::What), by reason, the largest groups first.
-    static QString reasons(const TidyUp::Outcome &outcome, int what);
-    // Why something failed, in our words where a user can act on it.
-    static QString reasonWords(const Reason &reason, int what);
 
 signals:
     void stopClicked();

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "tidyupinfo.h"
+#include "ui/tidyupinfo.h"
 
 TidyUpInfo::TidyUpInfo(QWidget *parent)
     : QFrame(parent)

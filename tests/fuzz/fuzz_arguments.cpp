@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: MIT
 // The command line of a run without a window, on any argument vector and any configuration
 // file: arguments separated by NUL bytes, the configuration's bytes after the last one.
-#include "arguments.h"
-#include "paramtable.h"
+#include "app/arguments.h"
+#include "params/paramtable.h"
 
 #include <QCoreApplication>
 #include <cstdlib>

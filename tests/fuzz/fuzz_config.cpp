@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 // The configuration reader on any bytes, in any encoding: no crash, no hang, and a value never
 // holds what starts a comment.
-#include "paramtable.h"
+#include "params/paramtable.h"
 
 #include <cstdlib>
 

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 // The name rule on any name: nothing of the name is lost, the new name is stable under the rule,
 // and its fields are the ones it names.
-#include "tidyup.h"
+#include "tidyup/namerule.h"
 
 #include <QFile>
 #include <cstdlib>

@@ -1,0 +1,154 @@
+// SPDX-License-Identifier: MIT
+// What a person or a script is told, worked out from values: the sentences in English and in
+// Japanese, the exit status of each kind of outcome, and the outcome's JSON.
+#include "tidyup/jsonlines.h"
+#include "tidyup/report.h"
+
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QLocale>
+#include <QTranslator>
+#include <QtTest>
+#include <cerrno>
+
+class TestReport : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void outcomeText_data();
+    void outcomeText();
+    void status_data();
+    void status();
+    void outcomeJson();
+
+private:
+    QTranslator english;
+    QTranslator japanese;
+};
+
+namespace
+{
+
+TidyUp::Settings settings()
+{
+    return { QStringLiteral("/d/T"), QStringLiteral("O"), QStringLiteral("E"), QStringLiteral("S"),
+        QStringLiteral("img") };
+}
+
+// A run of listed files, moved of them moved with two links each, the rest not moved for reasons.
+TidyUp::Outcome outcome(int listed, int moved, const QList<int> &errors = {})
+{
+    TidyUp::Outcome o;
+    o.dirsReady = true;
+    o.listed = o.done = listed;
+    o.moved = moved;
+    o.linked = 2 * moved;
+    o.elapsedMs = 1234;
+    for (const int error : errors) {
+        o.groups.append({ TidyUp::Failure::Move, Reason(error), 1 });
+        ++o.notMoved;
+    }
+    return o;
+}
+
+} // namespace
+
+void TestReport::initTestCase()
+{
+    QVERIFY(english.load(QStringLiteral(":/Quorvix_en")) && japanese.load(QStringLiteral(":/Quorvix_ja_JP")));
+}
+
+void TestReport::outcomeText_data()
+{
+    QTest::addColumn<TidyUp::Outcome>("outcome");
+    QTest::addColumn<QString>("english");
+    QTest::addColumn<QString>("japanese");
+    TidyUp::Outcome stopped = outcome(3000, 1);
+    stopped.done = 1;
+    stopped.stopped = true;
+    TidyUp::Outcome undone = outcome(3, 3);
+    undone.undone = true;
+    TidyUp::Outcome refused = outcome(0, 0);
+    refused.dirsReady = false;
+    refused.dirProblem = QStringLiteral("The entry [O] in [/d/T] is not directory.");
+    // clang-format off
+    QTest::newRow("whole run") << outcome(3000, 3000) << "Moved 3,000 files into O and made 6,000 links in 1.2 s." << "3,000 個のファイルを O に移動し、6,000 個のリンクを作成しました（1.2 秒）。";
+    QTest::newRow("one name taken") << outcome(3, 2, { EEXIST }) << "Moved 2 files into O and made 4 links in 1.2 s. 1 file was not moved: the new name is taken (1)." << "2 個のファイルを O に移動し、4 個のリンクを作成しました（1.2 秒）。 1 個のファイルは移動されませんでした: 新しい名前が使われています (1)。";
+    QTest::newRow("four reasons") << outcome(6, 2, { EEXIST, ENOSPC, EACCES, EIO }) << "Moved 2 files into O and made 4 links in 1.2 s. 4 files were not moved: the new name is taken (1), the disk is full (1), permission denied (1), 1 more reason." << "";
+    QTest::newRow("stopped") << stopped << "Stopped after 1 of 3,000 files: moved 1 file and made 2 links." << "";
+    QTest::newRow("undone") << undone << "Moved 3 files back to /d/T and removed 6 links." << "";
+    QTest::newRow("nothing matched") << outcome(0, 0) << "No file matches *.img in /d/T." << "";
+    QTest::newRow("check refused") << refused << "The entry [O] in [/d/T] is not directory. Nothing was moved." << "";
+    // clang-format on
+}
+
+void TestReport::outcomeText()
+{
+    QFETCH(TidyUp::Outcome, outcome);
+    QFETCH(QString, english);
+    QFETCH(QString, japanese);
+    QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
+    QCoreApplication::installTranslator(&this->english);
+    QCOMPARE(Report::outcomeText(outcome, settings()), english);
+    QCoreApplication::removeTranslator(&this->english);
+    if (japanese.isEmpty())
+        return;
+    QCoreApplication::installTranslator(&this->japanese);
+    QLocale::setDefault(QLocale(QLocale::Japanese, QLocale::Japan));
+    const QString text = Report::outcomeText(outcome, settings());
+    QCoreApplication::removeTranslator(&this->japanese);
+    QCOMPARE(text, japanese);
+}
+
+void TestReport::status_data()
+{
+    QTest::addColumn<TidyUp::Outcome>("outcome");
+    QTest::addColumn<bool>("signalled");
+    QTest::addColumn<int>("status");
+    TidyUp::Outcome refused = outcome(0, 0);
+    refused.dirsReady = false;
+    TidyUp::Outcome stopped = outcome(3, 1);
+    stopped.stopped = true;
+    TidyUp::Outcome unlinked = outcome(3, 3);
+    unlinked.linksNotMade = 1;
+    TidyUp::Outcome untrusted = outcome(3, 3);
+    untrusted.failures.append({ TidyUp::Failure::Record, "/d/T/r.tsv", Reason("the line was cut short") });
+    QTest::newRow("done") << outcome(3, 3) << false << int(Report::Done);
+    QTest::newRow("a file not moved") << outcome(3, 2, { EEXIST }) << false << int(Report::SomeLeft);
+    QTest::newRow("a link not made") << unlinked << false << int(Report::SomeLeft);
+    QTest::newRow("a record line refused") << untrusted << false << int(Report::SomeLeft);
+    QTest::newRow("stopped by a signal") << stopped << true << int(Report::Stopped);
+    QTest::newRow("stopped by the record") << stopped << false << int(Report::SomeLeft);
+    QTest::newRow("refused before it began") << refused << false << int(Report::BadUsage);
+}
+
+void TestReport::status()
+{
+    QFETCH(TidyUp::Outcome, outcome);
+    QFETCH(bool, signalled);
+    QFETCH(int, status);
+    QCOMPARE(int(Report::status(outcome, signalled)), status);
+    TidyUp::Preview preview;
+    preview.targetIsDir = outcome.dirsReady;
+    QCOMPARE(int(Report::status(preview)), outcome.dirsReady ? 0 : 2);
+}
+
+// Every key a script reads, with the outcome's values.
+void TestReport::outcomeJson()
+{
+    TidyUp::Outcome undone = outcome(3, 2, { EEXIST });
+    undone.undone = true;
+    const QJsonObject object = QJsonDocument::fromJson(JsonLines::outcome(undone, settings(), 1)).object();
+    QStringList values;
+    for (const QString &key : object.keys())
+        values << key + '=' + object[key].toVariant().toString();
+    QCOMPARE(values.join(' '),
+        QString("elapsed_ms=1234 failures_not_listed=0 finished=0 linked=4 links_not_made=0 listed=3 moved=2 not_moved=1 "
+                "problem= restored=0 settings= status=1 stopped=false type=outcome undone=true"));
+    QCOMPARE(object["settings"].toObject()["origs"].toString(), QString("/d/T/O"));
+}
+
+QTEST_GUILESS_MAIN(TestReport)
+#include "tst_report.moc"

@@ -1,0 +1,100 @@
+// SPDX-License-Identifier: MIT
+#include "tidyup/preview.h"
+#include "tidyup/dirscan.h"
+#include "tidyup/namerule.h"
+#include "tidyup/outputdirs.h"
+#include "tidyup/undo.h"
+
+#include <QFileInfo>
+#include <algorithm>
+#include <string_view>
+#include <vector>
+
+namespace
+{
+
+quint64 nameHash(const QString &name)
+{
+    return std::hash<std::u16string_view>()(
+        std::u16string_view(reinterpret_cast<const char16_t *>(name.utf16()), size_t(name.size())));
+}
+
+// Sorts hashes and returns how many differ.
+int distinct(std::vector<quint64> &hashes)
+{
+    std::sort(hashes.begin(), hashes.end());
+    return int(std::unique(hashes.begin(), hashes.end()) - hashes.begin());
+}
+
+} // namespace
+
+namespace TidyUp
+{
+
+Preview preview(const Settings &settings, const std::atomic<bool> *stop)
+{
+    Preview preview;
+    const QFileInfo targetInfo(settings.target);
+    preview.targetFound = targetInfo.exists();
+    preview.targetIsDir = targetInfo.isDir();
+    if (!preview.targetIsDir)
+        return preview;
+    const QDir target(settings.target);
+    const QString names[] = { settings.origs, settings.energy, settings.seqNo };
+    for (const QString &name : names) {
+        const QFileInfo info(target, name);
+        if (name.isEmpty())
+            preview.problem = dirProblem(DirMissing, name, target);
+        else if (info.exists() && !info.isDir())
+            preview.problem = dirProblem(NotADir, name, target);
+        else if (!info.exists())
+            preview.toCreate << name;
+        if (!preview.problem.isEmpty())
+            return preview;
+    }
+
+    // Hashes instead of names: a few megabytes for a hundred thousand files.
+    std::vector<quint64> inOrigs;
+    DirScan::all(
+        target.filePath(settings.origs),
+        [&inOrigs](const QString &name) { inOrigs.push_back(nameHash(name)); }, stop);
+    std::sort(inOrigs.begin(), inOrigs.end());
+    const QStringList outputs = outputDirEntries(target, QStringList(names, names + 3));
+    std::vector<quint64> newNames;
+    std::vector<quint64> energies;
+    std::vector<quint64> seqNos;
+    std::vector<quint64> pairs;
+    QString energy;
+    QString seqNo;
+    DirScan::matching(
+        target.path(), settings.fileExt,
+        [&](const QString &name) {
+            if (outputs.contains(name))
+                return;
+            ++preview.matching;
+            energy.clear();
+            newNames.push_back(nameHash(rewriteFileName(name, energy, seqNo)));
+            if (energy.isEmpty())
+                return;
+            ++preview.linkable;
+            const quint64 e = nameHash(energy);
+            const quint64 q = nameHash(seqNo);
+            energies.push_back(e);
+            seqNos.push_back(q);
+            pairs.push_back(e * 0x9e3779b97f4a7c15ULL ^ q);
+        },
+        stop);
+    preview.lastRun = lastRun(settings);
+    preview.energies = distinct(energies);
+    preview.seqNos = distinct(seqNos);
+    preview.pairs = distinct(pairs);
+    // Of several entries with one new name the first takes it.
+    std::sort(newNames.begin(), newNames.end());
+    for (size_t i = 0; i < newNames.size(); ++i) {
+        preview.taken += std::binary_search(inOrigs.begin(), inOrigs.end(), newNames[i])
+            || (i > 0 && newNames[i] == newNames[i - 1]);
+    }
+    return preview;
+}
+
+} // namespace TidyUp

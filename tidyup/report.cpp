@@ -1,0 +1,255 @@
+// SPDX-License-Identifier: MIT
+#include "tidyup/report.h"
+
+#include <QLocale>
+#include <algorithm>
+#include <cerrno>
+
+QString Report::reasonWords(const Reason &reason, int what)
+{
+    // A remark says more than our words would.
+    if (reason.text().endsWith(QLatin1Char(')')))
+        return reason.translated();
+    // Our words for what a user can act on; the system's for the rest.
+    switch (reason.error()) {
+    case EEXIST:
+        return what == TidyUp::Failure::Move ? tr("the new name is taken")
+                                             : tr("the name is taken");
+    case ENOSPC:
+        return tr("the disk is full");
+    case EDQUOT:
+        return tr("the quota is used up");
+    case EACCES:
+    case EPERM:
+        return tr("permission denied");
+    case EINVAL:
+    case EOPNOTSUPP:
+    case ENOSYS:
+        return tr("refused by the file system");
+    case ENOTDIR:
+        return tr("not a directory");
+    default:
+        return reason.translated();
+    }
+}
+
+QString Report::reasons(const TidyUp::Outcome &outcome, int what)
+{
+    const QLocale locale;
+    QStringList parts;
+    int more = 0;
+    for (const auto &group : outcome.groups) {
+        if (group.what != what)
+            continue;
+        if (parts.size() < 3)
+            parts << tr("%1 (%2)").arg(
+                reasonWords(group.reason, what), locale.toString(group.count));
+        else
+            ++more;
+    }
+    if (more > 0)
+        parts << tr("%Ln more reason(s)", nullptr, more);
+    return parts.join(tr(", "));
+}
+
+QString Report::outcomeText(const TidyUp::Outcome &outcome, const TidyUp::Settings &settings)
+{
+    if (!outcome.dirsReady)
+        return outcome.dirProblem + QLatin1Char(' ') + tr("Nothing was moved.");
+    if (outcome.listed == 0) {
+        return tr("No file matches %1 in %2.")
+            .arg(QStringLiteral("*.") + settings.fileExt, settings.target);
+    }
+    const QLocale locale;
+    const QString files = tr("%Ln file(s)", nullptr, outcome.moved);
+    const QString links = tr("%Ln link(s)", nullptr, outcome.linked);
+    QString text;
+    if (outcome.stopped) {
+        const char *const stopped = outcome.undone
+            ? QT_TR_NOOP("Stopped after %1 of %2: moved %3 back and removed %4.")
+            : QT_TR_NOOP("Stopped after %1 of %2: moved %3 and made %4.");
+        text = tr(stopped).arg(locale.toString(outcome.done),
+            tr("%Ln file(s)", nullptr, outcome.listed), files, links);
+    } else if (outcome.undone) {
+        text = tr("Moved %1 back to %2 and removed %3.").arg(files, settings.target, links);
+    } else {
+        text = tr("Moved %1 into %2 and made %3 in %4 s.")
+                   .arg(files, settings.origs, links,
+                       locale.toString(double(outcome.elapsedMs) / 1000, 'f', 1));
+    }
+    QStringList sentences { text };
+    if (outcome.undone) {
+        if (outcome.notMoved > 0) {
+            sentences << tr("%Ln file(s) stayed in %1 with their links.", nullptr, outcome.notMoved)
+                             .arg(settings.origs);
+        }
+        if (outcome.linksNotMade > 0)
+            sentences << tr("%Ln link(s) were left as they were.", nullptr, outcome.linksNotMade);
+    } else {
+        if (outcome.notMoved > 0) {
+            sentences << tr("%Ln file(s) were not moved: %1.", nullptr, outcome.notMoved)
+                             .arg(reasons(outcome, TidyUp::Failure::Move));
+        }
+        if (outcome.finished > 0)
+            sentences << tr("Finished %Ln move(s) that an interrupted run had left.", nullptr,
+                outcome.finished);
+        if (outcome.restored > 0)
+            sentences << tr(
+                "Made %Ln link(s) that an interrupted run had left.", nullptr, outcome.restored);
+        if (outcome.linksNotMade > 0) {
+            sentences << tr("%Ln link(s) were not made: %1.", nullptr, outcome.linksNotMade)
+                             .arg(reasons(outcome, TidyUp::Failure::Link));
+        }
+    }
+    return sentences.join(QLatin1Char(' '));
+}
+
+QString Report::previewText(const TidyUp::Preview &preview, const TidyUp::Settings &settings)
+{
+    if (!preview.targetFound)
+        return tr("%1 does not exist.").arg(settings.target);
+    if (!preview.targetIsDir)
+        return tr("%1 is not a directory.").arg(settings.target);
+    if (!preview.problem.isEmpty())
+        return preview.problem;
+    const QString pattern = QStringLiteral("*.") + settings.fileExt;
+    QString text;
+    if (preview.matching == 0) {
+        text = tr("No file matches %1 in %2.").arg(pattern, settings.target);
+    } else {
+        const int unlinked = preview.matching - preview.linkable;
+        const QString energies = tr("%Ln energy(ies)", nullptr, preview.energies);
+        const QString shape = qint64(preview.energies) * preview.seqNos == preview.pairs
+            ? tr("%1 × %2").arg(energies, tr("%Ln projection(s)", nullptr, preview.seqNos))
+            : tr("%1, %2").arg(energies, tr("%Ln projection number(s)", nullptr, preview.seqNos));
+        const QString linked = preview.linkable == 0
+            ? tr("none to link")
+            : tr("%Ln to link (%1)", nullptr, preview.linkable).arg(shape);
+        text = unlinked == 0
+            ? tr("%Ln file(s) match %1 in %2: %3.", nullptr, preview.matching)
+                  .arg(pattern, settings.target, linked)
+            : tr("%Ln file(s) match %1 in %2: %3, %4 without energy and number.", nullptr,
+                preview.matching)
+                  .arg(pattern, settings.target, linked, QLocale().toString(unlinked));
+    }
+    if (preview.taken > 0) {
+        text += QLatin1Char(' ')
+            + tr("%Ln file(s) would stay, the new name taken in %1.", nullptr, preview.taken)
+                  .arg(settings.origs);
+    }
+    const QStringList &made = preview.toCreate;
+    if (made.size() == 1)
+        text += QLatin1Char(' ') + tr("%1 will be created.").arg(made[0]);
+    else if (made.size() == 2)
+        text += QLatin1Char(' ') + tr("%1 and %2 will be created.").arg(made[0], made[1]);
+    else if (made.size() == 3)
+        text += QLatin1Char(' ')
+            + tr("%1, %2 and %3 will be created.").arg(made[0], made[1], made[2]);
+    return text;
+}
+
+bool Report::undoable(const TidyUp::RecordedRun &run)
+{
+    return !run.record.isEmpty() && run.moved > 0 && !run.running && !run.otherDirs;
+}
+
+QString Report::lastRunText(const TidyUp::RecordedRun &run)
+{
+    if (!undoable(run))
+        return QString();
+    const QLocale locale;
+    return tr("Last run: %1 by %2, %Ln file(s).", nullptr, run.moved)
+        .arg(locale.toString(run.started.toLocalTime(), tr("d MMM yyyy HH:mm")), run.user);
+}
+
+QString Report::progressText(int done, int listed)
+{
+    const QLocale locale;
+    return tr("%1 of %2").arg(locale.toString(done), locale.toString(listed));
+}
+
+QString Report::targetProblem(const QString &target, bool exists)
+{
+    return (exists ? tr("%1 is not a directory.") : tr("%1 does not exist.")).arg(target);
+}
+
+QVector<Report::Group> Report::failureGroups(const TidyUp::Outcome &outcome)
+{
+    // The engine counts every failure it groups, however many it keeps; a failure it does not
+    // group (the output directories) makes a group of those kept.
+    struct Counted {
+        TidyUp::Outcome::Group group;
+        QVector<const TidyUp::Failure *> kept;
+    };
+    QVector<Counted> counted;
+    for (const TidyUp::Outcome::Group &group : outcome.groups)
+        counted.append({ group, {} });
+    for (const TidyUp::Failure &failure : outcome.failures) {
+        auto group = std::find_if(counted.begin(), counted.end(), [&failure](const Counted &c) {
+            return c.group.what == failure.what && c.group.reason == failure.reason;
+        });
+        if (group == counted.end())
+            group = counted.insert(counted.end(), { { failure.what, failure.reason, 0 }, {} });
+        group->kept << &failure;
+    }
+    const auto whatText = [&outcome](TidyUp::Failure::What what) {
+        switch (what) {
+        case TidyUp::Failure::Move:
+            return outcome.undone ? QCoreApplication::translate("DetailsWindow", "Not moved back")
+                                  : QCoreApplication::translate("DetailsWindow", "Not moved");
+        case TidyUp::Failure::Link:
+            return outcome.undone ? QCoreApplication::translate("DetailsWindow", "Link left")
+                                  : QCoreApplication::translate("DetailsWindow", "Link not made");
+        case TidyUp::Failure::Dirs:
+            return QCoreApplication::translate("DetailsWindow", "Output directory");
+        case TidyUp::Failure::Record:
+            return QCoreApplication::translate("DetailsWindow", "Record");
+        }
+        return QString();
+    };
+    const QLocale locale;
+    QVector<Group> groups;
+    for (const Counted &c : qAsConst(counted)) {
+        const int count = std::max(c.group.count, int(c.kept.size()));
+        Group group;
+        group.heading = QCoreApplication::translate("DetailsWindow", "%1: %2 (%3)")
+                            .arg(whatText(c.group.what), reasonWords(c.group.reason, c.group.what),
+                                locale.toString(count));
+        for (const TidyUp::Failure *failure : c.kept) {
+            group.entries.append({ whatText(failure->what), QFile::decodeName(failure->entry),
+                failure->reason.translated() });
+        }
+        if (count > c.kept.size())
+            group.more = QCoreApplication::translate(
+                "DetailsWindow", "… and %Ln more, not listed", nullptr, count - int(c.kept.size()));
+        groups.append(group);
+    }
+    return groups;
+}
+
+QString Report::detailsText(const TidyUp::Outcome &outcome, const QString &sentence)
+{
+    QStringList lines = outcome.lines;
+    if (outcome.moreLines > 0)
+        lines << QCoreApplication::translate(
+            "DetailsWindow", "… and %Ln more line(s)", nullptr, outcome.moreLines);
+    return sentence + QLatin1String("\n\n") + lines.join(QLatin1Char('\n')) + QLatin1Char('\n');
+}
+
+Report::Status Report::status(const TidyUp::Outcome &outcome, bool signalled)
+{
+    if (!outcome.dirsReady)
+        return BadUsage;
+    if (outcome.stopped && signalled)
+        return Stopped;
+    // Stopped without a signal: the record could not be written, and entries were left.
+    if (outcome.stopped || outcome.notMoved > 0 || outcome.linksNotMade > 0
+        || !outcome.failures.isEmpty())
+        return SomeLeft;
+    return Done;
+}
+
+Report::Status Report::status(const TidyUp::Preview &preview)
+{
+    return !preview.targetIsDir || !preview.problem.isEmpty() ? BadUsage : Done;
+}
