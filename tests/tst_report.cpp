@@ -19,6 +19,8 @@ private slots:
     void initTestCase();
     void outcomeText_data();
     void outcomeText();
+    void previewText_data();
+    void previewText();
     void status_data();
     void status();
     void outcomeJson();
@@ -33,8 +35,7 @@ namespace
 
 TidyUp::Settings settings()
 {
-    return { QStringLiteral("/d/T"), QStringLiteral("O"), QStringLiteral("E"), QStringLiteral("S"),
-        QStringLiteral("img") };
+    return { QStringLiteral("/d/T"), QStringLiteral("O"), QStringLiteral("E"), QStringLiteral("S"), QStringLiteral("img") };
 }
 
 // A run of listed files, moved of them moved with two links each, the rest not moved for reasons.
@@ -100,6 +101,35 @@ void TestReport::outcomeText()
     const QString text = Report::outcomeText(outcome, settings());
     QCoreApplication::removeTranslator(&this->japanese);
     QCOMPARE(text, japanese);
+}
+
+void TestReport::previewText_data()
+{
+    QTest::addColumn<QList<int>>("counts"); // matching, linkable, energies, seqNos, pairs, taken
+    QTest::addColumn<QStringList>("toCreate");
+    QTest::addColumn<QString>("text");
+    // clang-format off
+    QTest::newRow("grid, a dark frame, a name taken") << QList<int>{ 1001, 1000, 10, 100, 1000, 1 } << QStringList{ "E", "S" } << "1,001 files match *.img in /d/T: 1,000 to link (10 energies × 100 projections), 1 without energy and number. 1 file would stay, its new name taken in O. E and S will be created.";
+    QTest::newRow("irregular") << QList<int>{ 3, 3, 2, 3, 3, 0 } << QStringList{ "O", "E", "S" } << "3 files match *.img in /d/T: 3 to link (2 energies, 3 projection numbers). O, E and S will be created.";
+    QTest::newRow("no match") << QList<int>{ 0, 0, 0, 0, 0, 0 } << QStringList{ "E" } << "No file matches *.img in /d/T. E will be created.";
+    QTest::newRow("none to link") << QList<int>{ 2, 0, 0, 0, 0, 0 } << QStringList{} << "2 files match *.img in /d/T: none to link, 2 without energy and number.";
+    // clang-format on
+}
+
+void TestReport::previewText()
+{
+    QFETCH(QList<int>, counts);
+    QFETCH(QStringList, toCreate);
+    QFETCH(QString, text);
+    QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
+    QCoreApplication::installTranslator(&english);
+    TidyUp::Preview preview;
+    preview.targetFound = preview.targetIsDir = true;
+    preview.matching = counts[0], preview.linkable = counts[1], preview.energies = counts[2];
+    preview.seqNos = counts[3], preview.pairs = counts[4], preview.taken = counts[5];
+    preview.toCreate = toCreate;
+    QCOMPARE(Report::previewText(preview, settings()), text);
+    QCoreApplication::removeTranslator(&english);
 }
 
 void TestReport::status_data()

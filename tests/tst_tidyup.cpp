@@ -193,57 +193,62 @@ void TestTidyUp::listingMatchesDirectoryListing()
 // clang-format off
 void TestTidyUp::run_data()
 {
-    QTest::addColumn<QString>("row"); // files in T (content = name; "x/" a directory, "x>y" a link, "x<y" a hard link to y; "-": no T) | fields:
-    // originals, energy, sequence, extension ("#" the parent of T) | the tree below T but for E/, O/, S/ | messages ("@": T)
-    QTest::newRow("no data files; hidden, other tails, dots") << ".h-9eV-1.tif a.tifx x.tif.bak | O E S tif | .h-9eV-1.tif=.h-9eV-1.tif a.tifx=a.tifx x.tif.bak=x.tif.bak | ";
-    QTest::newRow("energies, sequences, case of the extension") << "s-850eV-1.tif s-900_5eV-1.TIF | O E S tif | E/850_00/ E/850_00/s-850_00eV-1.tif>O/s-850_00eV-1.tif E/900_5/ E/900_5/s-900_5eV-1.TIF>O/s-900_5eV-1.TIF O/s-850_00eV-1.tif=s-850eV-1.tif O/s-900_5eV-1.TIF=s-900_5eV-1.TIF S/1/ S/1/s-850_00eV-1.tif>O/s-850_00eV-1.tif S/1/s-900_5eV-1.TIF>O/s-900_5eV-1.TIF | ";
-    QTest::newRow("subdirectory moves whole") << "d-9eV-2.tif/ d-9eV-2.tif/in | O E S tif | E/9_00/ E/9_00/d-9_00eV-2.tif>O/d-9_00eV-2.tif O/d-9_00eV-2.tif/ O/d-9_00eV-2.tif/in=d-9eV-2.tif/in S/2/ S/2/d-9_00eV-2.tif>O/d-9_00eV-2.tif | ";
-    QTest::newRow("colliding names: second stays") << "a-9eV-1.tif a-9_00eV-1.tif | O E S tif | E/9_00/ E/9_00/a-9_00eV-1.tif>O/a-9_00eV-1.tif O/a-9_00eV-1.tif=a-9_00eV-1.tif S/1/ S/1/a-9_00eV-1.tif>O/a-9_00eV-1.tif a-9eV-1.tif=a-9eV-1.tif | Can't move \"@/a-9eV-1.tif\" to \"@/O/a-9_00eV-1.tif\": File exists";
-    QTest::newRow("dangling link at the destination") << "O/ O/b-9_00eV-7.tif>../nowhere b-9eV-7.tif | O E S tif | O/b-9_00eV-7.tif>nowhere b-9eV-7.tif=b-9eV-7.tif | Can't move \"@/b-9eV-7.tif\" to \"@/O/b-9_00eV-7.tif\": File exists";
-    QTest::newRow("link in the way") << "E/9_00/ E/9_00/x-9_00eV-1.tif x-9eV-1.tif | O E S tif | E/9_00/ E/9_00/x-9_00eV-1.tif=E/9_00/x-9_00eV-1.tif O/x-9_00eV-1.tif=x-9eV-1.tif S/1/ S/1/x-9_00eV-1.tif>O/x-9_00eV-1.tif | Can't make the link \"@/E/9_00/x-9_00eV-1.tif\" to \"@/O/x-9_00eV-1.tif\": File exists";
-    QTest::newRow("nothing to do: no record kept") << "O/ E/ S/ x.txt | O E S tif | x.txt=x.txt | ";
-    QTest::newRow("no fields: moved, not linked") << "dark.tif | O E S tif | O/dark.tif=dark.tif | ";
-    QTest::newRow("check fails, nothing moved") << "O a-9eV-1.tif | O E S tif | O=O a-9eV-1.tif=a-9eV-1.tif | \"The entry [O] in [@] is not directory.\"\nDirs to tidy up files can not set up well.";
-    QTest::newRow("extension *, never . or ..") << "noext n.txt | O E S * | O/n.txt=n.txt noext=noext | ";
-    QTest::newRow("output directories named like data") << "raw.tif/ e.tif/ s.tif/ s.tif/in | raw.tif e.tif/x S tif | e.tif/ e.tif/x/ raw.tif/ raw.tif/s.tif/ raw.tif/s.tif/in=s.tif/in | ";
-    QTest::newRow("target made with the directories") << "- | O E S tif |  | ";
-    QTest::newRow("several levels, absolute names") << " | a/b #/abs/e x/y tif | a/ a/b/ x/ x/y/ | ";
-    QTest::newRow("link to a directory") << "../real/ l>../real | O l S tif | l>../real | ";
-    QTest::newRow("empty name") << " |  E S tif |  | \"The dir [] is not in [@].\"\nDirs to tidy up files can not set up well.";
-    QTest::newRow("absolute name in the message") << "../f | O #/f S tif |  | \"The entry [#/f] in [@] is not directory.\"\nDirs to tidy up files can not set up well.";
-    QTest::newRow("placeholders typed into a name") << "a%2%1 | a%2%1 E S tif | a%2%1=a%2%1 | \"The entry [a%2%1] in [@] is not directory.\"\nDirs to tidy up files can not set up well.";
-    QTest::newRow("interrupted run completed") << "O/.quorvix-data-run-x1 O/a-9_00eV-1.tif O/b-8_00eV-2.tif O/dark.tif E/9_00/a-9_00eV-1.tif S/2/b-8_00eV-2.tif | O E S tif | E/8_00/ E/8_00/b-8_00eV-2.tif>O/b-8_00eV-2.tif E/9_00/ E/9_00/a-9_00eV-1.tif=E/9_00/a-9_00eV-1.tif O/a-9_00eV-1.tif=O/a-9_00eV-1.tif O/b-8_00eV-2.tif=O/b-8_00eV-2.tif O/dark.tif=O/dark.tif S/1/ S/1/a-9_00eV-1.tif>O/a-9_00eV-1.tif S/2/ S/2/b-8_00eV-2.tif=S/2/b-8_00eV-2.tif | ";
-    QTest::newRow("interrupted between link and unlink") << "O/.quorvix-data-run-x1 O/a-9_00eV-1.tif a-9eV-1.tif<O/a-9_00eV-1.tif O/b-8_00eV-2.tif b-8eV-2.tif | O E S tif | E/8_00/ E/8_00/b-8_00eV-2.tif>O/b-8_00eV-2.tif E/9_00/ E/9_00/a-9_00eV-1.tif>O/a-9_00eV-1.tif O/a-9_00eV-1.tif=O/a-9_00eV-1.tif O/b-8_00eV-2.tif=O/b-8_00eV-2.tif S/1/ S/1/a-9_00eV-1.tif>O/a-9_00eV-1.tif S/2/ S/2/b-8_00eV-2.tif>O/b-8_00eV-2.tif b-8eV-2.tif=b-8eV-2.tif | Can't move \"@/b-8eV-2.tif\" to \"@/O/b-8_00eV-2.tif\": File exists";
-    QTest::newRow("under both names, no marker") << "O/a-9_00eV-1.tif a-9eV-1.tif<O/a-9_00eV-1.tif | O E S tif | O/a-9_00eV-1.tif=O/a-9_00eV-1.tif a-9eV-1.tif=O/a-9_00eV-1.tif | Can't move \"@/a-9eV-1.tif\" to \"@/O/a-9_00eV-1.tif\": File exists (the same file under both names: a move was interrupted)";
-    QTest::newRow("folder is a link elsewhere") << "../away/ E/ E/9_00>../../away x-9eV-1.tif | O E S tif | E/9_00>../away O/x-9_00eV-1.tif=x-9eV-1.tif S/1/ S/1/x-9_00eV-1.tif>O/x-9_00eV-1.tif | Can't make the link \"@/E/9_00/x-9_00eV-1.tif\" to \"@/O/x-9_00eV-1.tif\": the folder is a symbolic link";
-    QTest::newRow("Japanese names") << "試料-8eV-1.tif | 元 エ 連 tif | エ/ エ/8_00/ エ/8_00/試料-8_00eV-1.tif>元/試料-8_00eV-1.tif 元/ 元/試料-8_00eV-1.tif=試料-8eV-1.tif 連/ 連/1/ 連/1/試料-8_00eV-1.tif>元/試料-8_00eV-1.tif | ";
+    QTest::addColumn<bool>("targetExists");
+    QTest::addColumn<QStringList>("files"); // in T, content = name; "x/" a directory, "x>y" a link, "x<y" a hard link to y
+    QTest::addColumn<QStringList>("names"); // originals, energy, sequence, extension ("#": the parent of T)
+    QTest::addColumn<QStringList>("after"); // the tree below T but for E/, O/, S/
+    QTest::addColumn<QStringList>("messages"); // "@": T, "#": its parent
+    QTest::newRow("no data files; hidden, other tails, dots") << true << QStringList { ".h-9eV-1.tif", "a.tifx", "x.tif.bak" } << QStringList { "O", "E", "S", "tif" } << QStringList { ".h-9eV-1.tif=.h-9eV-1.tif", "a.tifx=a.tifx", "x.tif.bak=x.tif.bak" } << QStringList {};
+    QTest::newRow("energies, sequences, case of the extension") << true << QStringList { "s-850eV-1.tif", "s-900_5eV-1.TIF" } << QStringList { "O", "E", "S", "tif" } << QStringList { "E/850_00/", "E/850_00/s-850_00eV-1.tif>O/s-850_00eV-1.tif", "E/900_5/", "E/900_5/s-900_5eV-1.TIF>O/s-900_5eV-1.TIF", "O/s-850_00eV-1.tif=s-850eV-1.tif", "O/s-900_5eV-1.TIF=s-900_5eV-1.TIF", "S/1/", "S/1/s-850_00eV-1.tif>O/s-850_00eV-1.tif", "S/1/s-900_5eV-1.TIF>O/s-900_5eV-1.TIF" } << QStringList {};
+    QTest::newRow("subdirectory moves whole") << true << QStringList { "d-9eV-2.tif/", "d-9eV-2.tif/in" } << QStringList { "O", "E", "S", "tif" } << QStringList { "E/9_00/", "E/9_00/d-9_00eV-2.tif>O/d-9_00eV-2.tif", "O/d-9_00eV-2.tif/", "O/d-9_00eV-2.tif/in=d-9eV-2.tif/in", "S/2/", "S/2/d-9_00eV-2.tif>O/d-9_00eV-2.tif" } << QStringList {};
+    QTest::newRow("colliding names: second stays") << true << QStringList { "a-9eV-1.tif", "a-9_00eV-1.tif" } << QStringList { "O", "E", "S", "tif" } << QStringList { "E/9_00/", "E/9_00/a-9_00eV-1.tif>O/a-9_00eV-1.tif", "O/a-9_00eV-1.tif=a-9_00eV-1.tif", "S/1/", "S/1/a-9_00eV-1.tif>O/a-9_00eV-1.tif", "a-9eV-1.tif=a-9eV-1.tif" } << QStringList { "Can't move \"@/a-9eV-1.tif\" to \"@/O/a-9_00eV-1.tif\": File exists" };
+    QTest::newRow("dangling link at the destination") << true << QStringList { "O/", "O/b-9_00eV-7.tif>../nowhere", "b-9eV-7.tif" } << QStringList { "O", "E", "S", "tif" } << QStringList { "O/b-9_00eV-7.tif>nowhere", "b-9eV-7.tif=b-9eV-7.tif" } << QStringList { "Can't move \"@/b-9eV-7.tif\" to \"@/O/b-9_00eV-7.tif\": File exists" };
+    QTest::newRow("link in the way") << true << QStringList { "E/9_00/", "E/9_00/x-9_00eV-1.tif", "x-9eV-1.tif" } << QStringList { "O", "E", "S", "tif" } << QStringList { "E/9_00/", "E/9_00/x-9_00eV-1.tif=E/9_00/x-9_00eV-1.tif", "O/x-9_00eV-1.tif=x-9eV-1.tif", "S/1/", "S/1/x-9_00eV-1.tif>O/x-9_00eV-1.tif" } << QStringList { "Can't make the link \"@/E/9_00/x-9_00eV-1.tif\" to \"@/O/x-9_00eV-1.tif\": File exists" };
+    QTest::newRow("nothing to do: no record kept") << true << QStringList { "O/", "E/", "S/", "x.txt" } << QStringList { "O", "E", "S", "tif" } << QStringList { "x.txt=x.txt" } << QStringList {};
+    QTest::newRow("no fields: moved, not linked") << true << QStringList { "dark.tif" } << QStringList { "O", "E", "S", "tif" } << QStringList { "O/dark.tif=dark.tif" } << QStringList {};
+    QTest::newRow("check fails, nothing moved") << true << QStringList { "O", "a-9eV-1.tif" } << QStringList { "O", "E", "S", "tif" } << QStringList { "O=O", "a-9eV-1.tif=a-9eV-1.tif" } << QStringList { "\"The entry [O] in [@] is not directory.\"", "Dirs to tidy up files can not set up well." };
+    QTest::newRow("extension *, never . or ..") << true << QStringList { "noext", "n.txt" } << QStringList { "O", "E", "S", "*" } << QStringList { "O/n.txt=n.txt", "noext=noext" } << QStringList {};
+    QTest::newRow("output directories named like data") << true << QStringList { "raw.tif/", "e.tif/", "s.tif/", "s.tif/in" } << QStringList { "raw.tif", "e.tif/x", "S", "tif" } << QStringList { "e.tif/", "e.tif/x/", "raw.tif/", "raw.tif/s.tif/", "raw.tif/s.tif/in=s.tif/in" } << QStringList {};
+    QTest::newRow("target made with the directories") << false << QStringList {} << QStringList { "O", "E", "S", "tif" } << QStringList {} << QStringList {};
+    QTest::newRow("several levels, absolute names") << true << QStringList {} << QStringList { "a/b", "#/abs/e", "x/y", "tif" } << QStringList { "a/", "a/b/", "x/", "x/y/" } << QStringList {};
+    QTest::newRow("link to a directory") << true << QStringList { "../real/", "l>../real" } << QStringList { "O", "l", "S", "tif" } << QStringList { "l>../real" } << QStringList {};
+    QTest::newRow("empty name") << true << QStringList {} << QStringList { "", "E", "S", "tif" } << QStringList {} << QStringList { "\"The dir [] is not in [@].\"", "Dirs to tidy up files can not set up well." };
+    QTest::newRow("absolute name in the message") << true << QStringList { "../f" } << QStringList { "O", "#/f", "S", "tif" } << QStringList {} << QStringList { "\"The entry [#/f] in [@] is not directory.\"", "Dirs to tidy up files can not set up well." };
+    QTest::newRow("placeholders typed into a name") << true << QStringList { "a%2%1" } << QStringList { "a%2%1", "E", "S", "tif" } << QStringList { "a%2%1=a%2%1" } << QStringList { "\"The entry [a%2%1] in [@] is not directory.\"", "Dirs to tidy up files can not set up well." };
+    QTest::newRow("interrupted run completed") << true << QStringList { "O/.quorvix-data-run-x1", "O/a-9_00eV-1.tif", "O/b-8_00eV-2.tif", "O/dark.tif", "E/9_00/a-9_00eV-1.tif", "S/2/b-8_00eV-2.tif" } << QStringList { "O", "E", "S", "tif" } << QStringList { "E/8_00/", "E/8_00/b-8_00eV-2.tif>O/b-8_00eV-2.tif", "E/9_00/", "E/9_00/a-9_00eV-1.tif=E/9_00/a-9_00eV-1.tif", "O/a-9_00eV-1.tif=O/a-9_00eV-1.tif", "O/b-8_00eV-2.tif=O/b-8_00eV-2.tif", "O/dark.tif=O/dark.tif", "S/1/", "S/1/a-9_00eV-1.tif>O/a-9_00eV-1.tif", "S/2/", "S/2/b-8_00eV-2.tif=S/2/b-8_00eV-2.tif" } << QStringList {};
+    QTest::newRow("interrupted between link and unlink") << true << QStringList { "O/.quorvix-data-run-x1", "O/a-9_00eV-1.tif", "a-9eV-1.tif<O/a-9_00eV-1.tif", "O/b-8_00eV-2.tif", "b-8eV-2.tif" } << QStringList { "O", "E", "S", "tif" } << QStringList { "E/8_00/", "E/8_00/b-8_00eV-2.tif>O/b-8_00eV-2.tif", "E/9_00/", "E/9_00/a-9_00eV-1.tif>O/a-9_00eV-1.tif", "O/a-9_00eV-1.tif=O/a-9_00eV-1.tif", "O/b-8_00eV-2.tif=O/b-8_00eV-2.tif", "S/1/", "S/1/a-9_00eV-1.tif>O/a-9_00eV-1.tif", "S/2/", "S/2/b-8_00eV-2.tif>O/b-8_00eV-2.tif", "b-8eV-2.tif=b-8eV-2.tif" } << QStringList { "Can't move \"@/b-8eV-2.tif\" to \"@/O/b-8_00eV-2.tif\": File exists" };
+    QTest::newRow("under both names, no marker") << true << QStringList { "O/a-9_00eV-1.tif", "a-9eV-1.tif<O/a-9_00eV-1.tif" } << QStringList { "O", "E", "S", "tif" } << QStringList { "O/a-9_00eV-1.tif=O/a-9_00eV-1.tif", "a-9eV-1.tif=O/a-9_00eV-1.tif" } << QStringList { "Can't move \"@/a-9eV-1.tif\" to \"@/O/a-9_00eV-1.tif\": File exists (the same file under both names: a move was interrupted)" };
+    QTest::newRow("folder is a link elsewhere") << true << QStringList { "../away/", "E/", "E/9_00>../../away", "x-9eV-1.tif" } << QStringList { "O", "E", "S", "tif" } << QStringList { "E/9_00>../away", "O/x-9_00eV-1.tif=x-9eV-1.tif", "S/1/", "S/1/x-9_00eV-1.tif>O/x-9_00eV-1.tif" } << QStringList { "Can't make the link \"@/E/9_00/x-9_00eV-1.tif\" to \"@/O/x-9_00eV-1.tif\": the folder is a symbolic link" };
+    QTest::newRow("Japanese names") << true << QStringList { "試料-8eV-1.tif" } << QStringList { "元", "エ", "連", "tif" } << QStringList { "エ/", "エ/8_00/", "エ/8_00/試料-8_00eV-1.tif>元/試料-8_00eV-1.tif", "元/", "元/試料-8_00eV-1.tif=試料-8eV-1.tif", "連/", "連/1/", "連/1/試料-8_00eV-1.tif>元/試料-8_00eV-1.tif" } << QStringList {};
 }
 // clang-format on
 
 void TestTidyUp::run()
 {
-    QFETCH(QString, row);
-    const QString files = row.section(" | ", 0, 0), after = row.section(" | ", 2, 2);
-    QString fields = row.section(" | ", 1, 1), messages = row.section(" | ", 3);
+    QFETCH(bool, targetExists);
+    QFETCH(QStringList, files);
+    QFETCH(QStringList, names);
+    QFETCH(QStringList, after);
+    QFETCH(QStringList, messages);
     const QString t = tmp->filePath("T");
-    for (const QString &f : files.split(' ', Qt::SkipEmptyParts)) {
+    for (const QString &f : files) {
         const QStringList link = f.split('>'), hard = f.split('<');
         if (hard.size() == 2 && ::link(qPrintable(t + '/' + hard[1]), qPrintable(t + '/' + hard[0])) != 0)
             QSKIP("no hard link, so no move can be left half-done here");
-        QVERIFY(f == "-" || hard.size() == 2 || (link.size() == 2 ? QFile::link(link[1], t + '/' + link[0]) : FsTree::make(t + '/' + f, f.toUtf8())));
+        QVERIFY(hard.size() == 2 || (link.size() == 2 ? QFile::link(link[1], t + '/' + link[0]) : FsTree::make(t + '/' + f, f.toUtf8())));
     }
-    QVERIFY(files == "-" || FsTree::make(t + '/'));
-    const QStringList n = fields.replace('#', tmp->path()).split(' ');
+    QVERIFY(!targetExists || FsTree::make(t + '/'));
+    const QStringList n = names.replaceInStrings("#", tmp->path());
     const QStringList before = snapshot(tmp->path());
     MessageCapture capture;
     const TidyUp::Outcome outcome = TidyUp::run(settings(t, n[0], n[1], n[2], n[3]));
-    QCOMPARE(outcome.dirsReady, messages.isEmpty() || !messages.contains("Dirs"));
-    QCOMPARE(outcome.finished, files.contains("run-") ? files.count('<') : 0);
+    QCOMPARE(outcome.dirsReady, !messages.contains("Dirs to tidy up files can not set up well."));
+    QCOMPARE(outcome.finished, files.filter("run-").isEmpty() ? 0 : files.filter("<").size());
     QCOMPARE(outcome.lines, capture.lines);
-    QCOMPARE(capture.lines.join('\n').replace(t, "@").replace(tmp->path(), "#"), messages);
-    QStringList expected = after.split(' ', Qt::SkipEmptyParts);
+    QCOMPARE(capture.lines.replaceInStrings(t, "@").replaceInStrings(tmp->path(), "#"), messages);
+    QStringList expected = after;
     for (int i = 0; i < 3; ++i) {
-        if (n[i] == QString("OES")[i] && !after.contains(n[i] + '='))
+        if (n[i] == QString("OES")[i] && !after.contains(n[i] + '=' + n[i]))
             expected << n[i] + '/';
         QVERIFY(!messages.isEmpty() || QFileInfo(QDir(t), n[i]).isDir());
     }
@@ -265,7 +270,7 @@ void TestTidyUp::run()
     QCOMPARE(QList<int>({ program.exitCode(), undone["moved"].toInt(), undone["linked"].toInt(), undone["not_moved"].toInt(), undone["links_not_made"].toInt() }),
         QList<int>({ 0, outcome.moved, outcome.linked, 0, 0 }));
     QStringList now = snapshot(tmp->path());
-    if (files == "-")
+    if (!targetExists)
         now.removeAll(now.filter(QRegularExpression("^/T \\d+ - $")).value(0));
     QVERIFY(outcome.restored || now == before);
 }
@@ -273,21 +278,21 @@ void TestTidyUp::run()
 // clang-format off
 void TestTidyUp::undoLeavesWhatChanged_data()
 {
-    QTest::addColumn<QString>("change"); // made after the run
-    QTest::addColumn<QString>("after"); // T after the undo, as in the run table, but for the unchanged
-    QTest::addColumn<QString>("lines"); // "@": T
-    QTest::newRow("a link replaced") << "E/9_00/a-9_00eV-1.tif>../../elsewhere" << "E/ E/9_00/ E/9_00/a-9_00eV-1.tif>elsewhere" << "Left the link \"@/E/9_00/a-9_00eV-1.tif\": changed since the run";
-    QTest::newRow("an old name taken") << "a-9eV-1.tif" << "E/ E/9_00/ E/9_00/a-9_00eV-1.tif>O/a-9_00eV-1.tif O/ O/a-9_00eV-1.tif=a-9eV-1.tif S/ S/1/ S/1/a-9_00eV-1.tif>O/a-9_00eV-1.tif a-9eV-1.tif=new" << "Can't move \"@/O/a-9_00eV-1.tif\" back to \"@/a-9eV-1.tif\": File exists";
-    QTest::newRow("a folder replaced by a link") << "E/9_00>../../away" << "E/ E/9_00>../away" << "Left the link \"@/E/9_00/a-9_00eV-1.tif\": the folder is a symbolic link\nLeft the link \"@/E/9_00/a-9_00eV-2.tif\": the folder is a symbolic link";
-    QTest::newRow("stopped, then undone again") << "stop" << "" << "";
-    QTest::newRow("record cut short by a lost machine") << "cut" << "E/ E/8_00/ E/8_00/b-8_00eV-1.tif>O/b-8_00eV-1.tif E/9_00/ O/ O/b-8_00eV-1.tif=b-8eV-1.tif S/ S/1/ S/1/b-8_00eV-1.tif>O/b-8_00eV-1.tif S/2/" << "Can't trust line 17 of the record \"R\": the line was cut short";
-    QTest::newRow("record naming ../x") << "plan\t1\t../a-9eV-1.tif" << "E/ E/9_00/ E/9_00/a-9_00eV-1.tif>O/a-9_00eV-1.tif O/ O/a-9_00eV-1.tif=a-9eV-1.tif S/ S/1/ S/1/a-9_00eV-1.tif>O/a-9_00eV-1.tif" << "Can't trust line 15 of the record \"R\": a name is not a plain file name";
-    QTest::newRow("record of another target") << "target\t/elsewhere" << "E/ E/8_00/ E/8_00/b-8_00eV-1.tif>O/b-8_00eV-1.tif E/9_00/ E/9_00/a-9_00eV-1.tif>O/a-9_00eV-1.tif E/9_00/a-9_00eV-2.tif>O/a-9_00eV-2.tif O/ O/a-9_00eV-1.tif=a-9eV-1.tif O/a-9_00eV-2.tif=a-9eV-2.tif O/b-8_00eV-1.tif=b-8eV-1.tif S/ S/1/ S/1/a-9_00eV-1.tif>O/a-9_00eV-1.tif S/1/b-8_00eV-1.tif>O/b-8_00eV-1.tif S/2/ S/2/a-9_00eV-2.tif>O/a-9_00eV-2.tif" << "No run of @ is left to undo.";
-    QTest::newRow("a later record of a run that changed nothing") << "empty" << "" << "";
-    QTest::newRow("record naming a directory outside") << "+dir\t#/empty" << "" << "Can't trust line 26 of the record \"R\": the directory is not an output directory of the run or a parent of one";
-    QTest::newRow("record with a result beyond its plan") << "+moved\t2147483647" << "" << "Can't trust line 26 of the record \"R\": the line's number is not one of the run's";
-    QTest::newRow("record with a file out of order") << "+plan\t7\ta-9eV-1.tif\ta-9_00eV-1.tif" << "" << "Can't trust line 26 of the record \"R\": the files are not numbered in order";
-    QTest::newRow("record naming another new name") << "plan\t2\ta-9eV-2.tif\ta-9_00eV-1.tif" << "E/ E/9_00/ E/9_00/a-9_00eV-2.tif>O/a-9_00eV-2.tif O/ O/a-9_00eV-2.tif=a-9eV-2.tif S/ S/2/ S/2/a-9_00eV-2.tif>O/a-9_00eV-2.tif" << "Can't trust line 16 of the record \"R\": the new name is not the one a run gives the old";
+    QTest::addColumn<QString>("change"); // made after the run: "x>y" a link, "x" a file, or a change of the record
+    QTest::addColumn<QStringList>("after"); // T after the undo, as in the run table, but for the unchanged
+    QTest::addColumn<QStringList>("lines"); // sorted; "@": T, "R": the record
+    QTest::newRow("a link replaced") << "E/9_00/a-9_00eV-1.tif>../../elsewhere" << QStringList { "E/", "E/9_00/", "E/9_00/a-9_00eV-1.tif>elsewhere" } << QStringList { "Left the link \"@/E/9_00/a-9_00eV-1.tif\": changed since the run" };
+    QTest::newRow("an old name taken") << "a-9eV-1.tif" << QStringList { "E/", "E/9_00/", "E/9_00/a-9_00eV-1.tif>O/a-9_00eV-1.tif", "O/", "O/a-9_00eV-1.tif=a-9eV-1.tif", "S/", "S/1/", "S/1/a-9_00eV-1.tif>O/a-9_00eV-1.tif", "a-9eV-1.tif=new" } << QStringList { "Can't move \"@/O/a-9_00eV-1.tif\" back to \"@/a-9eV-1.tif\": File exists" };
+    QTest::newRow("a folder replaced by a link") << "E/9_00>../../away" << QStringList { "E/", "E/9_00>../away" } << QStringList { "Left the link \"@/E/9_00/a-9_00eV-1.tif\": the folder is a symbolic link", "Left the link \"@/E/9_00/a-9_00eV-2.tif\": the folder is a symbolic link" };
+    QTest::newRow("stopped, then undone again") << "stop" << QStringList() << QStringList();
+    QTest::newRow("record cut short by a lost machine") << "cut" << QStringList { "E/", "E/8_00/", "E/8_00/b-8_00eV-1.tif>O/b-8_00eV-1.tif", "E/9_00/", "O/", "O/b-8_00eV-1.tif=b-8eV-1.tif", "S/", "S/1/", "S/1/b-8_00eV-1.tif>O/b-8_00eV-1.tif", "S/2/" } << QStringList { "Can't trust line 17 of the record \"R\": the line was cut short" };
+    QTest::newRow("record naming ../x") << "plan\t1\t../a-9eV-1.tif" << QStringList { "E/", "E/9_00/", "E/9_00/a-9_00eV-1.tif>O/a-9_00eV-1.tif", "O/", "O/a-9_00eV-1.tif=a-9eV-1.tif", "S/", "S/1/", "S/1/a-9_00eV-1.tif>O/a-9_00eV-1.tif" } << QStringList { "Can't trust line 15 of the record \"R\": a name is not a plain file name" };
+    QTest::newRow("record of another target") << "target\t/elsewhere" << QStringList { "E/", "E/8_00/", "E/8_00/b-8_00eV-1.tif>O/b-8_00eV-1.tif", "E/9_00/", "E/9_00/a-9_00eV-1.tif>O/a-9_00eV-1.tif", "E/9_00/a-9_00eV-2.tif>O/a-9_00eV-2.tif", "O/", "O/a-9_00eV-1.tif=a-9eV-1.tif", "O/a-9_00eV-2.tif=a-9eV-2.tif", "O/b-8_00eV-1.tif=b-8eV-1.tif", "S/", "S/1/", "S/1/a-9_00eV-1.tif>O/a-9_00eV-1.tif", "S/1/b-8_00eV-1.tif>O/b-8_00eV-1.tif", "S/2/", "S/2/a-9_00eV-2.tif>O/a-9_00eV-2.tif" } << QStringList { "No run of @ is left to undo." };
+    QTest::newRow("a later record of a run that changed nothing") << "empty" << QStringList() << QStringList();
+    QTest::newRow("record naming a directory outside") << "+dir\t#/empty" << QStringList() << QStringList { "Can't trust line 26 of the record \"R\": the directory is not an output directory of the run or a parent of one" };
+    QTest::newRow("record with a result beyond its plan") << "+moved\t2147483647" << QStringList() << QStringList { "Can't trust line 26 of the record \"R\": the line's number is not one of the run's" };
+    QTest::newRow("record with a file out of order") << "+plan\t7\ta-9eV-1.tif\ta-9_00eV-1.tif" << QStringList() << QStringList { "Can't trust line 26 of the record \"R\": the files are not numbered in order" };
+    QTest::newRow("record naming another new name") << "plan\t2\ta-9eV-2.tif\ta-9_00eV-1.tif" << QStringList { "E/", "E/9_00/", "E/9_00/a-9_00eV-2.tif>O/a-9_00eV-2.tif", "O/", "O/a-9_00eV-2.tif=a-9eV-2.tif", "S/", "S/2/", "S/2/a-9_00eV-2.tif>O/a-9_00eV-2.tif" } << QStringList { "Can't trust line 16 of the record \"R\": the new name is not the one a run gives the old" };
 }
 // clang-format on
 
@@ -296,13 +301,13 @@ void TestTidyUp::undoLeavesWhatChanged_data()
 void TestTidyUp::undoLeavesWhatChanged()
 {
     QFETCH(QString, change);
-    QFETCH(QString, after);
-    QFETCH(QString, lines);
+    QFETCH(QStringList, after);
+    QFETCH(QStringList, lines);
     const QString t = tmp->filePath("T");
-    QStringList expected = after.split(' ', Qt::SkipEmptyParts);
+    QStringList expected = after;
     for (const QString name : { "a-9eV-1.tif", "a-9eV-2.tif", "b-8eV-1.tif" }) {
         QVERIFY(FsTree::make(t + '/' + name, name.toUtf8()));
-        if (!after.contains(name))
+        if (after.filter(name).isEmpty())
             expected << name + '=' + name;
     }
     expected.sort();
@@ -340,7 +345,7 @@ void TestTidyUp::undoLeavesWhatChanged()
         undone = TidyUp::undo(settings(t, "O", "E", "S", "tif"));
     QCOMPARE(FsTree::dataTree(t), expected);
     capture.lines.sort();
-    QCOMPARE(capture.lines.join('\n').replace(outcome.record, "R").replace(t, "@"), lines);
+    QCOMPARE(capture.lines.replaceInStrings(outcome.record, "R").replaceInStrings(t, "@"), lines);
     // Undone once, the run is undone no more.
     QCOMPARE(TidyUp::lastRun(settings(t, "O", "E", "S", "tif")).record, QString());
     // An empty directory that the record names only after its run stays.
@@ -352,33 +357,40 @@ void TestTidyUp::undoLeavesWhatChanged()
 // clang-format off
 void TestTidyUp::preview_data()
 {
-    QTest::addColumn<QString>("files"); // in T, as in the run table; "-": no T; fields O E S tif
-    QTest::addColumn<QString>("expected"); // matching linkable energies seqNos pairs taken | to create | problem
-    QTest::newRow("grid and a dark frame") << "a-1eV-1.tif a-1eV-2.tif a-2eV-1.tif a-2eV-2.tif dark.tif" << "5 4 2 2 4 0 | O E S | ";
-    QTest::newRow("irregular") << "a-1eV-1.tif a-2eV-2.tif b-2eV-3.tif c.img" << "3 3 2 3 3 0 | O E S | ";
-    QTest::newRow("no match") << "E/ x.img x.tif/ | " << "1 0 0 0 0 0 | O S | ";
-    QTest::newRow("missing target") << "-" << "-";
-    QTest::newRow("target is a file") << "=" << "-";
-    QTest::newRow("names taken") << "O/a-2_00eV-1.tif O/.h a-1eV-1.tif a-1_00eV-1.tif a-2eV-1.tif" << "3 3 2 1 2 2 | E S | ";
-    QTest::newRow("output entry not a directory") << "O a-1eV-1.tif" << "0 0 0 0 0 0 |  | The entry [O] in [@] is not directory.";
+    QTest::addColumn<QStringList>("files"); // in T, as in the run table; "-": no T, "=": T a file
+    QTest::addColumn<QList<int>>("counts"); // matching, linkable, energies, seqNos, pairs, taken
+    QTest::addColumn<QStringList>("toCreate"); // of O, E and S
+    QTest::addColumn<QString>("problem"); // "@": T
+    QTest::newRow("grid and a dark frame") << QStringList { "a-1eV-1.tif", "a-1eV-2.tif", "a-2eV-1.tif", "a-2eV-2.tif", "dark.tif" }
+                                           << QList<int> { 5, 4, 2, 2, 4, 0 } << QStringList { "O", "E", "S" } << "";
+    QTest::newRow("irregular") << QStringList { "a-1eV-1.tif", "a-2eV-2.tif", "b-2eV-3.tif", "c.img" } << QList<int> { 3, 3, 2, 3, 3, 0 }
+                               << QStringList { "O", "E", "S" } << "";
+    QTest::newRow("no match") << QStringList { "E/", "x.img", "x.tif/" } << QList<int> { 1, 0, 0, 0, 0, 0 } << QStringList { "O", "S" } << "";
+    QTest::newRow("missing target") << QStringList { "-" } << QList<int>() << QStringList() << "";
+    QTest::newRow("target is a file") << QStringList { "=" } << QList<int>() << QStringList() << "";
+    QTest::newRow("names taken") << QStringList { "O/a-2_00eV-1.tif", "O/.h", "a-1eV-1.tif", "a-1_00eV-1.tif", "a-2eV-1.tif" }
+                                 << QList<int> { 3, 3, 2, 1, 2, 2 } << QStringList { "E", "S" } << "";
+    QTest::newRow("output entry not a directory") << QStringList { "O", "a-1eV-1.tif" } << QList<int> { 0, 0, 0, 0, 0, 0 } << QStringList()
+                                                  << "The entry [O] in [@] is not directory.";
 }
 // clang-format on
 
 // What a run would do, counted without changing anything.
 void TestTidyUp::preview()
 {
-    QFETCH(QString, files);
-    QFETCH(QString, expected);
+    QFETCH(QStringList, files);
+    QFETCH(QList<int>, counts);
+    QFETCH(QStringList, toCreate);
+    QFETCH(QString, problem);
     const QString t = tmp->filePath("T");
-    for (const QString &f : files.split(' ', Qt::SkipEmptyParts))
+    for (const QString &f : files)
         QVERIFY(f == "-" || FsTree::make(f == "=" ? t : t + '/' + f, f.toUtf8()));
     const QStringList before = snapshot(tmp->path());
     const TidyUp::Preview p = TidyUp::preview(settings(t, "O", "E", "S", "tif"));
-    const QString counts = QString("%1 %2 %3 %4 %5 %6 | %7 | %8")
-                               .arg(p.matching).arg(p.linkable).arg(p.energies).arg(p.seqNos).arg(p.pairs).arg(p.taken)
-                               .arg(p.toCreate.join(' '), QString(p.problem).replace(t, "@"));
-    QCOMPARE(p.targetIsDir ? counts : QString("-"), expected);
-    QCOMPARE(p.targetFound, files != "-");
+    QCOMPARE(p.targetIsDir ? QList<int>({ p.matching, p.linkable, p.energies, p.seqNos, p.pairs, p.taken }) : QList<int>(), counts);
+    QCOMPARE(p.toCreate, toCreate);
+    QCOMPARE(QString(p.problem).replace(t, "@"), problem);
+    QCOMPARE(p.targetFound, files != QStringList { "-" });
     QCOMPARE(snapshot(tmp->path()), before);
 }
 
@@ -570,12 +582,16 @@ void TestTidyUp::failuresCountedByReason()
 // clang-format off
 void TestTidyUp::oldNameNotRemoved_data()
 {
-    QTest::addColumn<QString>("row"); // step: names whose unlink the server refuses once | a's entries in T after it |
-    // moved, not moved and the reason of that step | the next step: a's entries after it
-    QTest::newRow("run, old name refused: moved back") << "run: a-9eV-1.tif | a-9eV-1.tif=a | 1 1 EBUSY | undo: a-9eV-1.tif=a";
-    QTest::newRow("run, both names refused: the next run finishes") << "run: a-9eV-1.tif a-9_00eV-1.tif | O/a-9_00eV-1.tif=a a-9eV-1.tif=a | 1 1 the file is under both names | run: E/9_00/a-9_00eV-1.tif>O/a-9_00eV-1.tif O/a-9_00eV-1.tif=a S/1/a-9_00eV-1.tif>O/a-9_00eV-1.tif";
-    QTest::newRow("undo, new name refused: stays with its links") << "undo: a-9_00eV-1.tif | E/9_00/a-9_00eV-1.tif>O/a-9_00eV-1.tif O/a-9_00eV-1.tif=a S/1/a-9_00eV-1.tif>O/a-9_00eV-1.tif | 1 1 EBUSY | undo: E/9_00/a-9_00eV-1.tif>O/a-9_00eV-1.tif O/a-9_00eV-1.tif=a S/1/a-9_00eV-1.tif>O/a-9_00eV-1.tif";
-    QTest::newRow("undo, both names refused: the next undo finishes") << "undo: a-9_00eV-1.tif a-9eV-1.tif | E/9_00/a-9_00eV-1.tif>O/a-9_00eV-1.tif O/a-9_00eV-1.tif=a S/1/a-9_00eV-1.tif>O/a-9_00eV-1.tif a-9eV-1.tif=a | 1 1 the file is under both names | undo: a-9eV-1.tif=a";
+    QTest::addColumn<bool>("undoing"); // the step: an undo after a run, else a run
+    QTest::addColumn<QStringList>("refused"); // names whose unlink the server refuses once in that step
+    QTest::addColumn<QStringList>("after"); // a's entries in T after the step
+    QTest::addColumn<QString>("counts"); // moved, not moved and the reasons of the step
+    QTest::addColumn<bool>("undoNext"); // the next step: an undo, else a run again
+    QTest::addColumn<QStringList>("afterNext");
+    QTest::newRow("run, old name refused: moved back") << false << QStringList { "a-9eV-1.tif" } << QStringList { "a-9eV-1.tif=a" } << "1 1 EBUSY" << true << QStringList { "a-9eV-1.tif=a" };
+    QTest::newRow("run, both names refused: the next run finishes") << false << QStringList { "a-9eV-1.tif", "a-9_00eV-1.tif" } << QStringList { "O/a-9_00eV-1.tif=a", "a-9eV-1.tif=a" } << "1 1 the file is under both names" << false << QStringList { "E/9_00/a-9_00eV-1.tif>O/a-9_00eV-1.tif", "O/a-9_00eV-1.tif=a", "S/1/a-9_00eV-1.tif>O/a-9_00eV-1.tif" };
+    QTest::newRow("undo, new name refused: stays with its links") << true << QStringList { "a-9_00eV-1.tif" } << QStringList { "E/9_00/a-9_00eV-1.tif>O/a-9_00eV-1.tif", "O/a-9_00eV-1.tif=a", "S/1/a-9_00eV-1.tif>O/a-9_00eV-1.tif" } << "1 1 EBUSY" << true << QStringList { "E/9_00/a-9_00eV-1.tif>O/a-9_00eV-1.tif", "O/a-9_00eV-1.tif=a", "S/1/a-9_00eV-1.tif>O/a-9_00eV-1.tif" };
+    QTest::newRow("undo, both names refused: the next undo finishes") << true << QStringList { "a-9_00eV-1.tif", "a-9eV-1.tif" } << QStringList { "E/9_00/a-9_00eV-1.tif>O/a-9_00eV-1.tif", "O/a-9_00eV-1.tif=a", "S/1/a-9_00eV-1.tif>O/a-9_00eV-1.tif", "a-9eV-1.tif=a" } << "1 1 the file is under both names" << true << QStringList { "a-9eV-1.tif=a" };
 }
 // clang-format on
 
@@ -584,32 +600,35 @@ void TestTidyUp::oldNameNotRemoved_data()
 // refused; it counts as not moved, and the next run or undo finishes what is left.
 void TestTidyUp::oldNameNotRemoved()
 {
-    QFETCH(QString, row);
-    const QStringList part = row.split(" | ");
+    QFETCH(bool, undoing);
+    QFETCH(QStringList, refused);
+    QFETCH(QStringList, after);
+    QFETCH(QString, counts);
+    QFETCH(bool, undoNext);
+    QFETCH(QStringList, afterNext);
     if (!mounted.contains("--refuse-unlinks"))
         QSKIP("slowfs could not be mounted: it needs /dev/fuse, and root or fusermount3");
     QTemporaryDir dir(root.filePath("--refuse-unlinks/XXXXXX"));
     const QString t = dir.filePath("T"), list = root.filePath("refused");
     QVERIFY(FsTree::make(t + "/a-9eV-1.tif", "a") && FsTree::make(t + "/b-8eV-1.tif", "b"));
     const QStringList before = FsTree::dataTree(t);
-    const bool undoing = part[0].startsWith("undo");
     const TidyUp::Settings both = settings(t, "O", "E", "S", "tif");
     QVERIFY(!undoing || TidyUp::run(both).moved == 2);
     QFile::remove(list);
-    QVERIFY(FsTree::make(list, part[0].section(": ", 1).replace(' ', '\n').toUtf8()));
+    QVERIFY(FsTree::make(list, refused.join('\n').toUtf8()));
     const TidyUp::Outcome outcome = undoing ? TidyUp::undo(both) : TidyUp::run(both);
     QCOMPARE(FsTree::read(list), QByteArray());
-    const auto ofA = [&t] { return FsTree::dataTree(t).filter(QRegularExpression("^[^.]*a-9")).join(' '); };
-    QCOMPARE(ofA(), part[1]);
+    const auto ofA = [&t] { return FsTree::dataTree(t).filter(QRegularExpression("^[^.]*a-9")); };
+    QCOMPARE(ofA(), after);
     QStringList groups;
     for (const auto &group : outcome.groups)
         groups << (group.reason.error() ? group.reason.errorName() : group.reason.text());
-    QCOMPARE(QString("%1 %2 %3").arg(outcome.moved).arg(outcome.notMoved).arg(groups.join(',')), part[2]);
-    const TidyUp::Outcome next = part[3].startsWith("undo") ? TidyUp::undo(both) : TidyUp::run(both);
-    QCOMPARE(ofA(), part[3].section(": ", 1));
-    QCOMPARE(next.finished, part[3].startsWith("run"));
+    QCOMPARE(QString("%1 %2 %3").arg(outcome.moved).arg(outcome.notMoved).arg(groups.join(',')), counts);
+    const TidyUp::Outcome next = undoNext ? TidyUp::undo(both) : TidyUp::run(both);
+    QCOMPARE(ofA(), afterNext);
+    QCOMPARE(next.finished, !undoNext);
     // Whatever the undo could put back, it did.
-    if (ofA() == "a-9eV-1.tif=a")
+    if (ofA() == QStringList { "a-9eV-1.tif=a" })
         QCOMPARE(FsTree::dataTree(t), before);
 }
 
