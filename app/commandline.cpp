@@ -147,6 +147,7 @@ int CommandLine::exec(const QStringList &argumentList)
     session = new TidyUpSession(this);
     connect(session, &TidyUpSession::progress, this, &CommandLine::showProgress);
     connect(session, &TidyUpSession::finished, this, &CommandLine::runFinished);
+    connect(session, &TidyUpSession::undone, this, &CommandLine::undoFinished);
     connect(session, &TidyUpSession::previewed, this, &CommandLine::previewed);
     if (arguments.action == Arguments::DryRun)
         session->preview(settings);
@@ -178,6 +179,17 @@ void CommandLine::showProgress(int done, int listed)
 }
 
 void CommandLine::runFinished(const TidyUp::Outcome &outcome, const TidyUp::Settings &settings)
+{
+    finish(outcome, settings);
+}
+
+void CommandLine::undoFinished(const TidyUp::UndoOutcome &outcome, const TidyUp::Settings &settings)
+{
+    finish(outcome, settings);
+}
+
+template <typename Outcome>
+void CommandLine::finish(const Outcome &outcome, const TidyUp::Settings &settings)
 {
     if (progressShown)
         print(stderr, QStringLiteral("\n"));

@@ -30,12 +30,16 @@ public:
 private slots:
     void showProgress(int done, int listed);
     void runFinished(const TidyUp::Outcome &outcome, const TidyUp::Settings &settings);
+    void undoFinished(const TidyUp::UndoOutcome &outcome, const TidyUp::Settings &settings);
     void previewed(const TidyUp::Preview &preview, const TidyUp::Settings &settings);
     void signalled();
 
 private:
     bool settingsFrom(const Arguments &arguments, TidyUp::Settings &settings);
     // Says that settings cannot be used, as text or as the last object of the output.
+    // Prints the outcome of a run or an undo, and ends.
+    template <typename Outcome>
+    void finish(const Outcome &outcome, const TidyUp::Settings &settings);
     void refuse(const QString &problem, const TidyUp::Settings &settings,
         const TidyUp::Failure &failure = {});
 

@@ -19,6 +19,7 @@ private slots:
     void initTestCase();
     void outcomeText_data();
     void outcomeText();
+    void undoText();
     void previewText_data();
     void previewText();
     void status_data();
@@ -69,8 +70,6 @@ void TestReport::outcomeText_data()
     TidyUp::Outcome stopped = outcome(3000, 1);
     stopped.done = 1;
     stopped.stopped = true;
-    TidyUp::Outcome undone = outcome(3, 3);
-    undone.undone = true;
     TidyUp::Outcome refused = outcome(0, 0);
     refused.dirsReady = false;
     refused.dirProblem = QStringLiteral("The entry [O] in [/d/T] is not directory.");
@@ -79,7 +78,6 @@ void TestReport::outcomeText_data()
     QTest::newRow("one name taken") << outcome(3, 2, { EEXIST }) << "Moved 2 files into O and made 4 links in 1.2 s. 1 file was not moved: the new name is taken (1)." << "2 個のファイルを O に移動し、4 個のリンクを作成しました（1.2 秒）。 1 個のファイルは移動されませんでした: 新しい名前が使われています (1)。";
     QTest::newRow("four reasons") << outcome(6, 2, { EEXIST, ENOSPC, EACCES, EIO }) << "Moved 2 files into O and made 4 links in 1.2 s. 4 files were not moved: the new name is taken (1), the disk is full (1), permission denied (1), 1 more reason." << "";
     QTest::newRow("stopped") << stopped << "Stopped after 1 of 3,000 files: moved 1 file and made 2 links." << "";
-    QTest::newRow("undone") << undone << "Moved 3 files back to /d/T and removed 6 links." << "";
     QTest::newRow("nothing matched") << outcome(0, 0) << "No file matches *.img in /d/T." << "";
     QTest::newRow("check refused") << refused << "The entry [O] in [/d/T] is not directory. Nothing was moved." << "";
     // clang-format on
@@ -101,6 +99,20 @@ void TestReport::outcomeText()
     const QString text = Report::outcomeText(outcome, settings());
     QCoreApplication::removeTranslator(&this->japanese);
     QCOMPARE(text, japanese);
+}
+
+// An undo's outcome says what went back and what stayed.
+void TestReport::undoText()
+{
+    QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
+    QCoreApplication::installTranslator(&english);
+    TidyUp::UndoOutcome undone;
+    static_cast<TidyUp::Counts &>(undone) = outcome(3, 2, { EEXIST });
+    QCOMPARE(Report::outcomeText(undone, settings()), QString("Moved 2 files back to /d/T and removed 4 links. 1 file stayed in O with its links."));
+    undone.stopped = true;
+    undone.done = 1;
+    QCOMPARE(Report::outcomeText(undone, settings()), QString("Stopped after 1 of 3 files: moved 2 files back and removed 4 links. 1 file stayed in O with its links."));
+    QCoreApplication::removeTranslator(&english);
 }
 
 void TestReport::previewText_data()
@@ -168,8 +180,8 @@ void TestReport::status()
 // Every key a script reads, with the outcome's values.
 void TestReport::outcomeJson()
 {
-    TidyUp::Outcome undone = outcome(3, 2, { EEXIST });
-    undone.undone = true;
+    TidyUp::UndoOutcome undone;
+    static_cast<TidyUp::Counts &>(undone) = outcome(3, 2, { EEXIST });
     const QJsonObject object = QJsonDocument::fromJson(JsonLines::outcome(undone, settings(), 1)).object();
     QStringList values;
     for (const QString &key : object.keys())

@@ -42,6 +42,7 @@ void TestSession::stop()
     const QStringList before = FsTree::dataTree(scan);
     TidyUpSession session;
     QSignalSpy finished(&session, &TidyUpSession::finished);
+    QSignalSpy undone(&session, &TidyUpSession::undone);
     QList<Counts> seen;
     for (const QString &step : steps.split(' ')) {
         if (step.endsWith('!'))
@@ -50,8 +51,10 @@ void TestSession::stop()
             session.run({ scan, "O", "E", "S", "img" });
         else
             session.undo({ scan, "O", "E", "S", "img" });
-        QVERIFY(finished.wait(60000));
-        const auto outcome = finished.takeFirst().at(0).value<TidyUp::Outcome>();
+        QSignalSpy &ended = step.startsWith("run") ? finished : undone;
+        QVERIFY(ended.wait(60000));
+        const auto outcome = step.startsWith("run") ? TidyUp::Counts(ended.takeFirst().at(0).value<TidyUp::Outcome>())
+                                                    : TidyUp::Counts(ended.takeFirst().at(0).value<TidyUp::UndoOutcome>());
         seen << Counts { outcome.done, outcome.moved, outcome.linked, outcome.stopped };
     }
     QCOMPARE(seen, outcomes);

@@ -138,13 +138,24 @@ QByteArray JsonLines::failure(const TidyUp::Failure &failure)
 QByteArray JsonLines::outcome(
     const TidyUp::Outcome &outcome, const TidyUp::Settings &settings, int status)
 {
-    return "{\"type\":\"outcome\",\"status\":" + number(status)
-        + ",\"undone\":" + boolean(outcome.undone) + ",\"stopped\":" + boolean(outcome.stopped)
-        + ",\"listed\":" + number(outcome.listed) + ",\"moved\":" + number(outcome.moved)
-        + ",\"not_moved\":" + number(outcome.notMoved) + ",\"linked\":" + number(outcome.linked)
-        + ",\"links_not_made\":" + number(outcome.linksNotMade)
-        + ",\"restored\":" + number(outcome.restored) + ",\"finished\":" + number(outcome.finished)
-        + ",\"failures_not_listed\":" + number(outcome.moreLines)
+    return counts(outcome, false, outcome.restored, outcome.finished, settings, status);
+}
+
+QByteArray JsonLines::outcome(
+    const TidyUp::UndoOutcome &outcome, const TidyUp::Settings &settings, int status)
+{
+    return counts(outcome, true, 0, 0, settings, status);
+}
+
+QByteArray JsonLines::counts(const TidyUp::Counts &outcome, bool undone, int restored, int finished,
+    const TidyUp::Settings &settings, int status)
+{
+    return "{\"type\":\"outcome\",\"status\":" + number(status) + ",\"undone\":" + boolean(undone)
+        + ",\"stopped\":" + boolean(outcome.stopped) + ",\"listed\":" + number(outcome.listed)
+        + ",\"moved\":" + number(outcome.moved) + ",\"not_moved\":" + number(outcome.notMoved)
+        + ",\"linked\":" + number(outcome.linked) + ",\"links_not_made\":"
+        + number(outcome.linksNotMade) + ",\"restored\":" + number(restored) + ",\"finished\":"
+        + number(finished) + ",\"failures_not_listed\":" + number(outcome.moreLines)
         + ",\"elapsed_ms\":" + number(outcome.elapsedMs) + ",\"problem\":"
         + (outcome.dirProblem.isEmpty() ? QByteArray("null") : text(outcome.dirProblem))
         + ",\"settings\":" + settingsObject(settings) + '}';

@@ -15,6 +15,8 @@ public:
     // The last line of a run, an undo or a failed check. status is the program's exit status.
     static QByteArray outcome(
         const TidyUp::Outcome &outcome, const TidyUp::Settings &settings, int status);
+    static QByteArray outcome(
+        const TidyUp::UndoOutcome &outcome, const TidyUp::Settings &settings, int status);
     // The last line of a dry run.
     static QByteArray preview(
         const TidyUp::Preview &preview, const TidyUp::Settings &settings, int status);
@@ -22,4 +24,8 @@ public:
     // A file name or path, in the file system's encoding, as a JSON string.
     static QByteArray name(const QByteArray &bytes);
     static QByteArray text(const QString &text);
+
+private:
+    static QByteArray counts(const TidyUp::Counts &outcome, bool undone, int restored, int finished,
+        const TidyUp::Settings &settings, int status);
 };

@@ -33,7 +33,7 @@ QString Report::reasonWords(const Reason &reason, int what)
     }
 }
 
-QString Report::reasons(const TidyUp::Outcome &outcome, int what)
+QString Report::reasons(const TidyUp::Counts &outcome, int what)
 {
     const QLocale locale;
     QStringList parts;
@@ -52,7 +52,7 @@ QString Report::reasons(const TidyUp::Outcome &outcome, int what)
     return parts.join(tr(", "));
 }
 
-QString Report::outcomeText(const TidyUp::Outcome &outcome, const TidyUp::Settings &settings)
+QString Report::nothingDone(const TidyUp::Counts &outcome, const TidyUp::Settings &settings)
 {
     if (!outcome.dirsReady)
         return outcome.dirProblem + QLatin1Char(' ') + tr("Nothing was moved.");
@@ -60,47 +60,61 @@ QString Report::outcomeText(const TidyUp::Outcome &outcome, const TidyUp::Settin
         return tr("No file matches %1 in %2.")
             .arg(QStringLiteral("*.") + settings.fileExt, settings.target);
     }
-    const QLocale locale;
-    const QString files = tr("%Ln file(s)", nullptr, outcome.moved);
-    const QString links = tr("%Ln link(s)", nullptr, outcome.linked);
-    QString text;
-    if (outcome.stopped) {
-        const char *const stopped = outcome.undone
-            ? QT_TR_NOOP("Stopped after %1 of %2: moved %3 back and removed %4.")
-            : QT_TR_NOOP("Stopped after %1 of %2: moved %3 and made %4.");
-        text = tr(stopped).arg(locale.toString(outcome.done),
-            tr("%Ln file(s)", nullptr, outcome.listed), files, links);
-    } else if (outcome.undone) {
-        text = tr("Moved %1 back to %2 and removed %3.").arg(files, settings.target, links);
-    } else {
-        text = tr("Moved %1 into %2 and made %3 in %4 s.")
-                   .arg(files, settings.origs, links,
-                       locale.toString(double(outcome.elapsedMs) / 1000, 'f', 1));
+    return QString();
+}
+
+QString Report::stoppedText(const TidyUp::Counts &outcome, const char *text)
+{
+    return tr(text).arg(QLocale().toString(outcome.done),
+        tr("%Ln file(s)", nullptr, outcome.listed), tr("%Ln file(s)", nullptr, outcome.moved),
+        tr("%Ln link(s)", nullptr, outcome.linked));
+}
+
+QString Report::outcomeText(const TidyUp::Outcome &outcome, const TidyUp::Settings &settings)
+{
+    const QString nothing = nothingDone(outcome, settings);
+    if (!nothing.isEmpty())
+        return nothing;
+    QStringList sentences { outcome.stopped
+            ? stoppedText(outcome, QT_TR_NOOP("Stopped after %1 of %2: moved %3 and made %4."))
+            : tr("Moved %1 into %2 and made %3 in %4 s.")
+                  .arg(tr("%Ln file(s)", nullptr, outcome.moved), settings.origs,
+                      tr("%Ln link(s)", nullptr, outcome.linked),
+                      QLocale().toString(double(outcome.elapsedMs) / 1000, 'f', 1)) };
+    if (outcome.notMoved > 0) {
+        sentences << tr("%Ln file(s) were not moved: %1.", nullptr, outcome.notMoved)
+                         .arg(reasons(outcome, TidyUp::Failure::Move));
     }
-    QStringList sentences { text };
-    if (outcome.undone) {
-        if (outcome.notMoved > 0) {
-            sentences << tr("%Ln file(s) stayed in %1 with their links.", nullptr, outcome.notMoved)
-                             .arg(settings.origs);
-        }
-        if (outcome.linksNotMade > 0)
-            sentences << tr("%Ln link(s) were left as they were.", nullptr, outcome.linksNotMade);
-    } else {
-        if (outcome.notMoved > 0) {
-            sentences << tr("%Ln file(s) were not moved: %1.", nullptr, outcome.notMoved)
-                             .arg(reasons(outcome, TidyUp::Failure::Move));
-        }
-        if (outcome.finished > 0)
-            sentences << tr("Finished %Ln move(s) that an interrupted run had left.", nullptr,
-                outcome.finished);
-        if (outcome.restored > 0)
-            sentences << tr(
-                "Made %Ln link(s) that an interrupted run had left.", nullptr, outcome.restored);
-        if (outcome.linksNotMade > 0) {
-            sentences << tr("%Ln link(s) were not made: %1.", nullptr, outcome.linksNotMade)
-                             .arg(reasons(outcome, TidyUp::Failure::Link));
-        }
+    if (outcome.finished > 0)
+        sentences << tr(
+            "Finished %Ln move(s) that an interrupted run had left.", nullptr, outcome.finished);
+    if (outcome.restored > 0)
+        sentences << tr(
+            "Made %Ln link(s) that an interrupted run had left.", nullptr, outcome.restored);
+    if (outcome.linksNotMade > 0) {
+        sentences << tr("%Ln link(s) were not made: %1.", nullptr, outcome.linksNotMade)
+                         .arg(reasons(outcome, TidyUp::Failure::Link));
     }
+    return sentences.join(QLatin1Char(' '));
+}
+
+QString Report::outcomeText(const TidyUp::UndoOutcome &outcome, const TidyUp::Settings &settings)
+{
+    const QString nothing = nothingDone(outcome, settings);
+    if (!nothing.isEmpty())
+        return nothing;
+    QStringList sentences { outcome.stopped
+            ? stoppedText(
+                outcome, QT_TR_NOOP("Stopped after %1 of %2: moved %3 back and removed %4."))
+            : tr("Moved %1 back to %2 and removed %3.")
+                  .arg(tr("%Ln file(s)", nullptr, outcome.moved), settings.target,
+                      tr("%Ln link(s)", nullptr, outcome.linked)) };
+    if (outcome.notMoved > 0) {
+        sentences << tr("%Ln file(s) stayed in %1 with their links.", nullptr, outcome.notMoved)
+                         .arg(settings.origs);
+    }
+    if (outcome.linksNotMade > 0)
+        sentences << tr("%Ln link(s) were left as they were.", nullptr, outcome.linksNotMade);
     return sentences.join(QLatin1Char(' '));
 }
 
@@ -175,14 +189,24 @@ QString Report::targetProblem(const QString &target, bool exists)
 
 QVector<Report::Group> Report::failureGroups(const TidyUp::Outcome &outcome)
 {
+    return failureGroups(outcome, false);
+}
+
+QVector<Report::Group> Report::failureGroups(const TidyUp::UndoOutcome &outcome)
+{
+    return failureGroups(outcome, true);
+}
+
+QVector<Report::Group> Report::failureGroups(const TidyUp::Counts &outcome, bool undone)
+{
     // The engine counts every failure it groups, however many it keeps; a failure it does not
     // group (the output directories) makes a group of those kept.
     struct Counted {
-        TidyUp::Outcome::Group group;
+        TidyUp::Counts::Group group;
         QVector<const TidyUp::Failure *> kept;
     };
     QVector<Counted> counted;
-    for (const TidyUp::Outcome::Group &group : outcome.groups)
+    for (const TidyUp::Counts::Group &group : outcome.groups)
         counted.append({ group, {} });
     for (const TidyUp::Failure &failure : outcome.failures) {
         auto group = std::find_if(counted.begin(), counted.end(), [&failure](const Counted &c) {
@@ -192,14 +216,14 @@ QVector<Report::Group> Report::failureGroups(const TidyUp::Outcome &outcome)
             group = counted.insert(counted.end(), { { failure.what, failure.reason, 0 }, {} });
         group->kept << &failure;
     }
-    const auto whatText = [&outcome](TidyUp::Failure::What what) {
+    const auto whatText = [undone](TidyUp::Failure::What what) {
         switch (what) {
         case TidyUp::Failure::Move:
-            return outcome.undone ? QCoreApplication::translate("DetailsWindow", "Not moved back")
-                                  : QCoreApplication::translate("DetailsWindow", "Not moved");
+            return undone ? QCoreApplication::translate("DetailsWindow", "Not moved back")
+                          : QCoreApplication::translate("DetailsWindow", "Not moved");
         case TidyUp::Failure::Link:
-            return outcome.undone ? QCoreApplication::translate("DetailsWindow", "Link left")
-                                  : QCoreApplication::translate("DetailsWindow", "Link not made");
+            return undone ? QCoreApplication::translate("DetailsWindow", "Link left")
+                          : QCoreApplication::translate("DetailsWindow", "Link not made");
         case TidyUp::Failure::Dirs:
             return QCoreApplication::translate("DetailsWindow", "Output directory");
         case TidyUp::Failure::Record:
@@ -227,7 +251,7 @@ QVector<Report::Group> Report::failureGroups(const TidyUp::Outcome &outcome)
     return groups;
 }
 
-QString Report::detailsText(const TidyUp::Outcome &outcome, const QString &sentence)
+QString Report::detailsText(const TidyUp::Counts &outcome, const QString &sentence)
 {
     QStringList lines = outcome.lines;
     if (outcome.moreLines > 0)
@@ -236,7 +260,7 @@ QString Report::detailsText(const TidyUp::Outcome &outcome, const QString &sente
     return sentence + QLatin1String("\n\n") + lines.join(QLatin1Char('\n')) + QLatin1Char('\n');
 }
 
-Report::Status Report::status(const TidyUp::Outcome &outcome, bool signalled)
+Report::Status Report::status(const TidyUp::Counts &outcome, bool signalled)
 {
     if (!outcome.dirsReady)
         return BadUsage;

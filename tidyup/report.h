@@ -20,6 +20,8 @@ public:
 
     // The sentences of a run's outcome and of what a run would do.
     static QString outcomeText(const TidyUp::Outcome &outcome, const TidyUp::Settings &settings);
+    static QString outcomeText(
+        const TidyUp::UndoOutcome &outcome, const TidyUp::Settings &settings);
     static QString previewText(const TidyUp::Preview &preview, const TidyUp::Settings &settings);
     // Whether Undo can take on the run, and the sentence that names it; empty when it cannot.
     static bool undoable(const TidyUp::RecordedRun &run);
@@ -29,7 +31,7 @@ public:
     static QString targetProblem(const QString &target, bool exists);
 
     // What failed of what (a TidyUp::Failure::What), by reason, the largest groups first.
-    static QString reasons(const TidyUp::Outcome &outcome, int what);
+    static QString reasons(const TidyUp::Counts &outcome, int what);
     // Why something failed, in our words where a user can act on it.
     static QString reasonWords(const Reason &reason, int what);
 
@@ -47,10 +49,17 @@ public:
         QString more;
     };
     static QVector<Group> failureGroups(const TidyUp::Outcome &outcome);
+    static QVector<Group> failureGroups(const TidyUp::UndoOutcome &outcome);
     // The sentence, then every line the run wrote, as it wrote them: what Copy and Save give.
-    static QString detailsText(const TidyUp::Outcome &outcome, const QString &sentence);
+    static QString detailsText(const TidyUp::Counts &outcome, const QString &sentence);
 
     // The exit status of a run or an undo (signalled: stopped by a signal), and of a preview.
-    static Status status(const TidyUp::Outcome &outcome, bool signalled);
+    static Status status(const TidyUp::Counts &outcome, bool signalled);
     static Status status(const TidyUp::Preview &preview);
+
+private:
+    // Why nothing was done, or that nothing matched; else empty.
+    static QString nothingDone(const TidyUp::Counts &outcome, const TidyUp::Settings &settings);
+    static QString stoppedText(const TidyUp::Counts &outcome, const char *text);
+    static QVector<Group> failureGroups(const TidyUp::Counts &outcome, bool undone);
 };

@@ -217,6 +217,7 @@ Outcome run(const Settings &settings, const Progress &progress, const std::atomi
         // Leaving this scope waits for the links of every file moved.
     }
     outcome.moved -= tally.takenBack();
+    outcome.restored = tally.restored();
     // The next run finishes the move, as it finishes those of a killed run.
     if (tally.bothNamesLeft())
         marker.keep();

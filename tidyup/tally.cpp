@@ -6,7 +6,7 @@
 #include <algorithm>
 #include <cerrno>
 
-Tally::Tally(TidyUp::Outcome &outcome)
+Tally::Tally(TidyUp::Counts &outcome)
     : outcome(outcome)
 {
 }
@@ -26,7 +26,7 @@ void Tally::failed(
     // A handful of reasons at most: a list is quicker to search than a hash, and kept in
     // order of size as it grows.
     auto &groups = outcome.groups;
-    int i = int(std::find_if(groups.begin(), groups.end(), [&](const TidyUp::Outcome::Group &g) {
+    int i = int(std::find_if(groups.begin(), groups.end(), [&](const TidyUp::Counts::Group &g) {
         return g.what == what && g.reason == reason;
     }) - groups.begin());
     if (i == groups.size())
@@ -75,10 +75,7 @@ void Tally::restore(
     bool madeSub = false;
     const bool linked = ops.link(tree, sub, newName, reason, &madeSub);
     foldersMade += madeSub;
-    if (!linked)
-        return;
-    const std::lock_guard<std::mutex> lock(mutex);
-    ++outcome.restored;
+    linksRestored += linked;
 }
 
 Reason Tally::takenBack(const Reason &why, bool newNameRemoved, const QString &from,

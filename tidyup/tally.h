@@ -14,7 +14,7 @@ class RunRecord;
 class Tally
 {
 public:
-    explicit Tally(TidyUp::Outcome &outcome);
+    explicit Tally(TidyUp::Counts &outcome);
 
     void line(const QString &line);
 
@@ -44,8 +44,9 @@ public:
     // under both names.
     int takenBack() const { return movesTakenBack; }
     bool bothNamesLeft() const { return underBothNames; }
-    // Folders of the link trees made by link and restore.
+    // Folders of the link trees made by link and restore; links that restore made.
     int madeFolders() const { return foldersMade; }
+    int restored() const { return linksRestored; }
 
     // A link that is not there, never made or removed already, is no matter.
     void unlink(
@@ -57,8 +58,9 @@ private:
     bool write(const QString &line);
 
     std::mutex mutex;
-    TidyUp::Outcome &outcome;
+    TidyUp::Counts &outcome;
     int movesTakenBack = 0;
     bool underBothNames = false;
     std::atomic<int> foldersMade { 0 };
+    std::atomic<int> linksRestored { 0 };
 };

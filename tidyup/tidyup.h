@@ -60,14 +60,13 @@ struct Failure {
     Reason reason;
 };
 
-// What a run or an undo did. The counts are of what happened on disk, not of what was
-// tried. For an undo, moved counts the files moved back, linked the links removed,
-// notMoved the files left in the originals directory and linksNotMade the links left.
-struct Outcome {
-    bool undone = false;
-    // False when the output directories could not be set up; nothing was listed then.
+// What a run or an undo did, the part they share. The counts are of what happened on disk, not
+// of what was tried.
+struct Counts {
+    // False when the run could not begin (the output directories, the record) or there was
+    // nothing to undo; nothing was changed then.
     bool dirsReady = false;
-    // The check's message, translated, when dirsReady is false.
+    // Why, translated, when dirsReady is false.
     QString dirProblem;
     bool stopped = false;
     int listed = 0;
@@ -77,10 +76,6 @@ struct Outcome {
     int notMoved = 0;
     int linked = 0;
     int linksNotMade = 0;
-    // Links of files that an interrupted earlier run moved but did not link.
-    int restored = 0;
-    // Moves that an interrupted earlier run left with the file under both names.
-    int finished = 0;
     qint64 elapsedMs = 0;
     // The lines the run wrote to the debug channel, the first maxLines of them.
     QStringList lines;
@@ -97,6 +92,19 @@ struct Outcome {
     QVector<Group> groups;
     // The record of the run, or of the run undone.
     QString record;
+};
+
+// What a run did: moved and linked count the files moved and the links made.
+struct Outcome : Counts {
+    // Links of files that an interrupted earlier run moved but did not link.
+    int restored = 0;
+    // Moves that an interrupted earlier run left with the file under both names.
+    int finished = 0;
+};
+
+// What an undo did: moved counts the files moved back, linked the links removed, notMoved the
+// files left in the originals directory and linksNotMade the links left.
+struct UndoOutcome : Counts {
 };
 
 // What a run would do with the settings as they stand; nothing on disk changes.
@@ -132,3 +140,4 @@ constexpr int linkQueueLength = 64;
 Q_DECLARE_METATYPE(TidyUp::Settings)
 Q_DECLARE_METATYPE(TidyUp::Preview)
 Q_DECLARE_METATYPE(TidyUp::Outcome)
+Q_DECLARE_METATYPE(TidyUp::UndoOutcome)

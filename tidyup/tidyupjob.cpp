@@ -9,6 +9,7 @@ TidyUpJob::TidyUpJob(Kind kind, const TidyUp::Settings &settings, QObject *paren
     , runSettings(settings)
 {
     qRegisterMetaType<TidyUp::Outcome>();
+    qRegisterMetaType<TidyUp::UndoOutcome>();
 }
 
 TidyUpJob::~TidyUpJob()
@@ -23,8 +24,10 @@ void TidyUpJob::start()
     thread.reset(QThread::create([this] {
         const TidyUp::Progress report
             = [this](int done, int listed) { emit progress(done, listed); };
-        emit finished(kind == Run ? TidyUp::run(runSettings, report, &stopRequested)
-                                  : TidyUp::undo(runSettings, report, &stopRequested));
+        if (kind == Run)
+            emit finished(TidyUp::run(runSettings, report, &stopRequested));
+        else
+            emit undone(TidyUp::undo(runSettings, report, &stopRequested));
     }));
     thread->start();
 }

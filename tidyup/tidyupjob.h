@@ -31,7 +31,9 @@ public slots:
 
 signals:
     void progress(int done, int listed);
+    // One of them, as the job's kind.
     void finished(const TidyUp::Outcome &outcome);
+    void undone(const TidyUp::UndoOutcome &outcome);
 
 private:
     const Kind kind;

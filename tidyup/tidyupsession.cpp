@@ -78,17 +78,28 @@ void TidyUpSession::start(TidyUpJob *newJob)
     job = newJob;
     connect(job, &TidyUpJob::progress, this, &TidyUpSession::progress);
     connect(job, &TidyUpJob::finished, this, &TidyUpSession::jobFinished);
+    connect(job, &TidyUpJob::undone, this, &TidyUpSession::jobUndone);
     emit started();
     job->start();
 }
 
-void TidyUpSession::jobFinished(const TidyUp::Outcome &outcome)
+TidyUp::Settings TidyUpSession::endJob()
 {
     const TidyUp::Settings settings = job->settings();
     // The thread has nothing left to do but return.
     delete job;
     job = nullptr;
-    emit finished(outcome, settings);
+    return settings;
+}
+
+void TidyUpSession::jobFinished(const TidyUp::Outcome &outcome)
+{
+    emit finished(outcome, endJob());
+}
+
+void TidyUpSession::jobUndone(const TidyUp::UndoOutcome &outcome)
+{
+    emit undone(outcome, endJob());
 }
 
 void TidyUpSession::abandonPreview()

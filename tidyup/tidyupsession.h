@@ -38,14 +38,18 @@ signals:
     void started();
     void progress(int done, int listed);
     void finished(const TidyUp::Outcome &outcome, const TidyUp::Settings &settings);
+    void undone(const TidyUp::UndoOutcome &outcome, const TidyUp::Settings &settings);
 
 private slots:
     void jobFinished(const TidyUp::Outcome &outcome);
+    void jobUndone(const TidyUp::UndoOutcome &outcome);
     void previewEdited();
 
 private:
     void start(TidyUpJob *newJob);
     void abandonPreview();
+    // The settings of the job that has ended, which is then gone.
+    TidyUp::Settings endJob();
 
     TidyUpJob *job = nullptr;
     // Restarted by every edit.

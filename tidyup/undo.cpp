@@ -58,11 +58,10 @@ RecordedRun lastRun(const Settings &settings)
     return last;
 }
 
-Outcome undo(const Settings &settings, const Progress &progress, const std::atomic<bool> *stop)
+UndoOutcome undo(const Settings &settings, const Progress &progress, const std::atomic<bool> *stop)
 {
     Reporter reporter(progress);
-    Outcome outcome;
-    outcome.undone = true;
+    UndoOutcome outcome;
     Tally tally(outcome);
     const RecordedRun last = lastRun(settings);
     outcome.record = last.record;

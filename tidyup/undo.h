@@ -14,7 +14,7 @@ namespace TidyUp
 // empty; the record is then marked undone. A file that cannot go back keeps its links;
 // lines of the record that cannot be trusted are refused, one line each. Stopped, each file
 // is either back or untouched, and the record can be undone again.
-Outcome undo(const Settings &settings, const Progress &progress = {},
+UndoOutcome undo(const Settings &settings, const Progress &progress = {},
     const std::atomic<bool> *stop = nullptr);
 
 // What undo would take on; nothing is changed.

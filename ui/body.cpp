@@ -35,6 +35,7 @@ Body::Body(const ParamTable &args, QWidget *parent)
     connect(session, &TidyUpSession::started, this, &Body::runStarted);
     connect(session, &TidyUpSession::progress, statusbar, &RunStatus::showProgress);
     connect(session, &TidyUpSession::finished, this, &Body::runFinished);
+    connect(session, &TidyUpSession::undone, this, &Body::undoFinished);
     connect(session, &TidyUpSession::previewed, statusbar, &RunStatus::showPreview);
     for (QLineEdit *field : findChildren<QLineEdit *>())
         connect(field, &QLineEdit::textChanged, this, &Body::fieldsEdited);
@@ -87,6 +88,17 @@ void Body::runStarted()
 void Body::runFinished(const TidyUp::Outcome &outcome, const TidyUp::Settings &settings)
 {
     statusbar->showOutcome(outcome, settings);
+    jobEnded();
+}
+
+void Body::undoFinished(const TidyUp::UndoOutcome &outcome, const TidyUp::Settings &settings)
+{
+    statusbar->showOutcome(outcome, settings);
+    jobEnded();
+}
+
+void Body::jobEnded()
+{
     TargetDir->resumeDialog();
     setFieldsEnabled(true);
     // Disabling "Exec" sent the focus to "Stop", which has gone.

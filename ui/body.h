@@ -31,10 +31,13 @@ private slots:
     void undoLastRun();
     void runStarted();
     void runFinished(const TidyUp::Outcome &outcome, const TidyUp::Settings &settings);
+    void undoFinished(const TidyUp::UndoOutcome &outcome, const TidyUp::Settings &settings);
     void fieldsEdited();
 
 private:
     TidyUp::Settings fieldSettings() const;
+    // After the outcome is shown.
+    void jobEnded();
     void setFieldsEnabled(bool enabled);
 
     TidyUpSession *session;

@@ -1,8 +1,6 @@
 // SPDX-License-Identifier: MIT
 #include "ui/detailswindow.h"
 
-#include "tidyup/report.h"
-
 #include <QClipboard>
 #include <QDateTime>
 #include <QFileDialog>
@@ -30,12 +28,12 @@ DetailsWindow::DetailsWindow(QWidget *parent)
 }
 
 void DetailsWindow::showOutcome(
-    const TidyUp::Outcome &outcome, const TidyUp::Settings &settings, const QString &sentence)
+    const QVector<Report::Group> &groups, const QString &report, const QString &targetPath)
 {
-    text = Report::detailsText(outcome, sentence);
-    const QDir target(settings.target);
+    text = report;
+    const QDir target(targetPath);
     failures->clear();
-    for (const Report::Group &group : Report::failureGroups(outcome)) {
+    for (const Report::Group &group : groups) {
         auto *heading = new QTreeWidgetItem(failures);
         heading->setText(WhatColumn, group.heading);
         heading->setFirstColumnSpanned(true);

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
-#include "tidyup/tidyup.h"
+#include "tidyup/report.h"
 #include "ui_detailswindow.h"
 
 #include <QWidget>
@@ -16,8 +16,10 @@ class DetailsWindow : public QWidget, private Ui_DetailsWindow
 public:
     explicit DetailsWindow(QWidget *parent = nullptr);
 
+    // The groups of failures as the report gives them, names shortened to their path in target;
+    // report: what Copy and Save give.
     void showOutcome(
-        const TidyUp::Outcome &outcome, const TidyUp::Settings &settings, const QString &sentence);
+        const QVector<Report::Group> &groups, const QString &report, const QString &target);
     // The outcome's sentence, then the lines as the run wrote them.
     const QString &report() const { return text; }
     // Writes report() to path, as UTF-8; false with the reason in error.

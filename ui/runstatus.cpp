@@ -96,8 +96,21 @@ void RunStatus::showProgress(int done, int listed)
 
 void RunStatus::showOutcome(const TidyUp::Outcome &outcome, const TidyUp::Settings &settings)
 {
+    // Until the preview that follows says what the records hold.
+    show(Report::outcomeText(outcome, settings), outcome, outcome.moved > 0,
+        Report::failureGroups(outcome), settings.target);
+}
+
+void RunStatus::showOutcome(const TidyUp::UndoOutcome &outcome, const TidyUp::Settings &settings)
+{
+    show(Report::outcomeText(outcome, settings), outcome, false, Report::failureGroups(outcome),
+        settings.target);
+}
+
+void RunStatus::show(const QString &text, const TidyUp::Counts &outcome, bool undoable,
+    const QVector<Report::Group> &groups, const QString &target)
+{
     setRunShown(false);
-    const QString text = Report::outcomeText(outcome, settings);
     message->setText(text);
     message->setToolTip(text);
     message->show();
@@ -105,13 +118,13 @@ void RunStatus::showOutcome(const TidyUp::Outcome &outcome, const TidyUp::Settin
     preview->clear();
     preview->show();
     outcomeShown = true;
-    // Until the preview that follows says what the records hold.
-    undo->setVisible(!outcome.undone && outcome.moved > 0);
-    shown = outcome;
-    shownSettings = settings;
+    undo->setVisible(undoable);
+    shownGroups = groups;
+    shownReport = Report::detailsText(outcome, text);
+    shownTarget = target;
     details->setVisible(!outcome.lines.isEmpty());
     if (detailsView)
-        detailsView->showOutcome(outcome, settings, text);
+        detailsView->showOutcome(shownGroups, shownReport, shownTarget);
 }
 
 void RunStatus::setRunShown(bool shown)
@@ -132,7 +145,7 @@ void RunStatus::showDetails()
 {
     if (!detailsView) {
         detailsView = new DetailsWindow(this);
-        detailsView->showOutcome(shown, shownSettings, message->text());
+        detailsView->showOutcome(shownGroups, shownReport, shownTarget);
     }
     detailsView->show();
     detailsView->raise();

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
-#include "tidyup/tidyup.h"
+#include "tidyup/report.h"
 
 #include <QStatusBar>
 
@@ -22,6 +22,7 @@ public:
 
     void showStarted();
     void showOutcome(const TidyUp::Outcome &outcome, const TidyUp::Settings &settings);
+    void showOutcome(const TidyUp::UndoOutcome &outcome, const TidyUp::Settings &settings);
 
 signals:
     void stopClicked();
@@ -37,6 +38,8 @@ private slots:
 
 private:
     void setRunShown(bool shown);
+    void show(const QString &text, const TidyUp::Counts &outcome, bool undoable,
+        const QVector<Report::Group> &groups, const QString &target);
 
     QLabel *message;
     QLabel *preview;
@@ -45,9 +48,10 @@ private:
     QPushButton *stop;
     QPushButton *details;
     QPushButton *undo;
-    // The last outcome shown, for the details when they are asked for.
-    TidyUp::Outcome shown;
-    TidyUp::Settings shownSettings;
+    // What failed in the last outcome shown, for the details when they are asked for.
+    QVector<Report::Group> shownGroups;
+    QString shownReport;
+    QString shownTarget;
     // An outcome shown in this window stays above the preview; before one, the last recorded run
     // of the target is shown there.
     bool outcomeShown = false;
