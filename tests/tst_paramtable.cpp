@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "params/paramtable.h"
 #include "tests/testsupport.h"
+#include "tidyup/settingkeys.h"
 
 #include <QTemporaryDir>
 #include <QTextCodec>
@@ -18,6 +19,7 @@ private slots:
     void configLines();
     void tokens_data();
     void tokens();
+    void settingKeys();
 
 private:
     QTemporaryDir tmp;
@@ -122,6 +124,19 @@ void TestParamTable::tokens()
     QFETCH(QString, rest);
     QString taken = "?";
     QCOMPARE(takeToken(text, taken) + '|' + taken, rest + '|' + token);
+}
+
+// The window and the command line read the same keys and defaults, but for the target: without
+// Default_Dir the command line has none, where the window takes ".".
+void TestParamTable::settingKeys()
+{
+    ParamTable config;
+    config.readConfig("origs_dir O\nFILE_EXT tif\n");
+    const auto fields = [](const TidyUp::Settings &s) { return QStringList { s.target, s.origs, s.energy, s.seqNo, s.fileExt }; };
+    QCOMPARE(fields(SettingKeys::read(config)), QStringList({ ".", "O", "Energy", "SeqNo", "tif" }));
+    QCOMPARE(fields(SettingKeys::read(config, {}, SettingKeys::noTarget)), QStringList({ "", "O", "Energy", "SeqNo", "tif" }));
+    QCOMPARE(fields(SettingKeys::read(config, { { "origs", "P" }, { "target", "/d" } }, SettingKeys::noTarget)),
+        QStringList({ "/d", "P", "Energy", "SeqNo", "tif" }));
 }
 
 QTEST_GUILESS_MAIN(TestParamTable)
