@@ -222,7 +222,9 @@ Outcome run(const Settings &settings, const Progress &progress, const std::atomi
     if (tally.bothNamesLeft())
         marker.keep();
     const int made = dirsMade + tally.madeFolders();
-    if (outcome.moved + outcome.linked + outcome.restored + outcome.finished + made == 0) {
+    // A file left under both names is a change too: its record says so.
+    if (outcome.moved + outcome.linked + outcome.restored + outcome.finished + made == 0
+        && !tally.bothNamesLeft()) {
         // Undo is for the run that changed something, and the last run shown is that one.
         record.discard();
         outcome.record.clear();
