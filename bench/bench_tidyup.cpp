@@ -14,9 +14,9 @@
 // The network sides run on slowfs, a file system that waits in every request.
 
 #include "bench/fstree.h"
-#include "tidyup/run.h"
-#include "tidyup/linkpool.h"
 #include "bench/procstats.h"
+#include "tidyup/linkpool.h"
+#include "tidyup/run.h"
 #include "tidyup/tidyup.h"
 
 #include <QCommandLineParser>
@@ -230,8 +230,9 @@ double median(std::vector<double> values)
 // Runs each side repeat times on a fresh scan made in makeRoot and tidied up in runRoot (the
 // same directory, or its mirror on the slow file system; for a side named "... nfs", in the
 // folders of the same names with "-nfs" added), checks that every side leaves the floor's
-// layout, and prints the medians, with ratios to the first side. Returns the medians of the wall
-// time, none on a layout mismatch.
+// layout, and prints the medians, with the least and most wall time and ratios to the first side
+// (or "noisy" where the first side's own spread is over a quarter of its median). Returns the
+// medians of the wall time, none on a layout mismatch.
 std::vector<double> table(const QStringList &sides, const QString &makeRoot, const QString &runRoot,
     int energies, int projections, int repeat)
 {
@@ -242,18 +243,22 @@ std::vector<double> table(const QStringList &sides, const QString &makeRoot, con
             + QStringLiteral("/scan");
     };
     std::vector<std::vector<Sample>> samples(size_t(sides.size()));
-    for (int run = 0; run < repeat; ++run) {
+    // A first round warms the caches and the allocator and is thrown away, where there are more.
+    const int warmUp = repeat > 1 ? 1 : 0;
+    for (int run = -warmUp; run < repeat; ++run) {
         // Who goes first rotates: the file system is slower for whichever side works on a
         // directory cache that another has just filled.
         // Each side's tree goes as soon as it is measured: a memory-backed file system runs
         // out of inodes long before it runs out of space.
         std::vector<QStringList> layouts(size_t(sides.size()));
         for (int k = 0; k < sides.size(); ++k) {
-            const int i = (k + run) % int(sides.size());
+            const int i = (k + run + warmUp) % int(sides.size());
             const QString made = scanIn(makeRoot, i);
             makeScan(made, energies, projections);
-            samples[size_t(i)].push_back(
-                childRun(sides[i].section(QLatin1Char(' '), 0, 0), scanIn(runRoot, i)));
+            const Sample sample
+                = childRun(sides[i].section(QLatin1Char(' '), 0, 0), scanIn(runRoot, i));
+            if (run >= 0)
+                samples[size_t(i)].push_back(sample);
             // Links name the mount they were made on.
             if (run == 0)
                 layouts[size_t(i)] = FsTree::dataTree(made).replaceInStrings(
@@ -274,16 +279,30 @@ std::vector<double> table(const QStringList &sides, const QString &makeRoot, con
             values.push_back(s.*field);
         return median(values);
     };
+    const auto spread = [&](int i) {
+        const auto [least, most]
+            = std::minmax_element(samples[size_t(i)].cbegin(), samples[size_t(i)].cend(),
+                [](const Sample &a, const Sample &b) { return a.wallMs < b.wallMs; });
+        return std::pair(least->wallMs, most->wallMs);
+    };
+    // One slow reading of the floor once hid a twofold slowdown: a floor that varies by more
+    // than a quarter gives no ratio.
+    const auto [floorLeast, floorMost] = spread(0);
+    const bool noisy = floorMost - floorLeast > 0.25 * med(0, &Sample::wallMs);
+    const auto ratio = [noisy](double value, double floor) {
+        return noisy ? QStringLiteral("noisy") : QString::number(value / floor, 'f', 2);
+    };
     std::vector<double> walls;
     for (int i = 0; i < sides.size(); ++i) {
         double late = 0;
         for (const Sample &s : samples[size_t(i)])
             late = std::max(late, s.lateMs);
-        std::printf("%8d %-17s %10.1f %10.1f %9.2f %9.2f %8.2f %8.1f %9s\n", files,
-            qPrintable(sides[i]), med(i, &Sample::wallMs), med(i, &Sample::cpuMs),
-            med(i, &Sample::wallMs) / med(0, &Sample::wallMs),
-            med(i, &Sample::cpuMs) / med(0, &Sample::cpuMs), med(i, &Sample::wallMs) * 1e3 / files,
-            med(i, &Sample::peakGrowthMb),
+        const auto [least, most] = spread(i);
+        std::printf("%8d %-17s %10.1f %8.1f %8.1f %10.1f %9s %9s %8.2f %8.1f %9s\n", files,
+            qPrintable(sides[i]), med(i, &Sample::wallMs), least, most, med(i, &Sample::cpuMs),
+            qPrintable(ratio(med(i, &Sample::wallMs), med(0, &Sample::wallMs))),
+            qPrintable(ratio(med(i, &Sample::cpuMs), med(0, &Sample::cpuMs))),
+            med(i, &Sample::wallMs) * 1e3 / files, med(i, &Sample::peakGrowthMb),
             windowSide(sides[i].section(QLatin1Char(' '), 0, 0))
                 ? qPrintable(QString::number(late, 'f', 0))
                 : "-");
@@ -433,11 +452,13 @@ int main(int argc, char *argv[])
         std::fprintf(stderr, "cannot make a working directory\n");
         return 2;
     }
-    std::printf("working in %s (%s), %d runs of each side per size, medians\n",
+    std::printf("working in %s (%s), %d runs of each side per size after a warm-up round, "
+                "medians with the least and most wall time; no ratio where the floor varies by "
+                "over 25 %%\n",
         qPrintable(work.path()), shm ? "memory-backed /dev/shm" : "the temporary directory",
         repeat);
-    std::printf("%8s %-17s %10s %10s %9s %9s %8s %8s %9s\n", "files", "side", "wall ms", "cpu ms",
-        "wall/fl", "cpu/fl", "us/file", "mem MB", "late ms");
+    std::printf("%8s %-17s %10s %8s %8s %10s %9s %9s %8s %8s %9s\n", "files", "side", "wall ms",
+        "min", "max", "cpu ms", "wall/fl", "cpu/fl", "us/file", "mem MB", "late ms");
     std::printf(
         "(late ms: the longest the window's event loop did not answer, worst of the runs)\n");
 
