@@ -4,6 +4,7 @@
 
 #include <QFile>
 #include <algorithm>
+#include <cstring>
 
 namespace
 {
@@ -13,18 +14,32 @@ namespace
 // on, as lower-case text.
 bool caseInsensitiveBefore(const QByteArray &a, const QByteArray &b)
 {
-    const auto lower = [](unsigned char c) { return c >= 'A' && c <= 'Z' ? c + 32 : int(c); };
-    const int common = std::min(a.size(), b.size());
-    for (int i = 0; i < common; ++i) {
-        const auto x = static_cast<unsigned char>(a[i]);
-        const auto y = static_cast<unsigned char>(b[i]);
-        if (x >= 0x80 || y >= 0x80) {
+    const auto *x = reinterpret_cast<const unsigned char *>(a.constData());
+    const auto *y = reinterpret_cast<const unsigned char *>(b.constData());
+    const qsizetype common = std::min(a.size(), b.size());
+    qsizetype i = 0;
+    // The sort spends its time here, on names that share long beginnings: equal bytes of ASCII,
+    // which need no lowering, are passed over eight at a time.
+    for (quint64 u, v; i + 8 <= common; i += 8) {
+        std::memcpy(&u, x + i, 8);
+        std::memcpy(&v, y + i, 8);
+        if (u != v || ((u | v) & 0x8080808080808080ULL) != 0)
+            break;
+    }
+    for (; i < common; ++i) {
+        const unsigned p = x[i];
+        const unsigned q = y[i];
+        if ((p | q) >= 0x80) {
             const QString restA = QFile::decodeName(a.mid(i)).toLower();
             const QString restB = QFile::decodeName(b.mid(i)).toLower();
             return restA != restB ? restA < restB : a < b;
         }
-        if (lower(x) != lower(y))
-            return lower(x) < lower(y);
+        if (p != q) {
+            const unsigned lowerP = p - 'A' < 26 ? p + 32 : p;
+            const unsigned lowerQ = q - 'A' < 26 ? q + 32 : q;
+            if (lowerP != lowerQ)
+                return lowerP < lowerQ;
+        }
     }
     return a.size() != b.size() ? a.size() < b.size() : a < b;
 }
