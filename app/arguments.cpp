@@ -45,8 +45,10 @@ Arguments Arguments::parse(const QStringList &arguments)
     result.action = parser.isSet(QStringLiteral("dry-run")) ? DryRun
         : parser.isSet(QStringLiteral("undo"))              ? Undo
                                                             : Run;
-    for (const char *option : { "target", "origs", "energy", "seqno", "ext", "c", "config" }) {
-        const QString name = QString::fromLatin1(option);
+    QStringList withValues { QStringLiteral("c"), QStringLiteral("config") };
+    for (const SettingKeys::Key &key : SettingKeys::keys)
+        withValues << QString::fromLatin1(key.option);
+    for (const QString &name : qAsConst(withValues)) {
         if (parser.isSet(name))
             result.values.insert(name, parser.value(name));
     }
