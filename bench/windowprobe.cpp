@@ -8,7 +8,8 @@
 //   window-open       the same, with the directory dialog open on the target
 //   undo              "Undo" clicked after a run that "Exec" made
 // One line on standard output: wall ms, CPU ms, MB of peak memory (its growth, or all of it for
-// "open"), and the longest the window's event loop was late, in ms.
+// "open"), the longest the window's event loop was late, in ms, and the ms until "Exec" came back
+// enabled (the run's outcome shown; the wall time goes on until the process is idle).
 
 #include "bench/procstats.h"
 
@@ -130,9 +131,9 @@ void click(QWidget *widget)
     }
 }
 
-void report(double wallMs, double cpuMs, double memoryMb, double lateMs)
+void report(double wallMs, double cpuMs, double memoryMb, double lateMs, double endedMs = 0)
 {
-    std::printf("%f %f %f %f\n", wallMs, cpuMs, memoryMb, lateMs);
+    std::printf("%f %f %f %f %f\n", wallMs, cpuMs, memoryMb, lateMs, endedMs);
     std::fflush(stdout);
     QCoreApplication::exit(0);
 }
@@ -199,11 +200,13 @@ void drive()
         const Clock::time_point clicked = Clock::now();
         // On a slow file system the process is idle while it waits: first the run must end.
         clickAndWait(name);
+        const Clock::time_point ended = Clock::now();
         const Clock::time_point idle = waitForIdle();
         // The CPU of the quiet half second is under 25 ms; it is counted, being hard to
         // separate.
         report(msBetween(clicked, idle), ProcStats::cpuMs() - cpuBefore,
-            (ProcStats::peakKb() - peakBefore) / 1024.0, running.worstMs());
+            (ProcStats::peakKb() - peakBefore) / 1024.0, running.worstMs(),
+            msBetween(clicked, ended));
     };
     if (side == "undo") {
         const auto *undo = button("Undo");

@@ -51,6 +51,7 @@ private slots:
     void recordOnAFullDisk_data();
     void recordOnAFullDisk();
     void failuresCountedByReason();
+    void lastRunOfALongRecord();
     void oldNameNotRemoved_data();
     void oldNameNotRemoved();
 
@@ -554,6 +555,26 @@ void TestTidyUp::recordOnAFullDisk()
     QVERIFY(QFile::remove(t + "/filler"));
     QCOMPARE(TidyUp::undo(settings(t, "O", "E", "S", "tif")).moved, moved);
     QCOMPARE(snapshot(t), before);
+}
+
+// A long record is read at its two ends for the last run: the count of its end line, and the
+// line after it that marks it undone; one without an end line is read whole.
+void TestTidyUp::lastRunOfALongRecord()
+{
+    const QString t = tmp->filePath("T");
+    for (int i = 1; i <= 1500; ++i)
+        QVERIFY(FsTree::make(QString("%1/a-1eV-%2.tif").arg(t).arg(i), ""));
+    const TidyUp::Settings s = settings(t, "O", "E", "S", "tif");
+    const TidyUp::Outcome outcome = TidyUp::run(s);
+    QVERIFY(QFileInfo(outcome.record).size() > 64 * 1024);
+    QByteArray cut = FsTree::read(outcome.record);
+    cut.truncate(cut.lastIndexOf("\nend\t") + 1);
+    QCOMPARE(TidyUp::lastRun(s).record, outcome.record);
+    QCOMPARE(TidyUp::lastRun(s).moved, 1500);
+    QCOMPARE(TidyUp::undo(s).moved, 1500);
+    QCOMPARE(TidyUp::lastRun(s).record, QString());
+    QVERIFY(QFile::remove(outcome.record) && FsTree::make(outcome.record, cut));
+    QCOMPARE(TidyUp::lastRun(s).moved, 1500);
 }
 
 // On a disk out of inodes the links fail, and so do moves onto taken names: each failure is

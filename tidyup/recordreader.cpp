@@ -70,8 +70,9 @@ void RecordReader::line(const QByteArray &text, bool complete)
 
 bool RecordReader::finish()
 {
-    header.moved = int(
-        std::count(contents.results.cbegin(), contents.results.cend(), quint8(RunRecord::Moved)));
+    header.moved = skipped ? movedAtEnd
+                           : int(std::count(contents.results.cbegin(), contents.results.cend(),
+                               quint8(RunRecord::Moved)));
     header.changed = header.ended ? changes > 0 : header.planned > 0 || !contents.folders.isEmpty();
     return valid;
 }
@@ -106,9 +107,12 @@ const char *RecordReader::take(const QList<QByteArray> &f, bool complete)
         header.ended = true;
         for (const QByteArray &count : f.mid(2)) {
             const QByteArray name = count.left(count.indexOf(' '));
+            const int value = std::max(0, count.mid(name.size() + 1).toInt());
             if (name == "moved" || name == "linked" || name == "restored" || name == "finished"
                 || name == "made")
-                changes += count.mid(name.size() + 1).toInt() > 0;
+                changes += value > 0;
+            if (name == "moved")
+                movedAtEnd = value;
         }
         return nullptr;
     }
@@ -139,13 +143,26 @@ const char *RecordReader::takeResult(const QList<QByteArray> &f)
     return nullptr;
 }
 
-// Keys that this reader does not know are passed over: a later version may add some.
-bool RecordReader::takeHeader(const QByteArray &key, const QByteArray &field)
+void RecordReader::skipBody()
+{
+    skipped = true;
+    inHeader = false;
+}
+
+bool RecordReader::bodyLine(const QByteArray &text)
 {
     static const char *const body[]
         = { "dir", "plan", "moved", "left", "nolink", "folder", "end", "undone", "completed" };
-    if (std::any_of(
-            std::begin(body), std::end(body), [&key](const char *name) { return key == name; }))
+    const int tab = text.indexOf('\t');
+    const QByteArray key = tab < 0 ? text : text.left(tab);
+    return std::any_of(
+        std::begin(body), std::end(body), [&key](const char *name) { return key == name; });
+}
+
+// Keys that this reader does not know are passed over: a later version may add some.
+bool RecordReader::takeHeader(const QByteArray &key, const QByteArray &field)
+{
+    if (bodyLine(key))
         return false;
     const QString value = QString::fromUtf8(field);
     const QString dir = QFile::decodeName(field);

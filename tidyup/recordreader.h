@@ -20,6 +20,11 @@ public:
     void line(const QByteArray &text, bool complete);
     // After the last line: false when the lines are not a record.
     bool finish();
+    // The lines up to the end line are passed over: the moves are counted as the end line
+    // says.
+    void skipBody();
+    // Whether the line is one of the body's, after the header.
+    static bool bodyLine(const QByteArray &text);
 
 private:
     // Why fields cannot be trusted, or nothing once they are taken in.
@@ -36,5 +41,7 @@ private:
     int number = 0;
     bool valid = false;
     bool inHeader = true;
+    bool skipped = false;
     int changes = 0;
+    int movedAtEnd = 0;
 };

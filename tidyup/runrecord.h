@@ -124,6 +124,8 @@ public:
     // The same, read from the file at path as it goes; false too when it cannot be read.
     static bool read(const QString &path, Contents &contents, const PlanFound &plan = {},
         const Refused &refused = {});
+    // The header alone, with what the lines from the end line on say (moved: as the end line
+    // counts them; planned: 0). Only a record without an end line is read in full.
     static bool readHeader(const QString &path, Header &header);
     // Whether the run that writes path is still going: its lock is held, or where locks are not
     // kept, its process still lives on this host.
