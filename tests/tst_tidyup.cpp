@@ -155,6 +155,8 @@ void TestTidyUp::rewriteFileName_data()
     QTest::newRow("no energy field") << "dark-001.tif" << "dark-001.tif - -";
     QTest::newRow("lower-case unit") << "sample-850ev-001.tif" << "sample-850ev-001.tif - -";
     QTest::newRow("full-width digits") << "sample-８５０eV-001.tif" << "sample-８５０eV-001.tif - -";
+    QTest::newRow("a later dash that does not fit") << "a-1eV-2.x-y" << "a-1_00eV-2.x-y 1_00 2";
+    QTest::newRow("no dot after the number") << "a-1eV-2" << "a-1eV-2 - -";
 }
 // clang-format on
 
@@ -165,6 +167,10 @@ void TestTidyUp::rewriteFileName()
     QString energy = "-", seqNo = "-";
     const QString newName = TidyUp::rewriteFileName(name, energy, seqNo);
     QCOMPARE(newName + ' ' + energy + ' ' + seqNo, result);
+    // A run reads the name's bytes, without the expression where it can.
+    QByteArray energyBytes = "-", seqNoBytes = "-";
+    const QByteArray newBytes = TidyUp::rewriteFileName(name.toUtf8(), energyBytes, seqNoBytes);
+    QCOMPARE(QString::fromUtf8(newBytes + ' ' + energyBytes + ' ' + seqNoBytes), result);
 }
 
 // The same entries and order as the toolkit's own sorted listing, "." and ".." left out; and
@@ -189,6 +195,15 @@ void TestTidyUp::listingMatchesDirectoryListing()
         scanned.sort(Qt::CaseInsensitive);
         QCOMPARE(scanned, expected);
     }
+    // Names that share their beginning, as a scan's do, and differ in case, length and bytes
+    // beyond ASCII after it.
+    const QDir scan(tmp->filePath("scan"));
+    for (const char *name : { "s-1eV-1.img", "S-1EV-10.img", "s-1eV-1_.img", "s-1ev-2.IMG", "s-1é.img", "s-1[.img", "s-1eV-1.img.img", "s-1EV-1.IMG", "s-1.img", "s-1eV-0009.img", "s-1eV-0009é.img" })
+        QVERIFY(FsTree::make(scan.filePath(name)));
+    QStringList listed;
+    for (const QByteArray &name : TidyUp::listEntries(scan, "img"))
+        listed << QFile::decodeName(name);
+    QCOMPARE(listed, scan.entryList({ "*.img" }, QDir::Files));
 }
 
 // clang-format off

@@ -4,6 +4,8 @@
 #include <QDirIterator>
 #include <QFile>
 #include <QRegularExpression>
+#include <algorithm>
+#include <cstring>
 
 #ifdef Q_OS_LINUX
 #include <dirent.h>
@@ -44,14 +46,32 @@ bool readEntries(const QString &dir, const std::atomic<bool> *stop, Accept accep
 
 } // namespace
 
-bool DirScan::matching(
-    const QString &dir, const QString &fileExt, const Visit &visit, const std::atomic<bool> *stop)
+#ifdef Q_OS_LINUX
+
+namespace
+{
+
+bool ascii(const char *name, size_t size)
+{
+    return std::all_of(
+        name, name + size, [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+}
+
+// Calls visit with the name of each entry that the toolkit's listing would give for fileExt,
+// and with the name decoded where that was needed to tell (else an empty string).
+template <typename Visit>
+bool readMatching(
+    const QString &dir, const QString &fileExt, const std::atomic<bool> *stop, Visit visit)
 {
     const QString pattern = QStringLiteral("*.") + fileExt;
-#ifdef Q_OS_LINUX
     // The toolkit's name filter is a wildcard, case ignored; a plain extension is only a suffix.
     const bool plain = !fileExt.contains(QRegularExpression(QStringLiteral("[*?[]")));
     const QString suffix = pattern.mid(1);
+    // Case is ignored in ASCII as in the rest of Unicode only where both sides are ASCII.
+    const QByteArray encodedSuffix = suffix.toUtf8();
+    const QByteArray asciiSuffix = ascii(encodedSuffix.constData(), size_t(encodedSuffix.size()))
+        ? encodedSuffix
+        : QByteArray();
     const QRegularExpression wildcard(QRegularExpression::wildcardToRegularExpression(pattern),
         QRegularExpression::CaseInsensitiveOption);
     return readEntries(dir, stop, [&](int fd, const dirent *entry) {
@@ -72,11 +92,34 @@ bool DirScan::matching(
         if (type == DT_LNK ? ::fstatat(fd, entry->d_name, &st, 0) != 0
                            : type != DT_REG && type != DT_DIR)
             return;
+        const size_t size = std::strlen(entry->d_name);
+        if (plain && !asciiSuffix.isEmpty() && ascii(entry->d_name, size)) {
+            if (size >= size_t(asciiSuffix.size())
+                && qstrnicmp(entry->d_name + size - size_t(asciiSuffix.size()),
+                       asciiSuffix.constData(), size_t(asciiSuffix.size()))
+                    == 0)
+                visit(entry->d_name, size, QString());
+            return;
+        }
         const QString name = QFile::decodeName(entry->d_name);
         if (plain ? name.endsWith(suffix, Qt::CaseInsensitive) : wildcard.match(name).hasMatch())
-            visit(name);
+            visit(entry->d_name, size, name);
+    });
+}
+
+} // namespace
+
+#endif
+
+bool DirScan::matching(
+    const QString &dir, const QString &fileExt, const Visit &visit, const std::atomic<bool> *stop)
+{
+#ifdef Q_OS_LINUX
+    return readMatching(dir, fileExt, stop, [&](const char *name, size_t, const QString &decoded) {
+        visit(decoded.isNull() ? QFile::decodeName(name) : decoded);
     });
 #else
+    const QString pattern = QStringLiteral("*.") + fileExt;
     if (!QFileInfo(dir).isDir())
         return false;
     for (QDirIterator it(dir, { pattern }, QDir::AllEntries | QDir::NoDotAndDotDot);
@@ -85,6 +128,29 @@ bool DirScan::matching(
         visit(it.fileName());
     }
     return true;
+#endif
+}
+
+bool DirScan::matchingEncoded(const QString &dir, const QString &fileExt, const VisitEncoded &visit,
+    const std::atomic<bool> *stop)
+{
+#ifdef Q_OS_LINUX
+    return readMatching(
+        dir, fileExt, stop, [&](const char *name, size_t size, const QString &decoded) {
+            // Names of ASCII come back from the decoder as they were.
+            if (decoded.isNull() && ascii(name, size)) {
+                visit(QByteArray(name, qsizetype(size)));
+                return;
+            }
+            QByteArray encoded
+                = QFile::encodeName(decoded.isNull() ? QFile::decodeName(name) : decoded);
+            // The encoder leaves room for three bytes a character.
+            encoded.squeeze();
+            visit(std::move(encoded));
+        });
+#else
+    return matching(
+        dir, fileExt, [&](const QString &name) { visit(QFile::encodeName(name)); }, stop);
 #endif
 }
 

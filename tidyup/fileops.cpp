@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QVarLengthArray>
 
 #ifdef Q_OS_LINUX
 #include <cerrno>
@@ -149,7 +150,10 @@ bool FileOps::link(Tree tree, const QByteArray &sub, const QByteArray &newName, 
         reason = folder.reason;
         return false;
     }
-    const QByteArray file = origsPath + newName;
+    // Two for every file: the text is put together without an allocation.
+    QVarLengthArray<char, 1024> file(origsPath.size() + newName.size() + 1);
+    std::memcpy(file.data(), origsPath.constData(), size_t(origsPath.size()));
+    std::memcpy(file.data() + origsPath.size(), newName.constData(), size_t(newName.size()) + 1);
     if (::symlinkat(file.constData(), folder.fd(), newName.constData()) == 0)
         return true;
     reason = Reason(errno);

@@ -205,11 +205,11 @@ const char *RecordReader::takePlan(const QList<QByteArray> &f)
         return nullptr;
     if (!plainName(f[2]) || !plainName(f[3]))
         return QT_TRANSLATE_NOOP("Reason", "a name is not a plain file name");
-    QString energy;
-    QString seqNo;
-    if (QFile::encodeName(TidyUp::rewriteFileName(QFile::decodeName(f[2]), energy, seqNo)) != f[3])
+    QByteArray energy;
+    QByteArray seqNo;
+    if (TidyUp::rewriteFileName(f[2], energy, seqNo) != f[3])
         return QT_TRANSLATE_NOOP("Reason", "the new name is not the one a run gives the old");
-    plan({ index, f[2], f[3], QFile::encodeName(energy), QFile::encodeName(seqNo) });
+    plan({ index, f[2], f[3], energy, seqNo });
     return nullptr;
 }
 

@@ -96,13 +96,13 @@ Outcome run(const Settings &settings, const Progress &progress, const std::atomi
     const int dirsMade = int(std::count_if(created.cbegin(), created.cend(),
         [](const QString &dir) { return QFileInfo::exists(dir); }));
 
-    const QStringList outputs
-        = outputDirEntries(target, { settings.origs, settings.energy, settings.seqNo });
+    QList<QByteArray> outputs;
+    for (const QString &entry :
+        outputDirEntries(target, { settings.origs, settings.energy, settings.seqNo }))
+        outputs << QFile::encodeName(entry);
     std::vector<QByteArray> names = listEntries(target, settings.fileExt);
     names.erase(std::remove_if(names.begin(), names.end(),
-                    [&outputs](const QByteArray &name) {
-                        return outputs.contains(QFile::decodeName(name));
-                    }),
+                    [&outputs](const QByteArray &name) { return outputs.contains(name); }),
         names.end());
     const FileOps ops(header.target, header.origs, header.energy, header.seqNo);
     // Removed when the run ends, after the last link: a marker left behind tells a later run to
@@ -137,8 +137,8 @@ Outcome run(const Settings &settings, const Progress &progress, const std::atomi
     };
     std::vector<Entry> batch;
     batch.reserve(linkQueueLength);
-    QString energy;
-    QString seqNo;
+    QByteArray energy;
+    QByteArray seqNo;
     Reason reason;
     {
         // Moves stay on this thread, in listing order: the first entry to claim a name wins it.
@@ -150,10 +150,10 @@ Outcome run(const Settings &settings, const Progress &progress, const std::atomi
                 energy.clear();
                 seqNo.clear();
                 QByteArray &name = names[size_t(i)];
-                const QString newName = rewriteFileName(QFile::decodeName(name), energy, seqNo);
+                QByteArray newName = rewriteFileName(name, energy, seqNo);
                 // Each name is needed no more once in its batch.
-                batch.push_back({ std::move(name), QFile::encodeName(newName),
-                    QFile::encodeName(energy), QFile::encodeName(seqNo) });
+                batch.push_back(
+                    { std::move(name), std::move(newName), std::move(energy), std::move(seqNo) });
                 if (settings.record)
                     record.plan(i + 1, batch.back().from, batch.back().to);
                 noteFolder(FileOps::ByEnergy, batch.back().energy);
@@ -217,6 +217,7 @@ Outcome run(const Settings &settings, const Progress &progress, const std::atomi
         // Leaving this scope waits for the links of every file moved.
     }
     outcome.moved -= tally.takenBack();
+    outcome.linked = tally.linked();
     outcome.restored = tally.restored();
     // The next run finishes the move, as it finishes those of a killed run.
     if (tally.bothNamesLeft())

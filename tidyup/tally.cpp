@@ -54,8 +54,7 @@ void Tally::link(const FileOps &ops, FileOps::Tree tree, const QByteArray &sub,
     const bool linked = ops.link(tree, sub, newName, reason, &madeSub);
     foldersMade += madeSub;
     if (linked) {
-        const std::lock_guard<std::mutex> lock(mutex);
-        ++outcome.linked;
+        linksMade.fetch_add(1, std::memory_order_relaxed);
         return;
     }
     QString text;

@@ -25,7 +25,7 @@ public:
     // An entry that stays where it is, with its line.
     void notMoved(const QString &from, const char *joint, const QString &to, const Reason &reason);
 
-    // A link not made goes into record.
+    // A link not made goes into record; those made are counted by linked().
     void link(const FileOps &ops, FileOps::Tree tree, const QByteArray &sub,
         const QByteArray &newName, RunRecord &record, int index);
 
@@ -47,6 +47,7 @@ public:
     // Folders of the link trees made by link and restore; links that restore made.
     int madeFolders() const { return foldersMade; }
     int restored() const { return linksRestored; }
+    int linked() const { return linksMade; }
 
     // A link that is not there, never made or removed already, is no matter.
     void unlink(
@@ -63,4 +64,6 @@ private:
     bool underBothNames = false;
     std::atomic<int> foldersMade { 0 };
     std::atomic<int> linksRestored { 0 };
+    // Two for every file, from every link thread: no lock.
+    std::atomic<int> linksMade { 0 };
 };

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 // The name rule on any name: nothing of the name is lost, the new name is stable under the rule,
-// and its fields are the ones it names.
+// and its fields are the ones it names; on the name's bytes, it gives what it gives on the
+// decoded name.
 #include "tidyup/namerule.h"
 
 #include <QFile>
@@ -8,7 +9,8 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
-    const QString name = QFile::decodeName(QByteArray(reinterpret_cast<const char *>(data), int(size)));
+    const QByteArray bytes(reinterpret_cast<const char *>(data), int(size));
+    const QString name = QFile::decodeName(bytes);
     QString energy;
     QString seqNo;
     const QString newName = TidyUp::rewriteFileName(name, energy, seqNo);
@@ -19,6 +21,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     if (again != newName || energyAgain != energy || seqNoAgain != seqNo
         || (changed && (newName.size() != name.size() + 3 || !energy.endsWith(QLatin1String("_00"))))
         || (energy.isEmpty() != seqNo.isEmpty()) || (!energy.isEmpty() && !newName.contains(energy + QLatin1String("eV-") + seqNo)))
+        std::abort();
+    QByteArray energyBytes;
+    QByteArray seqNoBytes;
+    if (TidyUp::rewriteFileName(bytes, energyBytes, seqNoBytes) != QFile::encodeName(newName)
+        || energyBytes != QFile::encodeName(energy) || seqNoBytes != QFile::encodeName(seqNo))
         std::abort();
     return 0;
 }
