@@ -495,8 +495,13 @@ int main(int argc, char *argv[])
     const QCommandLineOption gateOption(QStringLiteral("gate"),
         QStringLiteral("Fails where the engine or the window is slower than its limit, as a "
                        "ratio to the floor at 20,000 files."));
+    const QCommandLineOption workOption(QStringLiteral("work"),
+        QStringLiteral("Where the scans are made (default: /dev/shm where it can be written, "
+                       "else the temporary directory); a million files need a memory disk "
+                       "mounted with nr_inodes=0."),
+        QStringLiteral("dir"));
     parser.addOptions({ sizesOption, repeatOption, networkOption, delayOption, sidesOption,
-        beforeOption, gateOption });
+        beforeOption, gateOption, workOption });
     parser.process(app);
     const int repeat = std::max(1, parser.value(repeatOption).toInt());
     beforeBuild = parser.value(beforeOption);
@@ -508,8 +513,10 @@ int main(int argc, char *argv[])
     }
 
     const bool shm = QFileInfo(QStringLiteral("/dev/shm")).isWritable();
-    QTemporaryDir work(shm ? QStringLiteral("/dev/shm/bench_tidyup-XXXXXX")
-                           : QDir::tempPath() + QStringLiteral("/bench_tidyup-XXXXXX"));
+    const QString workRoot = parser.isSet(workOption) ? parser.value(workOption)
+        : shm                                         ? QStringLiteral("/dev/shm")
+                                                      : QDir::tempPath();
+    QTemporaryDir work(workRoot + QStringLiteral("/bench_tidyup-XXXXXX"));
     if (!work.isValid()) {
         std::fprintf(stderr, "cannot make a working directory\n");
         return 2;
@@ -517,7 +524,10 @@ int main(int argc, char *argv[])
     std::printf("working in %s (%s), %d runs of each side per size after a warm-up round, "
                 "medians with the least and most wall time; no ratio where the floor varies by "
                 "over 25 %%\n",
-        qPrintable(work.path()), shm ? "memory-backed /dev/shm" : "the temporary directory",
+        qPrintable(work.path()),
+        parser.isSet(workOption) ? "as given"
+            : shm                ? "memory-backed /dev/shm"
+                                 : "the temporary directory",
         repeat);
     std::printf("%8s %-17s %10s %8s %8s %10s %9s %9s %9s %8s %8s %9s\n", "files", "side", "wall ms",
         "min", "max", "cpu ms", "wall/fl", "cpu/fl", "ended ms", "us/file", "mem MB", "late ms");

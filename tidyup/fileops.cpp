@@ -180,14 +180,17 @@ bool FileOps::unlink(
         reason = folder.reason;
         return false;
     }
-    const QByteArray expected = origsPath + newName;
+    const qsizetype expected = origsPath.size() + newName.size();
     // One byte more than expected: a longer text is then seen as different.
-    QByteArray text(expected.size() + 1, Qt::Uninitialized);
+    QVarLengthArray<char, 1024> text(expected + 1);
     const ssize_t size
         = ::readlinkat(folder.fd(), newName.constData(), text.data(), size_t(text.size()));
     if (size >= 0
-        && (size != expected.size()
-            || std::memcmp(text.constData(), expected.constData(), size_t(size)) != 0)) {
+        && (size != expected
+            || std::memcmp(text.constData(), origsPath.constData(), size_t(origsPath.size())) != 0
+            || std::memcmp(
+                   text.constData() + origsPath.size(), newName.constData(), size_t(newName.size()))
+                != 0)) {
         reason = Reason(QT_TRANSLATE_NOOP("Reason", "changed since the run"));
         return false;
     }

@@ -13,6 +13,9 @@ namespace
 
 QByteArray unescape(const QByteArray &field)
 {
+    // Nearly every field holds none: it is then shared, not copied.
+    if (!field.contains('\\'))
+        return field;
     QByteArray out;
     out.reserve(field.size());
     for (int i = 0; i < field.size(); ++i) {

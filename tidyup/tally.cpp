@@ -54,7 +54,7 @@ void Tally::link(const FileOps &ops, FileOps::Tree tree, const QByteArray &sub,
     const bool linked = ops.link(tree, sub, newName, reason, &madeSub);
     foldersMade += madeSub;
     if (linked) {
-        linksMade.fetch_add(1, std::memory_order_relaxed);
+        links.fetch_add(1, std::memory_order_relaxed);
         return;
     }
     QString text;
@@ -98,8 +98,7 @@ void Tally::unlink(
     Reason reason;
     const bool removed = ops.unlink(tree, sub, newName, reason);
     if (removed || reason.error() == ENOENT) {
-        const std::lock_guard<std::mutex> lock(mutex);
-        outcome.linked += removed;
+        links.fetch_add(removed, std::memory_order_relaxed);
         return;
     }
     QString text;

@@ -47,9 +47,11 @@ public:
     // Folders of the link trees made by link and restore; links that restore made.
     int madeFolders() const { return foldersMade; }
     int restored() const { return linksRestored; }
-    int linked() const { return linksMade; }
+    // Links made by link, or removed by unlink.
+    int linked() const { return links; }
 
-    // A link that is not there, never made or removed already, is no matter.
+    // A link that is not there, never made or removed already, is no matter; those removed are
+    // counted by linked().
     void unlink(
         const FileOps &ops, FileOps::Tree tree, const QByteArray &sub, const QByteArray &newName);
 
@@ -65,5 +67,5 @@ private:
     std::atomic<int> foldersMade { 0 };
     std::atomic<int> linksRestored { 0 };
     // Two for every file, from every link thread: no lock.
-    std::atomic<int> linksMade { 0 };
+    std::atomic<int> links { 0 };
 };

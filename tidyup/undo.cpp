@@ -165,6 +165,7 @@ UndoOutcome undo(const Settings &settings, const Progress &progress, const std::
         RunRecord::read(last.record, again, undoFile, refused);
     }
     outcome.moved -= tally.takenBack();
+    outcome.linked = tally.linked();
     // Files whose lines could not be trusted were left alone: done with as well.
     if (!outcome.stopped && outcome.done < outcome.listed) {
         outcome.done = outcome.listed;
