@@ -61,7 +61,7 @@ void setKey(Keyed &entry, qsizetype from)
     for (qsizetype i = from; i < from + 16; ++i) {
         // A name that ends is before every longer one: its missing bytes are zeros, and no name
         // holds a zero.
-        const unsigned c = i < name.size() ? static_cast<unsigned char>(name[i]) : 0;
+        const unsigned c = i < name.size() ? static_cast<unsigned char>(name.constData()[i]) : 0;
         entry.hasKey = entry.hasKey && c < 0x80;
         quint64 &key = entry.key[(i - from) / 8];
         key = key << 8 | (c - 'A' < 26 ? c + 32 : c);
