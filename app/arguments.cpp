@@ -27,6 +27,10 @@ Arguments Arguments::parse(const QStringList &arguments)
         { QStringLiteral("seqno"), tr("Where the per-projection links go."), tr("name") },
         { QStringLiteral("ext"), tr("The extension of the data files, without the dot."),
             tr("ext") },
+        { QStringLiteral("links"),
+            tr("How the links name the moved files: absolute (their paths, the default) or "
+               "relative (from the link's folder, which holds when the scan is moved)."),
+            QStringLiteral("absolute|relative") },
         { QStringLiteral("c"), tr("Read the settings from this file."), tr("file") },
         { QStringLiteral("config"), tr("The same, used when -c gives no name."), tr("file") },
         { QStringLiteral("e"), tr("English texts.") },
@@ -70,6 +74,10 @@ bool Arguments::settings(
     settings = SettingKeys::read(config, values, SettingKeys::noTarget);
     if (settings.target.isEmpty()) {
         problem = tr("No target: give --target DIR, or Default_Dir in the settings.");
+        return false;
+    }
+    if (settings.links != QLatin1String(TidyUp::absoluteLinks) && !settings.relative()) {
+        problem = tr("Unknown link style \"%1\": give absolute or relative.").arg(settings.links);
         return false;
     }
     return true;

@@ -27,7 +27,7 @@ public:
     // which may be missing; named tells that one was named, and must then be there.
     QString configFile(bool *named) const;
     // The settings from the options and, for what they leave out, the configuration file's
-    // table; false, with problem, when they name no target.
+    // table; false, with problem, when they name no target or an unknown style of links.
     bool settings(const ParamTable &config, TidyUp::Settings &settings, QString &problem) const;
 
     Action action = Help;

@@ -154,6 +154,8 @@ void TestCommandLine::jsonOnEveryPath_data()
     QTest::newRow("disk full during the run") << "full" << "--run --json -e --target @" << 1 << "record ENOSPC" << "";
     QTest::newRow("tampered record undone") << "tampered" << "--undo --json -e --target @" << 1 << "record" << "";
     QTest::newRow("no target") << "" << "--run --json -e" << 2 << "" << "No target: give --target DIR, or Default_Dir in the settings.";
+    QTest::newRow("unknown style of links") << "" << "--run --json -e --target @ --links symbolic" << 2 << "" << "Unknown link style \"symbolic\": give absolute or relative.";
+    QTest::newRow("relative links, originals outside") << "" << "--run --json -e --target @ --links relative --origs ../O" << 2 << "" << "Relative links need the output directories inside the target.";
     QTest::newRow("output directory a file") << "O" << "--run --json -e --target @ --origs O" << 2 << "dirs ENOTDIR" << "The entry [O] in [@] is not directory.";
     QTest::newRow("dry run, output directory a file") << "O" << "--dry-run --json -e --target @ --origs O" << 2 << "" << "The entry [O] in [@] is not directory.";
 }

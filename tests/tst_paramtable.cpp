@@ -132,11 +132,11 @@ void TestParamTable::settingKeys()
 {
     ParamTable config;
     config.readConfig("origs_dir O\nFILE_EXT tif\n");
-    const auto fields = [](const TidyUp::Settings &s) { return QStringList { s.target, s.origs, s.energy, s.seqNo, s.fileExt }; };
-    QCOMPARE(fields(SettingKeys::read(config)), QStringList({ ".", "O", "Energy", "SeqNo", "tif" }));
-    QCOMPARE(fields(SettingKeys::read(config, {}, SettingKeys::noTarget)), QStringList({ "", "O", "Energy", "SeqNo", "tif" }));
-    QCOMPARE(fields(SettingKeys::read(config, { { "origs", "P" }, { "target", "/d" } }, SettingKeys::noTarget)),
-        QStringList({ "/d", "P", "Energy", "SeqNo", "tif" }));
+    const auto fields = [](const TidyUp::Settings &s) { return QStringList { s.target, s.origs, s.energy, s.seqNo, s.fileExt, s.links }; };
+    QCOMPARE(fields(SettingKeys::read(config)), QStringList({ ".", "O", "Energy", "SeqNo", "tif", "absolute" }));
+    QCOMPARE(fields(SettingKeys::read(config, {}, SettingKeys::noTarget)), QStringList({ "", "O", "Energy", "SeqNo", "tif", "absolute" }));
+    QCOMPARE(fields(SettingKeys::read(config, { { "origs", "P" }, { "target", "/d" }, { "links", "relative" } }, SettingKeys::noTarget)),
+        QStringList({ "/d", "P", "Energy", "SeqNo", "tif", "relative" }));
 }
 
 QTEST_GUILESS_MAIN(TestParamTable)

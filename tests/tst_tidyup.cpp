@@ -52,6 +52,8 @@ private slots:
     void recordOnAFullDisk();
     void failuresCountedByReason();
     void lastRunOfALongRecord();
+    void relativeLinks_data();
+    void relativeLinks();
     void oldNameNotRemoved_data();
     void oldNameNotRemoved();
 
@@ -301,14 +303,14 @@ void TestTidyUp::undoLeavesWhatChanged_data()
     QTest::newRow("an old name taken") << "a-9eV-1.tif" << QStringList { "E/", "E/9_00/", "E/9_00/a-9_00eV-1.tif>O/a-9_00eV-1.tif", "O/", "O/a-9_00eV-1.tif=a-9eV-1.tif", "S/", "S/1/", "S/1/a-9_00eV-1.tif>O/a-9_00eV-1.tif", "a-9eV-1.tif=new" } << QStringList { "Can't move \"@/O/a-9_00eV-1.tif\" back to \"@/a-9eV-1.tif\": File exists" };
     QTest::newRow("a folder replaced by a link") << "E/9_00>../../away" << QStringList { "E/", "E/9_00>../away" } << QStringList { "Left the link \"@/E/9_00/a-9_00eV-1.tif\": the folder is a symbolic link", "Left the link \"@/E/9_00/a-9_00eV-2.tif\": the folder is a symbolic link" };
     QTest::newRow("stopped, then undone again") << "stop" << QStringList() << QStringList();
-    QTest::newRow("record cut short by a lost machine") << "cut" << QStringList { "E/", "E/8_00/", "E/8_00/b-8_00eV-1.tif>O/b-8_00eV-1.tif", "E/9_00/", "O/", "O/b-8_00eV-1.tif=b-8eV-1.tif", "S/", "S/1/", "S/1/b-8_00eV-1.tif>O/b-8_00eV-1.tif", "S/2/" } << QStringList { "Can't trust line 17 of the record \"R\": the line was cut short" };
-    QTest::newRow("record naming ../x") << "plan\t1\t../a-9eV-1.tif" << QStringList { "E/", "E/9_00/", "E/9_00/a-9_00eV-1.tif>O/a-9_00eV-1.tif", "O/", "O/a-9_00eV-1.tif=a-9eV-1.tif", "S/", "S/1/", "S/1/a-9_00eV-1.tif>O/a-9_00eV-1.tif" } << QStringList { "Can't trust line 15 of the record \"R\": a name is not a plain file name" };
+    QTest::newRow("record cut short by a lost machine") << "cut" << QStringList { "E/", "E/8_00/", "E/8_00/b-8_00eV-1.tif>O/b-8_00eV-1.tif", "E/9_00/", "O/", "O/b-8_00eV-1.tif=b-8eV-1.tif", "S/", "S/1/", "S/1/b-8_00eV-1.tif>O/b-8_00eV-1.tif", "S/2/" } << QStringList { "Can't trust line 18 of the record \"R\": the line was cut short" };
+    QTest::newRow("record naming ../x") << "plan\t1\t../a-9eV-1.tif" << QStringList { "E/", "E/9_00/", "E/9_00/a-9_00eV-1.tif>O/a-9_00eV-1.tif", "O/", "O/a-9_00eV-1.tif=a-9eV-1.tif", "S/", "S/1/", "S/1/a-9_00eV-1.tif>O/a-9_00eV-1.tif" } << QStringList { "Can't trust line 16 of the record \"R\": a name is not a plain file name" };
     QTest::newRow("record of another target") << "target\t/elsewhere" << QStringList { "E/", "E/8_00/", "E/8_00/b-8_00eV-1.tif>O/b-8_00eV-1.tif", "E/9_00/", "E/9_00/a-9_00eV-1.tif>O/a-9_00eV-1.tif", "E/9_00/a-9_00eV-2.tif>O/a-9_00eV-2.tif", "O/", "O/a-9_00eV-1.tif=a-9eV-1.tif", "O/a-9_00eV-2.tif=a-9eV-2.tif", "O/b-8_00eV-1.tif=b-8eV-1.tif", "S/", "S/1/", "S/1/a-9_00eV-1.tif>O/a-9_00eV-1.tif", "S/1/b-8_00eV-1.tif>O/b-8_00eV-1.tif", "S/2/", "S/2/a-9_00eV-2.tif>O/a-9_00eV-2.tif" } << QStringList { "No run of @ is left to undo." };
     QTest::newRow("a later record of a run that changed nothing") << "empty" << QStringList() << QStringList();
-    QTest::newRow("record naming a directory outside") << "+dir\t#/empty" << QStringList() << QStringList { "Can't trust line 26 of the record \"R\": the directory is not an output directory of the run or a parent of one" };
-    QTest::newRow("record with a result beyond its plan") << "+moved\t2147483647" << QStringList() << QStringList { "Can't trust line 26 of the record \"R\": the line's number is not one of the run's" };
-    QTest::newRow("record with a file out of order") << "+plan\t7\ta-9eV-1.tif\ta-9_00eV-1.tif" << QStringList() << QStringList { "Can't trust line 26 of the record \"R\": the files are not numbered in order" };
-    QTest::newRow("record naming another new name") << "plan\t2\ta-9eV-2.tif\ta-9_00eV-1.tif" << QStringList { "E/", "E/9_00/", "E/9_00/a-9_00eV-2.tif>O/a-9_00eV-2.tif", "O/", "O/a-9_00eV-2.tif=a-9eV-2.tif", "S/", "S/2/", "S/2/a-9_00eV-2.tif>O/a-9_00eV-2.tif" } << QStringList { "Can't trust line 16 of the record \"R\": the new name is not the one a run gives the old" };
+    QTest::newRow("record naming a directory outside") << "+dir\t#/empty" << QStringList() << QStringList { "Can't trust line 27 of the record \"R\": the directory is not an output directory of the run or a parent of one" };
+    QTest::newRow("record with a result beyond its plan") << "+moved\t2147483647" << QStringList() << QStringList { "Can't trust line 27 of the record \"R\": the line's number is not one of the run's" };
+    QTest::newRow("record with a file out of order") << "+plan\t7\ta-9eV-1.tif\ta-9_00eV-1.tif" << QStringList() << QStringList { "Can't trust line 27 of the record \"R\": the files are not numbered in order" };
+    QTest::newRow("record naming another new name") << "plan\t2\ta-9eV-2.tif\ta-9_00eV-1.tif" << QStringList { "E/", "E/9_00/", "E/9_00/a-9_00eV-2.tif>O/a-9_00eV-2.tif", "O/", "O/a-9_00eV-2.tif=a-9eV-2.tif", "S/", "S/2/", "S/2/a-9_00eV-2.tif>O/a-9_00eV-2.tif" } << QStringList { "Can't trust line 17 of the record \"R\": the new name is not the one a run gives the old" };
 }
 // clang-format on
 
@@ -590,6 +592,59 @@ void TestTidyUp::lastRunOfALongRecord()
     QCOMPARE(TidyUp::lastRun(s).record, QString());
     QVERIFY(QFile::remove(outcome.record) && FsTree::make(outcome.record, cut));
     QCOMPARE(TidyUp::lastRun(s).moved, 1500);
+}
+
+// clang-format off
+void TestTidyUp::relativeLinks_data()
+{
+    QTest::addColumn<QStringList>("names"); // originals, energy, sequence
+    QTest::addColumn<QString>("energyLink"); // the text of a-9_00eV-1.tif's link by energy; empty: refused
+    QTest::newRow("in the target") << QStringList { "O", "E", "S" } << "../../O/a-9_00eV-1.tif";
+    QTest::newRow("deeper, one through a link") << QStringList { "d/O", "E", "in/S" } << "../../d/O/a-9_00eV-1.tif";
+    QTest::newRow("originals outside") << QStringList { "../O", "E", "S" } << "";
+    QTest::newRow("a tree outside through a link") << QStringList { "O", "out/E", "S" } << "";
+}
+// clang-format on
+
+// Relative links name the moved file from their folder, and still do once the scan is moved or
+// copied whole; they are made only where every output directory lies in the target, and Undo
+// takes them back as it takes absolute ones.
+void TestTidyUp::relativeLinks()
+{
+    QFETCH(QStringList, names);
+    QFETCH(QString, energyLink);
+    const QString t = tmp->filePath("T");
+    QVERIFY(FsTree::make(t + "/a-9eV-1.tif", "a") && FsTree::make(t + "/dark.tif", "d"));
+    QVERIFY(QDir().mkpath(tmp->filePath("elsewhere")) && QDir().mkpath(t + "/d"));
+    QVERIFY(::symlink("d", QFile::encodeName(t + "/in").constData()) == 0 && QFile::link(tmp->filePath("elsewhere"), t + "/out"));
+    const QStringList before = FsTree::dataTree(t);
+    TidyUp::Settings s = settings(t, names[0], names[1], names[2], "tif");
+    s.links = "relative";
+    QVERIFY(TidyUp::preview(s).problem == (energyLink.isEmpty() ? "Relative links need the output directories inside the target." : ""));
+    const TidyUp::Outcome outcome = TidyUp::run(s);
+    if (energyLink.isEmpty()) {
+        QCOMPARE(outcome.dirProblem, QString("Relative links need the output directories inside the target."));
+        QCOMPARE(FsTree::dataTree(t), before);
+        QCOMPARE(outcome.record, QString());
+        return;
+    }
+    QCOMPARE(outcome.moved, 2);
+    QCOMPARE(outcome.linked, 2);
+    const QString link = t + '/' + names[1] + "/9_00/a-9_00eV-1.tif";
+    char text[4096];
+    const ssize_t size = ::readlink(QFile::encodeName(link).constData(), text, sizeof text);
+    QCOMPARE(QString::fromUtf8(text, int(std::max<ssize_t>(size, 0))), energyLink);
+    QVERIFY(FsTree::read(outcome.record).contains("\nlinks\trelative\n"));
+    // Moved, and copied as cp -a copies: every link still reaches its file.
+    QVERIFY(QDir().rename(t, tmp->filePath("moved")));
+    QCOMPARE(QProcess::execute("cp", { "-a", tmp->filePath("moved"), tmp->filePath("copy") }), 0);
+    for (const QString &scan : { tmp->filePath("moved"), tmp->filePath("copy") }) {
+        QCOMPARE(FsTree::read(scan + '/' + names[1] + "/9_00/a-9_00eV-1.tif"), QByteArray("a"));
+        QCOMPARE(FsTree::read(scan + '/' + names[2] + "/1/a-9_00eV-1.tif"), QByteArray("a"));
+    }
+    QVERIFY(QDir().rename(tmp->filePath("moved"), t));
+    QCOMPARE(TidyUp::undo(s).linked, 2);
+    QCOMPARE(FsTree::dataTree(t), before);
 }
 
 // On a disk out of inodes the links fail, and so do moves onto taken names: each failure is

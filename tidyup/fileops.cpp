@@ -7,6 +7,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QVarLengthArray>
+#include <algorithm>
 
 #ifdef Q_OS_LINUX
 #include <cerrno>
@@ -33,8 +34,8 @@ int openDir(const QByteArray &path)
 
 } // namespace
 
-FileOps::FileOps(
-    const QString &target, const QString &origs, const QString &energy, const QString &seqNo)
+FileOps::FileOps(const QString &target, const QString &origs, const QString &energy,
+    const QString &seqNo, bool relative)
     : targetPath(encodedDir(target))
     , origsPath(encodedDir(origs))
     , treePaths { encodedDir(energy), encodedDir(seqNo) }
@@ -45,6 +46,16 @@ FileOps::FileOps(
     , subDirs(new SubDirs(treeFds))
 #endif
 {
+    const QString realOrigs = QFileInfo(origs).canonicalFilePath();
+    const QString trees[] = { energy, seqNo };
+    for (int tree = 0; tree < 2; ++tree) {
+        const QString realTree = QFileInfo(trees[tree]).canonicalFilePath();
+        if (!realOrigs.isEmpty() && !realTree.isEmpty()) {
+            relativeTexts[tree] = QFile::encodeName(QStringLiteral("../")
+                + QDir(realTree).relativeFilePath(realOrigs) + QLatin1Char('/'));
+        }
+        linkTexts[tree] = relative ? relativeTexts[tree] : origsPath;
+    }
 }
 
 FileOps::~FileOps()
@@ -151,9 +162,10 @@ bool FileOps::link(Tree tree, const QByteArray &sub, const QByteArray &newName, 
         return false;
     }
     // Two for every file: the text is put together without an allocation.
-    QVarLengthArray<char, 1024> file(origsPath.size() + newName.size() + 1);
-    std::memcpy(file.data(), origsPath.constData(), size_t(origsPath.size()));
-    std::memcpy(file.data() + origsPath.size(), newName.constData(), size_t(newName.size()) + 1);
+    const QByteArray &start = linkTexts[tree];
+    QVarLengthArray<char, 1024> file(start.size() + newName.size() + 1);
+    std::memcpy(file.data(), start.constData(), size_t(start.size()));
+    std::memcpy(file.data() + start.size(), newName.constData(), size_t(newName.size()) + 1);
     if (::symlinkat(file.constData(), folder.fd(), newName.constData()) == 0)
         return true;
     reason = Reason(errno);
@@ -180,17 +192,19 @@ bool FileOps::unlink(
         reason = folder.reason;
         return false;
     }
-    const qsizetype expected = origsPath.size() + newName.size();
-    // One byte more than expected: a longer text is then seen as different.
-    QVarLengthArray<char, 1024> text(expected + 1);
+    // One byte more than the longer text expected: a longer one is then seen as different.
+    QVarLengthArray<char, 1024> text(
+        std::max(origsPath.size(), relativeTexts[tree].size()) + newName.size() + 1);
     const ssize_t size
         = ::readlinkat(folder.fd(), newName.constData(), text.data(), size_t(text.size()));
-    if (size >= 0
-        && (size != expected
-            || std::memcmp(text.constData(), origsPath.constData(), size_t(origsPath.size())) != 0
-            || std::memcmp(
-                   text.constData() + origsPath.size(), newName.constData(), size_t(newName.size()))
-                != 0)) {
+    const auto names = [&](const QByteArray &start) {
+        return !start.isEmpty() && size == start.size() + newName.size()
+            && std::memcmp(text.constData(), start.constData(), size_t(start.size())) == 0
+            && std::memcmp(
+                   text.constData() + start.size(), newName.constData(), size_t(newName.size()))
+            == 0;
+    };
+    if (size >= 0 && !names(origsPath) && !names(relativeTexts[tree])) {
         reason = Reason(QT_TRANSLATE_NOOP("Reason", "changed since the run"));
         return false;
     }

@@ -20,9 +20,11 @@ class FileOps
 public:
     enum Tree { ByEnergy, BySeqNo };
 
-    // Absolute paths of the target, the originals directory and the two link trees.
-    FileOps(
-        const QString &target, const QString &origs, const QString &energy, const QString &seqNo);
+    // Absolute paths of the target, the originals directory and the two link trees; links made
+    // relative to their folders where relative is set. Either kind is taken as one that link
+    // made.
+    FileOps(const QString &target, const QString &origs, const QString &energy,
+        const QString &seqNo, bool relative = false);
     ~FileOps();
     FileOps(const FileOps &) = delete;
     FileOps &operator=(const FileOps &) = delete;
@@ -63,6 +65,11 @@ private:
     QByteArray targetPath;
     QByteArray origsPath;
     QByteArray treePaths[2];
+    // What a relative link's text begins with in a folder of each tree ("../../Origs/"), from
+    // the real paths of the directories; empty where they do not exist.
+    QByteArray relativeTexts[2];
+    // What link puts before the file's name, in each tree.
+    QByteArray linkTexts[2];
 #ifdef Q_OS_LINUX
     int targetFd;
     int origsFd;

@@ -112,7 +112,10 @@ QByteArray settingsObject(const TidyUp::Settings &settings)
     return "{\"target\":" + path(target, QStringLiteral(".")) + ",\"origs\":"
         + path(target, settings.origs) + ",\"energy\":" + path(target, settings.energy)
         + ",\"seqno\":" + path(target, settings.seqNo)
-        + ",\"ext\":" + JsonLines::text(settings.fileExt) + '}';
+        + ",\"ext\":" + JsonLines::text(settings.fileExt) + ",\"links\":"
+        + JsonLines::text(settings.relative() ? QLatin1String(TidyUp::relativeLinks)
+                                              : QLatin1String(TidyUp::absoluteLinks))
+        + '}';
 }
 
 } // namespace

@@ -5,10 +5,45 @@
 #include <QDebug>
 #include <QFile>
 #include <QFileInfo>
+#include <algorithm>
 #include <cerrno>
+
+namespace
+{
+
+// The path without symbolic links: of its deepest part that exists, as the file system resolves
+// it, and the rest as written.
+QString realPath(const QString &path)
+{
+    QString existing = QDir::cleanPath(path);
+    QString rest;
+    while (!QFileInfo::exists(existing) && existing != QLatin1String("/")) {
+        rest = QFileInfo(existing).fileName() + QLatin1Char('/') + rest;
+        existing = QFileInfo(existing).path();
+    }
+    return QDir::cleanPath(QFileInfo(existing).canonicalFilePath() + QLatin1Char('/') + rest);
+}
+
+} // namespace
 
 namespace TidyUp
 {
+
+bool outputsInside(const QDir &target, const QStringList &outputNames)
+{
+    QString inside = realPath(target.absolutePath());
+    if (!inside.endsWith(QLatin1Char('/')))
+        inside += QLatin1Char('/');
+    return std::all_of(outputNames.cbegin(), outputNames.cend(), [&](const QString &name) {
+        return !name.isEmpty() && realPath(target.absoluteFilePath(name)).startsWith(inside);
+    });
+}
+
+QString outputsOutside()
+{
+    return QCoreApplication::translate(
+        "TidyUp", "Relative links need the output directories inside the target.");
+}
 
 QStringList missingDirs(const QString &path)
 {

@@ -23,6 +23,12 @@ QStringList missingDirs(const QString &path);
 // directories: moving one of them would move an output directory into another, or into itself.
 QStringList outputDirEntries(const QDir &target, const QStringList &outputNames);
 
+// Whether each output directory, as it is or would be made, lies below the target, symbolic
+// links resolved: relative links are made only then.
+bool outputsInside(const QDir &target, const QStringList &outputNames);
+// Why a run with relative links is refused otherwise, translated.
+QString outputsOutside();
+
 enum DirCheck { DirMissing, NotADir };
 // What the check says of name in target, translated.
 QString dirProblem(DirCheck check, const QString &name, const QDir &target);

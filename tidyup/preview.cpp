@@ -52,6 +52,10 @@ Preview preview(const Settings &settings, const std::atomic<bool> *stop)
         if (!preview.problem.isEmpty())
             return preview;
     }
+    if (settings.relative() && !outputsInside(target, QStringList(names, names + 3))) {
+        preview.problem = outputsOutside();
+        return preview;
+    }
 
     // Hashes instead of names: a few megabytes for a hundred thousand files.
     std::vector<quint64> inOrigs;

@@ -189,6 +189,8 @@ bool RecordReader::takeHeader(const QByteArray &key, const QByteArray &field)
         header.seqNo = dir;
     else if (key == "ext")
         header.fileExt = value;
+    else if (key == "links")
+        header.links = value;
     return true;
 }
 

@@ -146,6 +146,8 @@ QString Report::previewText(const TidyUp::Preview &preview, const TidyUp::Settin
                 preview.matching)
                   .arg(pattern, settings.target, linked, QLocale().toString(unlinked));
     }
+    if (settings.relative())
+        text += QLatin1Char(' ') + tr("The links will be relative.");
     if (preview.taken > 0) {
         text += QLatin1Char(' ')
             + tr("%Ln file(s) would stay, the new name taken in %1.", nullptr, preview.taken)

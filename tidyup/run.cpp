@@ -35,6 +35,15 @@ Outcome run(const Settings &settings, const Progress &progress, const std::atomi
     header.energy = absolute(settings.energy);
     header.seqNo = absolute(settings.seqNo);
     header.fileExt = settings.fileExt;
+    header.links
+        = settings.relative() ? QLatin1String(relativeLinks) : QLatin1String(absoluteLinks);
+    if (settings.relative()
+        && !outputsInside(target, { settings.origs, settings.energy, settings.seqNo })) {
+        outcome.dirProblem = outputsOutside();
+        tally.line(QStringLiteral("Relative links need the output directories inside the target."));
+        outcome.elapsedMs = reporter.elapsed();
+        return outcome;
+    }
     QStringList created;
     for (const QString &name : { settings.origs, settings.energy, settings.seqNo }) {
         if (!name.isEmpty())
@@ -104,7 +113,8 @@ Outcome run(const Settings &settings, const Progress &progress, const std::atomi
     names.erase(std::remove_if(names.begin(), names.end(),
                     [&outputs](const QByteArray &name) { return outputs.contains(name); }),
         names.end());
-    const FileOps ops(header.target, header.origs, header.energy, header.seqNo);
+    const FileOps ops(
+        header.target, header.origs, header.energy, header.seqNo, settings.relative());
     // Removed when the run ends, after the last link: a marker left behind tells a later run to
     // finish the moves it left under both names and make the links of every moved file.
     const QByteArray origsEncoded = QFile::encodeName(header.origs);

@@ -181,6 +181,7 @@ bool RunRecord::start(Header &header, const QStringList &dirsToMake, Reason &rea
     add({ "energy", name(header.energy) });
     add({ "seqno", name(header.seqNo) });
     add({ "ext", text(header.fileExt) });
+    add({ "links", text(header.links) });
     for (const QString &dir : dirsToMake)
         add({ "dir", name(dir) });
     sinceSync.start();

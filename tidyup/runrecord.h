@@ -36,6 +36,9 @@ public:
         QString energy;
         QString seqNo;
         QString fileExt;
+        // How its links name their files: TidyUp::absoluteLinks (a record without the key) or
+        // TidyUp::relativeLinks.
+        QString links = QLatin1String("absolute");
         // The files it was about to move, the ones it moved, and whether it ended or was undone.
         int planned = 0;
         int moved = 0;

@@ -5,12 +5,13 @@
 namespace SettingKeys
 {
 
-const Key keys[5] = {
+const Key keys[6] = {
     { "Default_Dir", "target", ".", &TidyUp::Settings::target },
     { "Origs_Dir", "origs", "Origs", &TidyUp::Settings::origs },
     { "Energy_Dir", "energy", "Energy", &TidyUp::Settings::energy },
     { "SeqNo_Dir", "seqno", "SeqNo", &TidyUp::Settings::seqNo },
     { "File_Ext", "ext", "img", &TidyUp::Settings::fileExt },
+    { "Link_Style", "links", TidyUp::absoluteLinks, &TidyUp::Settings::links },
 };
 
 TidyUp::Settings read(

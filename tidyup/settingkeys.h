@@ -8,7 +8,7 @@
 
 class ParamTable;
 
-// The five settings, each with its key in the configuration file, its command-line option and
+// The six settings, each with its key in the configuration file, its command-line option and
 // the window's default: one table, read by the window and the command line alike.
 namespace SettingKeys
 {
@@ -20,7 +20,7 @@ struct Key {
     QString TidyUp::Settings::*field;
 };
 
-extern const Key keys[5];
+extern const Key keys[6];
 
 // The command line's one difference: without Default_Dir it has no target, for under cron "."
 // is the home directory.

@@ -20,6 +20,12 @@
 namespace TidyUp
 {
 
+// How a link names its moved file, as the configuration and the command line spell it: by the
+// file's absolute path, or by a path from the link's folder, which still holds once the scan is
+// moved or copied whole.
+constexpr char absoluteLinks[] = "absolute";
+constexpr char relativeLinks[] = "relative";
+
 // What a run works on, as the user typed it. Names are relative to the target or absolute.
 struct Settings {
     QString target;
@@ -31,6 +37,9 @@ struct Settings {
     int linkThreads = 8;
     // Off only to measure what the record of a run costs.
     bool record = true;
+    // absoluteLinks or relativeLinks; anything else is taken as absoluteLinks.
+    QString links = QLatin1String(absoluteLinks);
+    bool relative() const { return links == QLatin1String(relativeLinks); }
 };
 
 // The newest run of a target that is not undone, as its record says.

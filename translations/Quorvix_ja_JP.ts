@@ -19,6 +19,18 @@
         <source>The entry [%1] in [%2] is not directory.</source>
         <translation>[%2] の [%1] はディレクトリではありません。</translation>
     </message>
+    <message>
+        <source>Options</source>
+        <translation>オプション</translation>
+    </message>
+    <message>
+        <source>Relative links</source>
+        <translation>相対リンク</translation>
+    </message>
+    <message>
+        <source>Links name the moved files from their own folders, and still do once the scan is moved or copied whole.</source>
+        <translation>リンクは自分のフォルダーから移動したファイルを指します。スキャンを丸ごと移動またはコピーしても指したままです。</translation>
+    </message>
 </context>
 <context>
     <name>CommandLine</name>
@@ -105,6 +117,14 @@
     <message>
         <source>No display to show the window on. To tidy up from a terminal, use --run; see --help.</source>
         <translation>ウィンドウを表示するディスプレイがありません。端末から整理するには --run を使ってください (--help を参照)。</translation>
+    </message>
+    <message>
+        <source>How the links name the moved files: absolute (their paths, the default) or relative (from the link&apos;s folder, which holds when the scan is moved).</source>
+        <translation>リンクが移動したファイルを指す方法: absolute (ファイルのパス、既定) または relative (リンクのフォルダーから。スキャンを移動しても有効)。</translation>
+    </message>
+    <message>
+        <source>Unknown link style &quot;%1&quot;: give absolute or relative.</source>
+        <translation>リンクの方式「%1」は不明です: absolute か relative を指定してください。</translation>
     </message>
 </context>
 <context>
@@ -584,6 +604,10 @@
             <numerusform>%Ln 個のリンクは作成されませんでした: %1。</numerusform>
         </translation>
     </message>
+    <message>
+        <source>The links will be relative.</source>
+        <translation>リンクは相対パスになります。</translation>
+    </message>
 </context>
 <context>
     <name>TidyUp</name>
@@ -602,6 +626,10 @@
     <message>
         <source>The last run of %1 used other output directories; name them as it did to undo it.</source>
         <translation>%1 の最後の実行は別の出力ディレクトリを使いました。取り消すには、その実行と同じ名前にしてください。</translation>
+    </message>
+    <message>
+        <source>Relative links need the output directories inside the target.</source>
+        <translation>相対リンクには、出力ディレクトリが対象ディレクトリの中にある必要があります。</translation>
     </message>
 </context>
 <context>

@@ -5,6 +5,7 @@
 #include "tidyup/settingkeys.h"
 #include "tidyup/tidyupsession.h"
 
+#include <QDebug>
 #include <QLineEdit>
 
 Body::Body(const ParamTable &args, QWidget *parent)
@@ -28,6 +29,11 @@ Body::Body(const ParamTable &args, QWidget *parent)
     TUInfo->setEnergyDir(settings.energy);
     TUInfo->setSeqNoDir(settings.seqNo);
     TUInfo->setFileExt(settings.fileExt);
+    if (!settings.relative() && settings.links != QLatin1String(TidyUp::absoluteLinks)) {
+        qDebug().noquote() << QStringLiteral("Unknown Link_Style \"%1\" in %2: links are absolute.")
+                                  .arg(settings.links, configFile);
+    }
+    actionRelativeLinks->setChecked(settings.relative());
 
     connect(Exec, SIGNAL(clicked()), this, SLOT(doTidyUp()));
     connect(statusbar, &RunStatus::undoClicked, this, &Body::undoLastRun);
@@ -39,6 +45,7 @@ Body::Body(const ParamTable &args, QWidget *parent)
     connect(session, &TidyUpSession::previewed, statusbar, &RunStatus::showPreview);
     for (QLineEdit *field : findChildren<QLineEdit *>())
         connect(field, &QLineEdit::textChanged, this, &Body::fieldsEdited);
+    connect(actionRelativeLinks, &QAction::toggled, this, &Body::fieldsEdited);
     session->preview(fieldSettings());
 }
 
@@ -58,8 +65,11 @@ void Body::closeEvent(QCloseEvent *event)
 
 TidyUp::Settings Body::fieldSettings() const
 {
-    return { TargetDir->selectedDir(), TUInfo->origsDir(), TUInfo->energyDir(), TUInfo->seqNoDir(),
-        TUInfo->fileExt() };
+    TidyUp::Settings settings { TargetDir->selectedDir(), TUInfo->origsDir(), TUInfo->energyDir(),
+        TUInfo->seqNoDir(), TUInfo->fileExt() };
+    settings.links = QLatin1String(
+        actionRelativeLinks->isChecked() ? TidyUp::relativeLinks : TidyUp::absoluteLinks);
+    return settings;
 }
 
 void Body::doTidyUp()
@@ -112,4 +122,5 @@ void Body::setFieldsEnabled(bool enabled)
     TargetDir->setEnabled(enabled);
     TUInfo->setEnabled(enabled);
     Exec->setEnabled(enabled);
+    actionRelativeLinks->setEnabled(enabled);
 }
