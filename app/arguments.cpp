@@ -18,6 +18,9 @@ Arguments Arguments::parse(const QStringList &arguments)
         { QStringLiteral("dry-run"), tr("Say what a run would do, and change nothing.") },
         { QStringLiteral("undo"),
             tr("Undo the newest run of the target that is not undone yet, from its record.") },
+        { QStringLiteral("check"),
+            tr("Check the link trees of the target: every link a data file expects, and what "
+               "else the link folders hold. Changes nothing.") },
         { QStringLiteral("json"),
             tr("Write JSON Lines on standard output: a line for each failure, then the "
                "outcome.") },
@@ -48,6 +51,7 @@ Arguments Arguments::parse(const QStringList &arguments)
         return result;
     result.action = parser.isSet(QStringLiteral("dry-run")) ? DryRun
         : parser.isSet(QStringLiteral("undo"))              ? Undo
+        : parser.isSet(QStringLiteral("check"))             ? Check
                                                             : Run;
     QStringList withValues { QStringLiteral("c"), QStringLiteral("config") };
     for (const SettingKeys::Key &key : SettingKeys::keys)

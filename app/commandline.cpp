@@ -2,6 +2,7 @@
 #include "app/commandline.h"
 #include "app/arguments.h"
 #include "params/paramtable.h"
+#include "tidyup/checkreport.h"
 #include "tidyup/jsonlines.h"
 #include "tidyup/report.h"
 #include "tidyup/tidyupsession.h"
@@ -45,7 +46,7 @@ void print(FILE *stream, const QString &text)
 bool CommandLine::wanted(int argc, const char *const *argv)
 {
     for (int i = 1; i < argc; ++i) {
-        for (const char *option : { "--run", "--dry-run", "--undo", "--help", "-h" }) {
+        for (const char *option : { "--run", "--dry-run", "--undo", "--check", "--help", "-h" }) {
             if (std::strcmp(argv[i], option) == 0)
                 return true;
         }
@@ -149,10 +150,13 @@ int CommandLine::exec(const QStringList &argumentList)
     connect(session, &TidyUpSession::finished, this, &CommandLine::runFinished);
     connect(session, &TidyUpSession::undone, this, &CommandLine::undoFinished);
     connect(session, &TidyUpSession::previewed, this, &CommandLine::previewed);
+    connect(session, &TidyUpSession::checked, this, &CommandLine::checked);
     if (arguments.action == Arguments::DryRun)
         session->preview(settings);
     else if (arguments.action == Arguments::Undo)
         session->undo(settings);
+    else if (arguments.action == Arguments::Check)
+        session->check(settings);
     else
         session->run(settings);
     sinceProgress.start();
@@ -201,6 +205,22 @@ void CommandLine::finish(const Outcome &outcome, const TidyUp::Settings &setting
         print(stdout, lines + JsonLines::outcome(outcome, settings, status) + '\n');
     } else {
         print(stdout, Report::outcomeText(outcome, settings) + QLatin1Char('\n'));
+    }
+    QCoreApplication::quit();
+}
+
+void CommandLine::checked(const TidyUp::CheckOutcome &outcome, const TidyUp::Settings &settings)
+{
+    if (progressShown)
+        print(stderr, QStringLiteral("\n"));
+    status = CheckReport::status(outcome, stopSignalled);
+    if (json) {
+        QByteArray lines;
+        for (const TidyUp::LinkProblem &problem : outcome.problems)
+            lines += JsonLines::linkProblem(problem) + '\n';
+        print(stdout, lines + JsonLines::outcome(outcome, settings, status) + '\n');
+    } else {
+        print(stdout, CheckReport::outcomeText(outcome, settings) + QLatin1Char('\n'));
     }
     QCoreApplication::quit();
 }

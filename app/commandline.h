@@ -10,7 +10,8 @@ class Arguments;
 class TidyUpSession;
 
 // The run without a window, for scripts and acquisition systems: "--run" does what Exec does,
-// "--dry-run" says what it would do, "--undo" undoes the newest recorded run. It drives the same
+// "--dry-run" says what it would do, "--undo" undoes the newest recorded run, "--check" checks the
+// link trees. It drives the same
 // session as the window. SIGINT, SIGTERM and SIGHUP are Stop.
 class CommandLine : public QObject
 {
@@ -32,6 +33,7 @@ private slots:
     void runFinished(const TidyUp::Outcome &outcome, const TidyUp::Settings &settings);
     void undoFinished(const TidyUp::UndoOutcome &outcome, const TidyUp::Settings &settings);
     void previewed(const TidyUp::Preview &preview, const TidyUp::Settings &settings);
+    void checked(const TidyUp::CheckOutcome &outcome, const TidyUp::Settings &settings);
     void signalled();
 
 private:

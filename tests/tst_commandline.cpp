@@ -38,7 +38,7 @@ static QProcessEnvironment noDisplay()
 // clang-format off
 void TestCommandLine::runs_data()
 {
-    QTest::addColumn<QString>("fixture"); // in T beside a scan of 300 files: "taken", "-" no T
+    QTest::addColumn<QString>("fixture"); // in T beside a scan of 300 files: "taken", "-" no T; "tidied…": tidied as T0, then renamed T
     QTest::addColumn<QString>("args"); // "@": T
     QTest::addColumn<int>("status");
     QTest::addColumn<QString>("out"); // standard output; "T s" the time
@@ -54,6 +54,8 @@ void TestCommandLine::runs_data()
     QTest::newRow("unreadable settings file") << "" << "--run -e -c @.none --target @" << 2 << "" << QList<int>{ 300, 0, 0, 0 };
     QTest::newRow("no record can be kept") << ".quorvix-data" << "--run -e --target @ --origs O" << 2 << "Can't keep a record of the run in @: Not a directory (the folder of the records could not be made). Nothing was moved.\n" << QList<int>{ 300, 0, 0, 0 };
     QTest::newRow("output directory is a file") << "O" << "--run -e --target @ --origs O" << 2 << "The entry [O] in [@] is not directory. Nothing was moved.\n" << QList<int>{ 300, 0, 0, 0 };
+    QTest::newRow("check after the scan moved") << "tidied" << "--check -e --target @ --origs O --energy E --seqno S" << 1 << "Checked 600 links in @: 0 in place, 600 elsewhere, 0 missing, 0 not a link. 600 links point into @0/O.\n" << QList<int>{ 0, 300, 600, 600 };
+    QTest::newRow("check of relative links after the scan moved") << "tidied relative" << "--check -e --target @ --origs O --energy E --seqno S" << 0 << "Checked 600 links in @: all in place.\n" << QList<int>{ 0, 300, 600, 0 };
     QTest::newRow("no display: no window tried") << "" << "-e --target @" << 2 << "" << QList<int>{ 300, 0, 0, 0 };
     QTest::newRow("Japanese without -e") << "" << "--dry-run --target @ --origs O --energy E --seqno S" << 0 << "@ で *.img に一致するファイル 300 個: リンク対象 300 件 (3 エネルギー × 100 投影)。 O、E、S を作成します。\n" << QList<int>{ 300, 0, 0, 0 };
 }
@@ -68,7 +70,15 @@ void TestCommandLine::runs()
     QFETCH(QList<int>, counts);
     QTemporaryDir tmp;
     const QString t = tmp.filePath("T");
-    QVERIFY(fixture == "-" || makeScan(t, 300));
+    const QString made = fixture.startsWith("tidied") ? t + '0' : t;
+    QVERIFY(fixture == "-" || makeScan(made, 300));
+    if (made != t) {
+        QProcess tidy;
+        tidy.setProcessEnvironment(noDisplay());
+        tidy.start(QUORVIX_PROGRAM, { "--run", "-e", "--target", made, "--origs", "O", "--energy", "E", "--seqno", "S", "--links", fixture.contains("relative") ? "relative" : "absolute" });
+        QVERIFY(tidy.waitForFinished(60000) && tidy.exitCode() == 0);
+        QVERIFY(QDir().rename(made, t));
+    }
     QVERIFY(fixture != "taken" || FsTree::make(t + "/O/a-7002_00eV-99.img", "taken"));
     QVERIFY(fixture != "O" || FsTree::make(t + "/O", "file"));
     QVERIFY(fixture != ".quorvix-data" || FsTree::make(t + "/.quorvix-data", "file"));

@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: MIT
+#include "tidyup/check.h"
 #include "tidyup/dirscan.h"
 #include "tidyup/listing.h"
 #include "tidyup/namerule.h"
@@ -19,6 +20,7 @@
 #include <QtTest>
 #include <atomic>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <thread>
@@ -54,6 +56,8 @@ private slots:
     void lastRunOfALongRecord();
     void relativeLinks_data();
     void relativeLinks();
+    void checkLinkTrees_data();
+    void checkLinkTrees();
     void oldNameNotRemoved_data();
     void oldNameNotRemoved();
 
@@ -645,6 +649,76 @@ void TestTidyUp::relativeLinks()
     QVERIFY(QDir().rename(tmp->filePath("moved"), t));
     QCOMPARE(TidyUp::undo(s).linked, 2);
     QCOMPARE(FsTree::dataTree(t), before);
+}
+
+// clang-format off
+void TestTidyUp::checkLinkTrees_data()
+{
+    QTest::addColumn<QString>("links");
+    QTest::addColumn<QString>("change"); // after the run; "mv": the scan renamed, "cp": copied as cp -a does
+    QTest::addColumn<QList<int>>("counts"); // in place, elsewhere, missing, not a link, stray; none: refused
+    QTest::newRow("as the run left it") << "absolute" << "" << QList<int> { 6, 0, 0, 0, 0 };
+    QTest::newRow("scan renamed") << "absolute" << "mv" << QList<int> { 0, 6, 0, 0, 0 };
+    QTest::newRow("relative, scan renamed") << "relative" << "mv" << QList<int> { 6, 0, 0, 0, 0 };
+    QTest::newRow("relative, scan copied") << "relative" << "cp" << QList<int> { 6, 0, 0, 0, 0 };
+    QTest::newRow("a file under a link's name") << "absolute" << "E/9_00/a-9_00eV-1.tif=" << QList<int> { 5, 0, 0, 1, 0 };
+    QTest::newRow("a user's link and folder") << "relative" << "E/9_00/mine>x|S/extra/f=" << QList<int> { 6, 0, 0, 0, 2 };
+    QTest::newRow("a folder of links gone") << "absolute" << "S/1-" << QList<int> { 4, 0, 2, 0, 0 };
+    QTest::newRow("a link's text written another way") << "absolute" << "E/9_00/a-9_00eV-1.tif>../.././O//a-9_00eV-1.tif" << QList<int> { 6, 0, 0, 0, 0 };
+    QTest::newRow("the scan through a link to it") << "absolute" << "via" << QList<int> { 6, 0, 0, 0, 0 };
+    QTest::newRow("a repair's temporary name") << "absolute" << "E/9_00/.quorvix-data-tmp-1>x" << QList<int> { 6, 0, 0, 0, 0 };
+    QTest::newRow("a run still going") << "absolute" << "lock" << QList<int> {};
+}
+// clang-format on
+
+// The check reads the trees and tells each expected link by its text alone; it changes nothing.
+void TestTidyUp::checkLinkTrees()
+{
+    QFETCH(QString, links);
+    QFETCH(QString, change);
+    QFETCH(QList<int>, counts);
+    const QString t = tmp->filePath("T");
+    for (const QString name : { "a-9eV-1.tif", "a-9eV-2.tif", "b-8eV-1.tif", "dark.tif" })
+        QVERIFY(FsTree::make(t + '/' + name, name.toUtf8()));
+    TidyUp::Settings s = settings(t, "O", "E", "S", "tif");
+    s.links = links;
+    const TidyUp::Outcome outcome = TidyUp::run(s);
+    QCOMPARE(outcome.linked, 6);
+    QFile record(outcome.record);
+    if (change == "via") {
+        QVERIFY(QFile::link(t, tmp->filePath("via")));
+        s.target = tmp->filePath("via");
+    } else if (change == "mv" || change == "cp") {
+        const QString moved = tmp->filePath("moved");
+        QVERIFY(change == "mv" ? QDir().rename(t, moved) : QProcess::execute("cp", { "-a", t, moved }) == 0);
+        s.target = moved;
+    } else if (change == "lock") {
+        QVERIFY(FsTree::make(QFileInfo(outcome.record).path() + "/99999999-000000.000-x-1.tsv", FsTree::read(outcome.record).split('\n').mid(0, 14).join('\n') + '\n'));
+        record.setFileName(QFileInfo(outcome.record).path() + "/99999999-000000.000-x-1.tsv");
+        QVERIFY(record.open(QIODevice::ReadWrite) && ::flock(record.handle(), LOCK_EX) == 0);
+    } else {
+        for (const QString &entry : change.split('|', Qt::SkipEmptyParts)) {
+            const QString path = t + '/' + entry.section('>', 0, 0).chopped(entry.contains('>') ? 0 : 1);
+            if (entry.endsWith('-'))
+                QVERIFY(QDir(path).removeRecursively());
+            else if (entry.endsWith('='))
+                QVERIFY((QFile::remove(path) || true) && FsTree::make(path, "user"));
+            else
+                QVERIFY((QFile::remove(path) || true) && QFile::link(entry.section('>', 1), path));
+        }
+    }
+    const QStringList before = FsTree::dataTree(s.target);
+    const TidyUp::CheckOutcome checked = TidyUp::check(s);
+    QCOMPARE(FsTree::dataTree(s.target), before);
+    if (counts.isEmpty()) {
+        QCOMPARE(checked.problem, "A run of " + t + " is still going.");
+        return;
+    }
+    QCOMPARE(checked.problem, QString());
+    QCOMPARE(QList<int>({ checked.inPlace, checked.elsewhere, checked.missing, checked.notALink, checked.stray }), counts);
+    QCOMPARE(checked.problems.size(), counts[1] + counts[2] + counts[3] + counts[4]);
+    // Where links point into another scan, that scan's originals directory is named.
+    QCOMPARE(checked.elsewhereDir, counts[1] > 0 ? t + "/O" : QString());
 }
 
 // On a disk out of inodes the links fail, and so do moves onto taken names: each failure is

@@ -164,6 +164,30 @@ QByteArray JsonLines::counts(const TidyUp::Counts &outcome, bool undone, int res
         + ",\"settings\":" + settingsObject(settings) + '}';
 }
 
+QByteArray JsonLines::linkProblem(const TidyUp::LinkProblem &problem)
+{
+    return QByteArray("{\"type\":\"link\",\"kind\":\"") + TidyUp::LinkProblem::name(problem.kind)
+        + "\",\"entry\":" + name(problem.entry) + ",\"expected\":"
+        + (problem.expected.isEmpty() ? QByteArray("null") : name(problem.expected))
+        + ",\"text\":" + (problem.isLink ? name(problem.text) : QByteArray("null")) + '}';
+}
+
+QByteArray JsonLines::outcome(
+    const TidyUp::CheckOutcome &outcome, const TidyUp::Settings &settings, int status)
+{
+    return "{\"type\":\"outcome\",\"status\":" + number(status) + ",\"check\":true"
+        + ",\"stopped\":" + boolean(outcome.stopped) + ",\"files\":" + number(outcome.files)
+        + ",\"in_place\":" + number(outcome.inPlace) + ",\"missing\":" + number(outcome.missing)
+        + ",\"elsewhere\":" + number(outcome.elsewhere) + ",\"not_a_link\":"
+        + number(outcome.notALink) + ",\"stray\":" + number(outcome.stray) + ",\"elsewhere_into\":"
+        + (outcome.elsewhereDir.isEmpty() ? QByteArray("null")
+                                          : name(QFile::encodeName(outcome.elsewhereDir)))
+        + ",\"problems_not_listed\":" + number(outcome.moreProblems)
+        + ",\"elapsed_ms\":" + number(outcome.elapsedMs)
+        + ",\"problem\":" + (outcome.problem.isEmpty() ? QByteArray("null") : text(outcome.problem))
+        + ",\"settings\":" + settingsObject(settings) + '}';
+}
+
 QByteArray JsonLines::preview(
     const TidyUp::Preview &preview, const TidyUp::Settings &settings, int status)
 {

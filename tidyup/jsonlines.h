@@ -17,6 +17,10 @@ public:
         const TidyUp::Outcome &outcome, const TidyUp::Settings &settings, int status);
     static QByteArray outcome(
         const TidyUp::UndoOutcome &outcome, const TidyUp::Settings &settings, int status);
+    // A link of the trees that is not in place, and the last line of a check.
+    static QByteArray linkProblem(const TidyUp::LinkProblem &problem);
+    static QByteArray outcome(
+        const TidyUp::CheckOutcome &outcome, const TidyUp::Settings &settings, int status);
     // The last line of a dry run.
     static QByteArray preview(
         const TidyUp::Preview &preview, const TidyUp::Settings &settings, int status);

@@ -59,9 +59,14 @@ Preview preview(const Settings &settings, const std::atomic<bool> *stop)
 
     // Hashes instead of names: a few megabytes for a hundred thousand files.
     std::vector<quint64> inOrigs;
+    const QString suffix = QLatin1Char('.') + settings.fileExt;
     DirScan::all(
         target.filePath(settings.origs),
-        [&inOrigs](const QString &name) { inOrigs.push_back(nameHash(name)); }, stop);
+        [&](const QString &name) {
+            inOrigs.push_back(nameHash(name));
+            preview.tidied = preview.tidied || name.endsWith(suffix, Qt::CaseInsensitive);
+        },
+        stop);
     std::sort(inOrigs.begin(), inOrigs.end());
     const QStringList outputs = outputDirEntries(target, QStringList(names, names + 3));
     std::vector<quint64> newNames;

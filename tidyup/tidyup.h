@@ -133,8 +133,48 @@ struct Preview {
     int pairs = 0;
     // Whose new name is taken in the originals directory, or by an earlier entry.
     int taken = 0;
+    // The originals directory holds data files: there are link trees to check.
+    bool tidied = false;
     RecordedRun lastRun;
 };
+// An entry of a link tree that is not what a run would have left.
+struct LinkProblem {
+    // A new kind needs its name below: the build refuses a switch that misses one.
+    enum Kind { Missing, Elsewhere, NotALink, Stray };
+    // The kind as a script reads it.
+    static const char *name(Kind kind);
+    Kind kind = Missing;
+    // The link's absolute path, in the file system's encoding.
+    QByteArray entry;
+    // The file in the originals directory that it should name; empty for a stray entry.
+    QByteArray expected;
+    // What the link says, where the entry is a symbolic link.
+    QByteArray text;
+    bool isLink = false;
+};
+
+// What a check of the link trees found: every link expected, by kind, and the entries of the
+// link folders that no data file expects.
+struct CheckOutcome {
+    // Empty where the trees could be checked; else why not, translated.
+    QString problem;
+    bool stopped = false;
+    // Data files of the originals directory with an energy and a number: two links each.
+    int files = 0;
+    int inPlace = 0;
+    int elsewhere = 0;
+    int notALink = 0;
+    int missing = 0;
+    int stray = 0;
+    // Where most "elsewhere" links point into, and how many do.
+    QString elsewhereDir;
+    int intoElsewhereDir = 0;
+    // The first maxLines problems; how many more there were.
+    QVector<LinkProblem> problems;
+    int moreProblems = 0;
+    qint64 elapsedMs = 0;
+};
+
 constexpr int maxLines = 10000;
 
 // Called on the running thread with the entries finished and listed: after the first
@@ -150,3 +190,4 @@ Q_DECLARE_METATYPE(TidyUp::Settings)
 Q_DECLARE_METATYPE(TidyUp::Preview)
 Q_DECLARE_METATYPE(TidyUp::Outcome)
 Q_DECLARE_METATYPE(TidyUp::UndoOutcome)
+Q_DECLARE_METATYPE(TidyUp::CheckOutcome)

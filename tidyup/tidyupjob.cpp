@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: MIT
 #include "tidyup/tidyupjob.h"
+#include "tidyup/check.h"
 #include "tidyup/run.h"
 #include "tidyup/undo.h"
 
@@ -10,6 +11,7 @@ TidyUpJob::TidyUpJob(Kind kind, const TidyUp::Settings &settings, QObject *paren
 {
     qRegisterMetaType<TidyUp::Outcome>();
     qRegisterMetaType<TidyUp::UndoOutcome>();
+    qRegisterMetaType<TidyUp::CheckOutcome>();
 }
 
 TidyUpJob::~TidyUpJob()
@@ -26,8 +28,10 @@ void TidyUpJob::start()
             = [this](int done, int listed) { emit progress(done, listed); };
         if (kind == Run)
             emit finished(TidyUp::run(runSettings, report, &stopRequested));
-        else
+        else if (kind == Undo)
             emit undone(TidyUp::undo(runSettings, report, &stopRequested));
+        else
+            emit checked(TidyUp::check(runSettings, report, &stopRequested));
     }));
     thread->start();
 }

@@ -9,15 +9,15 @@
 #include <functional>
 #include <memory>
 
-// One tidy-up run, or the undo of one, on a thread of its own, so that the window answers
-// throughout. Its signals are emitted on that thread: receivers on other threads get them
-// queued, by value.
+// One tidy-up run, the undo of one, or a check of the link trees, on a thread of its own, so that
+// the window answers throughout. Its signals are emitted on that thread: receivers on other threads
+// get them queued, by value.
 class TidyUpJob : public QObject
 {
     Q_OBJECT
 
 public:
-    enum Kind { Run, Undo };
+    enum Kind { Run, Undo, Check };
     TidyUpJob(Kind kind, const TidyUp::Settings &settings, QObject *parent = nullptr);
     // Stops the run as stop() does, and waits for the entry in hand.
     ~TidyUpJob() override;
@@ -34,6 +34,7 @@ signals:
     // One of them, as the job's kind.
     void finished(const TidyUp::Outcome &outcome);
     void undone(const TidyUp::UndoOutcome &outcome);
+    void checked(const TidyUp::CheckOutcome &outcome);
 
 private:
     const Kind kind;

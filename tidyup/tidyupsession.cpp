@@ -66,6 +66,12 @@ void TidyUpSession::undo(const TidyUp::Settings &settings)
         start(new TidyUpJob(TidyUpJob::Undo, settings, this));
 }
 
+void TidyUpSession::check(const TidyUp::Settings &settings)
+{
+    if (!job)
+        start(new TidyUpJob(TidyUpJob::Check, settings, this));
+}
+
 void TidyUpSession::stop()
 {
     if (job)
@@ -79,6 +85,7 @@ void TidyUpSession::start(TidyUpJob *newJob)
     connect(job, &TidyUpJob::progress, this, &TidyUpSession::progress);
     connect(job, &TidyUpJob::finished, this, &TidyUpSession::jobFinished);
     connect(job, &TidyUpJob::undone, this, &TidyUpSession::jobUndone);
+    connect(job, &TidyUpJob::checked, this, &TidyUpSession::jobChecked);
     emit started();
     job->start();
 }
@@ -100,6 +107,11 @@ void TidyUpSession::jobFinished(const TidyUp::Outcome &outcome)
 void TidyUpSession::jobUndone(const TidyUp::UndoOutcome &outcome)
 {
     emit undone(outcome, endJob());
+}
+
+void TidyUpSession::jobChecked(const TidyUp::CheckOutcome &outcome)
+{
+    emit checked(outcome, endJob());
 }
 
 void TidyUpSession::abandonPreview()

@@ -12,8 +12,8 @@
 class TidyUpJob;
 
 // What a user does with the tidy-up, without a widget: see what a run would do, run it or undo
-// the last one, and stop it. The window is one face of it; its signals carry values, and come
-// on the thread it lives on.
+// the last one, check the link trees, and stop it. The window is one face of it; its signals carry
+// values, and come on the thread it lives on.
 class TidyUpSession : public QObject
 {
     Q_OBJECT
@@ -31,6 +31,8 @@ public slots:
     void run(const TidyUp::Settings &settings);
     // Undoes the newest run of the settings' target that is not undone, from its record.
     void undo(const TidyUp::Settings &settings);
+    // Checks the link trees of the settings' target; changes nothing.
+    void check(const TidyUp::Settings &settings);
     void stop();
 
 signals:
@@ -39,10 +41,12 @@ signals:
     void progress(int done, int listed);
     void finished(const TidyUp::Outcome &outcome, const TidyUp::Settings &settings);
     void undone(const TidyUp::UndoOutcome &outcome, const TidyUp::Settings &settings);
+    void checked(const TidyUp::CheckOutcome &outcome, const TidyUp::Settings &settings);
 
 private slots:
     void jobFinished(const TidyUp::Outcome &outcome);
     void jobUndone(const TidyUp::UndoOutcome &outcome);
+    void jobChecked(const TidyUp::CheckOutcome &outcome);
     void previewEdited();
 
 private:

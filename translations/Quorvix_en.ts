@@ -2,6 +2,65 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="en" sourcelanguage="en">
 <context>
+    <name>CheckReport</name>
+    <message numerus="yes">
+        <source>Checked %Ln link(s) in %1: all in place.</source>
+        <translation>
+            <numerusform>Checked %Ln link in %1: all in place.</numerusform>
+            <numerusform>Checked %Ln links in %1: all in place.</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>Checked %Ln link(s) in %1: %2 in place, %3 elsewhere, %4 missing, %5 not a link.</source>
+        <translation>
+            <numerusform>Checked %Ln link in %1: %2 in place, %3 elsewhere, %4 missing, %5 not a link.</numerusform>
+            <numerusform>Checked %Ln links in %1: %2 in place, %3 elsewhere, %4 missing, %5 not a link.</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%Ln link(s) point into %1.</source>
+        <translation>
+            <numerusform>%Ln link points into %1.</numerusform>
+            <numerusform>%Ln links point into %1.</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%Ln other entry(ies) in the link folders.</source>
+        <translation>
+            <numerusform>%Ln other entry in the link folders.</numerusform>
+            <numerusform>%Ln other entries in the link folders.</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>Missing (%Ln)</source>
+        <translation>
+            <numerusform>Missing (%Ln)</numerusform>
+            <numerusform>Missing (%Ln)</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>Naming another file (%Ln)</source>
+        <translation>
+            <numerusform>Naming another file (%Ln)</numerusform>
+            <numerusform>Naming another file (%Ln)</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>Not a link (%Ln)</source>
+        <translation>
+            <numerusform>Not a link (%Ln)</numerusform>
+            <numerusform>Not a link (%Ln)</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>Not expected (%Ln)</source>
+        <translation>
+            <numerusform>Not expected (%Ln)</numerusform>
+            <numerusform>Not expected (%Ln)</numerusform>
+        </translation>
+    </message>
+</context>
+<context>
     <name>DetailsWindow</name>
     <message numerus="yes">
         <source>… and %Ln more line(s)</source>

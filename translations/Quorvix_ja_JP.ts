@@ -33,6 +33,73 @@
     </message>
 </context>
 <context>
+    <name>CheckReport</name>
+    <message numerus="yes">
+        <source>Checked %Ln link(s) in %1: all in place.</source>
+        <translation>
+            <numerusform>%1 のリンク %Ln 件を確認しました: すべて正しい位置にあります。</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>Checked %Ln link(s) in %1: %2 in place, %3 elsewhere, %4 missing, %5 not a link.</source>
+        <translation>
+            <numerusform>%1 のリンク %Ln 件を確認しました: 正しい位置 %2、別の場所を指す %3、欠落 %4、リンクでないもの %5。</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%Ln link(s) point into %1.</source>
+        <translation>
+            <numerusform>%Ln 件のリンクが %1 を指しています。</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%Ln other entry(ies) in the link folders.</source>
+        <translation>
+            <numerusform>リンクフォルダーにその他の項目が %Ln 件あります。</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>The check was stopped before the end.</source>
+        <translation>確認は途中で停止しました。</translation>
+    </message>
+    <message numerus="yes">
+        <source>Missing (%Ln)</source>
+        <translation>
+            <numerusform>欠落 (%Ln)</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>Naming another file (%Ln)</source>
+        <translation>
+            <numerusform>別のファイルを指す (%Ln)</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>Not a link (%Ln)</source>
+        <translation>
+            <numerusform>リンクでない (%Ln)</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>Not expected (%Ln)</source>
+        <translation>
+            <numerusform>想定外 (%Ln)</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>names %1</source>
+        <translation>%1 を指しています</translation>
+    </message>
+    <message>
+        <source>not a symbolic link</source>
+        <translation>シンボリックリンクではありません</translation>
+    </message>
+    <message>
+        <source>should name %1</source>
+        <translation>%1 を指すはずです</translation>
+    </message>
+</context>
+<context>
     <name>CommandLine</name>
     <message>
         <source>Can&apos;t read the settings from %1.</source>
@@ -125,6 +192,10 @@
     <message>
         <source>Unknown link style &quot;%1&quot;: give absolute or relative.</source>
         <translation>リンクの方式「%1」は不明です: absolute か relative を指定してください。</translation>
+    </message>
+    <message>
+        <source>Check the link trees of the target: every link a data file expects, and what else the link folders hold. Changes nothing.</source>
+        <translation>対象のリンクツリーを確認します: データファイルが必要とする各リンクと、リンクフォルダーにあるその他の項目。何も変更しません。</translation>
     </message>
 </context>
 <context>
@@ -608,6 +679,14 @@
         <source>The links will be relative.</source>
         <translation>リンクは相対パスになります。</translation>
     </message>
+    <message>
+        <source>Check</source>
+        <translation>確認</translation>
+    </message>
+    <message>
+        <source>Check that every link of the link trees names its file.</source>
+        <translation>リンクツリーの各リンクがそのファイルを指しているか確認します。</translation>
+    </message>
 </context>
 <context>
     <name>TidyUp</name>
@@ -630,6 +709,14 @@
     <message>
         <source>Relative links need the output directories inside the target.</source>
         <translation>相対リンクには、出力ディレクトリが対象ディレクトリの中にある必要があります。</translation>
+    </message>
+    <message>
+        <source>%1 is not a directory.</source>
+        <translation>%1 はディレクトリではありません。</translation>
+    </message>
+    <message>
+        <source>%1 holds no tidied scan: %2 is missing.</source>
+        <translation>%1 には整理済みのスキャンがありません: %2 がありません。</translation>
     </message>
 </context>
 <context>

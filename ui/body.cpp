@@ -37,11 +37,13 @@ Body::Body(const ParamTable &args, QWidget *parent)
 
     connect(Exec, SIGNAL(clicked()), this, SLOT(doTidyUp()));
     connect(statusbar, &RunStatus::undoClicked, this, &Body::undoLastRun);
+    connect(statusbar, &RunStatus::checkClicked, this, &Body::checkLinks);
     connect(statusbar, &RunStatus::stopClicked, session, &TidyUpSession::stop);
     connect(session, &TidyUpSession::started, this, &Body::runStarted);
     connect(session, &TidyUpSession::progress, statusbar, &RunStatus::showProgress);
     connect(session, &TidyUpSession::finished, this, &Body::runFinished);
     connect(session, &TidyUpSession::undone, this, &Body::undoFinished);
+    connect(session, &TidyUpSession::checked, this, &Body::checkFinished);
     connect(session, &TidyUpSession::previewed, statusbar, &RunStatus::showPreview);
     for (QLineEdit *field : findChildren<QLineEdit *>())
         connect(field, &QLineEdit::textChanged, this, &Body::fieldsEdited);
@@ -102,6 +104,17 @@ void Body::runFinished(const TidyUp::Outcome &outcome, const TidyUp::Settings &s
 }
 
 void Body::undoFinished(const TidyUp::UndoOutcome &outcome, const TidyUp::Settings &settings)
+{
+    statusbar->showOutcome(outcome, settings);
+    jobEnded();
+}
+
+void Body::checkLinks()
+{
+    session->check(fieldSettings());
+}
+
+void Body::checkFinished(const TidyUp::CheckOutcome &outcome, const TidyUp::Settings &settings)
 {
     statusbar->showOutcome(outcome, settings);
     jobEnded();

@@ -32,6 +32,8 @@ private slots:
     void runStarted();
     void runFinished(const TidyUp::Outcome &outcome, const TidyUp::Settings &settings);
     void undoFinished(const TidyUp::UndoOutcome &outcome, const TidyUp::Settings &settings);
+    void checkLinks();
+    void checkFinished(const TidyUp::CheckOutcome &outcome, const TidyUp::Settings &settings);
     void fieldsEdited();
 
 private:

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "ui/runstatus.h"
 
+#include "tidyup/checkreport.h"
 #include "tidyup/report.h"
 #include "ui/detailswindow.h"
 
@@ -18,10 +19,13 @@ RunStatus::RunStatus(QWidget *parent)
     , stop(new QPushButton(tr("Stop"), this))
     , details(new QPushButton(tr("Details"), this))
     , undo(new QPushButton(tr("Undo"), this))
+    , check(new QPushButton(tr("Check"), this))
 {
     message->setObjectName(QStringLiteral("outcome"));
     preview->setObjectName(QStringLiteral("preview"));
     undo->setObjectName(QStringLiteral("Undo"));
+    check->setObjectName(QStringLiteral("Check"));
+    check->setToolTip(tr("Check that every link of the link trees names its file."));
     progress->setObjectName(QStringLiteral("progress"));
     count->setObjectName(QStringLiteral("count"));
     stop->setObjectName(QStringLiteral("Stop"));
@@ -47,11 +51,14 @@ RunStatus::RunStatus(QWidget *parent)
     addPermanentWidget(stop);
     addPermanentWidget(details);
     addPermanentWidget(undo);
+    addPermanentWidget(check);
     setRunShown(false);
     details->hide();
     undo->hide();
+    check->hide();
     connect(stop, &QPushButton::clicked, this, &RunStatus::stopPressed);
     connect(undo, &QPushButton::clicked, this, &RunStatus::undoClicked);
+    connect(check, &QPushButton::clicked, this, &RunStatus::checkClicked);
     connect(details, &QPushButton::clicked, this, &RunStatus::showDetails);
 }
 
@@ -62,6 +69,7 @@ void RunStatus::showPreview(const TidyUp::Preview &next, const TidyUp::Settings 
     preview->setToolTip(text);
     const bool undoable = Report::undoable(next.lastRun);
     undo->setVisible(undoable);
+    check->setVisible(next.tidied);
     if (outcomeShown)
         return;
     const QString lastText = Report::lastRunText(next.lastRun);
@@ -78,6 +86,7 @@ void RunStatus::showStarted()
     preview->hide();
     details->hide();
     undo->hide();
+    check->hide();
     // Busy until the listing is done and the first entry handled.
     progress->setRange(0, 0);
     count->setText(tr("Listing the files…"));
@@ -97,17 +106,26 @@ void RunStatus::showProgress(int done, int listed)
 void RunStatus::showOutcome(const TidyUp::Outcome &outcome, const TidyUp::Settings &settings)
 {
     // Until the preview that follows says what the records hold.
-    show(Report::outcomeText(outcome, settings), outcome, outcome.moved > 0,
+    const QString text = Report::outcomeText(outcome, settings);
+    show(text, Report::detailsText(outcome, text), !outcome.lines.isEmpty(), outcome.moved > 0,
         Report::failureGroups(outcome), settings.target);
 }
 
 void RunStatus::showOutcome(const TidyUp::UndoOutcome &outcome, const TidyUp::Settings &settings)
 {
-    show(Report::outcomeText(outcome, settings), outcome, false, Report::failureGroups(outcome),
-        settings.target);
+    const QString text = Report::outcomeText(outcome, settings);
+    show(text, Report::detailsText(outcome, text), !outcome.lines.isEmpty(), false,
+        Report::failureGroups(outcome), settings.target);
 }
 
-void RunStatus::show(const QString &text, const TidyUp::Counts &outcome, bool undoable,
+void RunStatus::showOutcome(const TidyUp::CheckOutcome &outcome, const TidyUp::Settings &settings)
+{
+    const QString text = CheckReport::outcomeText(outcome, settings);
+    show(text, CheckReport::detailsText(outcome, text), !outcome.problems.isEmpty(), false,
+        CheckReport::groups(outcome), settings.target);
+}
+
+void RunStatus::show(const QString &text, const QString &report, bool listed, bool undoable,
     const QVector<Report::Group> &groups, const QString &target)
 {
     setRunShown(false);
@@ -120,9 +138,9 @@ void RunStatus::show(const QString &text, const TidyUp::Counts &outcome, bool un
     outcomeShown = true;
     undo->setVisible(undoable);
     shownGroups = groups;
-    shownReport = Report::detailsText(outcome, text);
+    shownReport = report;
     shownTarget = target;
-    details->setVisible(!outcome.lines.isEmpty());
+    details->setVisible(listed);
     if (detailsView)
         detailsView->showOutcome(shownGroups, shownReport, shownTarget);
 }

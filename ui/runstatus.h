@@ -12,7 +12,7 @@ class QPushButton;
 
 // The window's status bar as the tracker of a run: before it, what it would do; while it goes,
 // a progress bar, the count and "Stop"; when it ends, what it did, with "Details" when anything
-// failed and "Undo" when it moved anything.
+// failed and "Undo" when it moved anything; "Check" where the target has link trees.
 class RunStatus : public QStatusBar
 {
     Q_OBJECT
@@ -23,10 +23,12 @@ public:
     void showStarted();
     void showOutcome(const TidyUp::Outcome &outcome, const TidyUp::Settings &settings);
     void showOutcome(const TidyUp::UndoOutcome &outcome, const TidyUp::Settings &settings);
+    void showOutcome(const TidyUp::CheckOutcome &outcome, const TidyUp::Settings &settings);
 
 signals:
     void stopClicked();
     void undoClicked();
+    void checkClicked();
 
 public slots:
     void showProgress(int done, int listed);
@@ -38,7 +40,8 @@ private slots:
 
 private:
     void setRunShown(bool shown);
-    void show(const QString &text, const TidyUp::Counts &outcome, bool undoable,
+    // report: what Details copies and saves; listed: whether there is anything to detail.
+    void show(const QString &text, const QString &report, bool listed, bool undoable,
         const QVector<Report::Group> &groups, const QString &target);
 
     QLabel *message;
@@ -48,6 +51,7 @@ private:
     QPushButton *stop;
     QPushButton *details;
     QPushButton *undo;
+    QPushButton *check;
     // What failed in the last outcome shown, for the details when they are asked for.
     QVector<Report::Group> shownGroups;
     QString shownReport;
