@@ -312,6 +312,13 @@ void TestWindow::undo()
     QTRY_VERIFY(undo->isVisible());
     QCOMPARE(outcome->text().replace(QRegularExpression("^Last run: \\d+ \\w+ \\d{4} \\d\\d:\\d\\d by "), "Last run: D by "),
         "Last run: D by " + RunRecord::user() + ", 2,999 files.");
+    // A tidied scan offers a check of its links, which changes nothing: the file that was in O
+    // before the run has none.
+    QTRY_VERIFY(body.findChild<QPushButton *>("Check")->isVisible());
+    click(body, "Check");
+    QVERIFY(QTest::qWaitFor([&body] { return body.findChild<QPushButton *>("Exec")->isEnabled(); }, 60000));
+    QCOMPARE(outcome->text(), "Checked 6,000 links in " + scan + ": 5,998 in place, 0 elsewhere, 2 missing, 0 not a link.");
+    QTRY_VERIFY(undo->isVisible());
     click(body, "Undo");
     QVERIFY(QTest::qWaitFor([&body] { return body.findChild<QPushButton *>("Exec")->isEnabled(); }, 60000));
     QCOMPARE(outcome->text(), "Moved 2,999 files back to " + scan + " and removed 5,998 links.");

@@ -95,21 +95,6 @@ private:
 namespace TidyUp
 {
 
-const char *LinkProblem::name(Kind kind)
-{
-    switch (kind) {
-    case Missing:
-        return "missing";
-    case Elsewhere:
-        return "elsewhere";
-    case NotALink:
-        return "not_a_link";
-    case Stray:
-        return "stray";
-    }
-    return "";
-}
-
 CheckOutcome check(
     const Settings &settings, const Progress &progress, const std::atomic<bool> *stop)
 {

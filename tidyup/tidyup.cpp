@@ -15,3 +15,18 @@ const char *TidyUp::Failure::name(What what)
     }
     return "";
 }
+
+const char *TidyUp::LinkProblem::name(Kind kind)
+{
+    switch (kind) {
+    case Missing:
+        return "missing";
+    case Elsewhere:
+        return "elsewhere";
+    case NotALink:
+        return "not_a_link";
+    case Stray:
+        return "stray";
+    }
+    return "";
+}
