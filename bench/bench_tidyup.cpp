@@ -15,6 +15,7 @@
 
 #include "bench/fstree.h"
 #include "bench/procstats.h"
+#include "tidyup/check.h"
 #include "tidyup/linkpool.h"
 #include "tidyup/run.h"
 #include "tidyup/tidyup.h"
@@ -176,6 +177,33 @@ void floorRun(const std::string &target, int linkThreads)
     pool.reset();
     for (const int fd : { t, origs, energyDir, seqDir })
         ::close(fd);
+}
+
+// The least work a check does, one call after another: read the originals directory, then each
+// folder of both link trees and each link in it.
+void checkFloor(const std::string &target)
+{
+    const auto list = [](const std::string &dir, auto visit) {
+        DIR *stream = ::opendir(dir.c_str());
+        while (dirent *entry = stream ? ::readdir(stream) : nullptr) {
+            if (entry->d_name[0] != '.')
+                visit(std::string(entry->d_name));
+        }
+        if (stream)
+            ::closedir(stream);
+    };
+    size_t files = 0;
+    list(target + "/Origs", [&files](const std::string &) { ++files; });
+    char text[4096];
+    for (const char *tree : { "/Energy/", "/SeqNo/" }) {
+        list(target + tree, [&](const std::string &sub) {
+            const std::string folder = target + tree + sub + '/';
+            list(folder, [&](const std::string &name) {
+                if (::readlink((folder + name).c_str(), text, sizeof text) < 0)
+                    std::perror(name.c_str());
+            });
+        });
+    }
 }
 
 bool windowSide(const QString &side)
@@ -382,7 +410,8 @@ bool networkTable(const QString &work, int files, int delayUs, int repeat)
         delayUs);
     const int energies = 30;
     QStringList sides { QStringLiteral("floor"), QStringLiteral("floor-parallel"),
-        QStringLiteral("engine"), QStringLiteral("unrecorded"), QStringLiteral("window") };
+        QStringLiteral("engine"), QStringLiteral("unrecorded"), QStringLiteral("window"),
+        QStringLiteral("check-floor"), QStringLiteral("check") };
     for (int i = 0, n = int(sides.size()); i < n; ++i)
         sides << sides[i] + QStringLiteral(" nfs");
     const std::optional<Medians> medians
@@ -399,6 +428,8 @@ bool networkTable(const QString &work, int files, int delayUs, int repeat)
         wall("window nfs") / wall("window"), wall("window") / wall("floor"),
         wall("window nfs") / wall("floor nfs"), wall("engine") / wall("unrecorded"),
         wall("engine nfs") / wall("unrecorded nfs"));
+    std::printf("check / its floor: %.2f with rename flags, %.2f on the NFS model\n",
+        wall("check") / wall("check-floor"), wall("check nfs") / wall("check-floor nfs"));
     return true;
 }
 
@@ -473,6 +504,15 @@ int main(int argc, char *argv[])
             rusage child {};
             getrusage(RUSAGE_CHILDREN, &child);
             s.peakGrowthMb = child.ru_maxrss / 1024.0;
+        } else if (side == QLatin1String("check") || side == QLatin1String("check-floor")) {
+            // Of a tidied scan: the run that tidies it is not measured.
+            TidyUp::Settings settings { dir, QStringLiteral("Origs"), QStringLiteral("Energy"),
+                QStringLiteral("SeqNo"), QStringLiteral("img") };
+            TidyUp::run(settings);
+            if (side == QLatin1String("check"))
+                s = measure([&] { TidyUp::check(settings); });
+            else
+                s = measure([&] { checkFloor(argv[3]); });
         } else if (side == QLatin1String("floor")) {
             s = measure([&] { floorRun(argv[3], 0); });
         } else if (side == QLatin1String("floor-parallel")) {
@@ -578,6 +618,12 @@ int main(int argc, char *argv[])
             return 1;
         if (!extras)
             continue;
+        // The check of the tidied scan, against reading its links one by one.
+        const std::optional<Medians> check
+            = table({ QStringLiteral("check-floor"), QStringLiteral("check") }, work.path(),
+                work.path(), energies, projections, repeat);
+        if (!check)
+            return 1;
         // What merely opening the window on the scan costs, against an empty directory.
         std::vector<Sample> onScan, onEmpty;
         for (int run = 0; run < repeat; ++run) {

@@ -12,7 +12,10 @@
 #include <QHash>
 #include <QSet>
 #include <algorithm>
+#include <atomic>
 #include <map>
+#include <mutex>
+#include <thread>
 #include <vector>
 
 #ifdef Q_OS_LINUX
@@ -90,6 +93,46 @@ private:
 #endif
 };
 
+// A link tree: its path, its real path, and the text a relative link of it has, up to the name.
+struct Tree {
+    QByteArray path;
+    QByteArray realPath;
+    QByteArray relative;
+
+    static Tree of(const QString &dir, const QString &origs)
+    {
+        const QString real = QFileInfo(dir).canonicalFilePath();
+        Tree tree { encodedPath(dir) + '/', encodedPath(real) + '/', {} };
+        if (!real.isEmpty()) {
+            tree.relative = QFile::encodeName(QStringLiteral("../")
+                + QDir(real).relativeFilePath(QFileInfo(origs).canonicalFilePath())
+                + QLatin1Char('/'));
+        }
+        return tree;
+    }
+
+    // Whether text, a link's in folder sub, names the file name of the originals directory;
+    // named receives the path it names where that is not plain.
+    bool names(const QByteArray &sub, const QByteArray &name, const QByteArray &text,
+        const QByteArray &origsPath, const QByteArray &realOrigs, QByteArray &named) const
+    {
+        if (text == origsPath + name || (!relative.isEmpty() && text == relative + name))
+            return true;
+        named = normal(text.startsWith('/') ? text : path + sub + '/' + text);
+        const QByteArray fromReal
+            = normal(text.startsWith('/') ? text : realPath + sub + '/' + text);
+        return named == origsPath + name || named == realOrigs + name
+            || fromReal == realOrigs + name;
+    }
+};
+
+struct Task {
+    const Tree *tree;
+    QByteArray sub;
+    // Null for a folder that no data file expects.
+    const std::vector<QByteArray> *names;
+};
+
 } // namespace
 
 namespace TidyUp
@@ -138,9 +181,17 @@ CheckOutcome check(
 
     const QByteArray origsPath = encodedPath(origs) + '/';
     const QByteArray realOrigs = encodedPath(QFileInfo(origs).canonicalFilePath()) + '/';
+    std::mutex mutex;
     QHash<QByteArray, int> elsewhereDirs;
+    // From every checking thread; the counts are kept under the lock with the problems.
     const auto add = [&](LinkProblem::Kind kind, const QByteArray &entry, const QByteArray &file,
                          const QByteArray &text, bool isLink) {
+        const std::lock_guard<std::mutex> lock(mutex);
+        int &count = kind == LinkProblem::Missing ? outcome.missing
+            : kind == LinkProblem::Elsewhere      ? outcome.elsewhere
+            : kind == LinkProblem::NotALink       ? outcome.notALink
+                                                  : outcome.stray;
+        ++count;
         if (outcome.problems.size() < maxLines)
             outcome.problems.append({ kind, entry, file, text, isLink });
         else
@@ -148,95 +199,96 @@ CheckOutcome check(
     };
     const int links = 2 * outcome.files;
     int checked = 0;
-    const QString trees[] = { settings.energy, settings.seqNo };
-    for (int tree = 0; tree < 2 && !outcome.stopped; ++tree) {
-        const QString treeDir = QDir::cleanPath(target.absoluteFilePath(trees[tree]));
-        const QByteArray treePath = encodedPath(treeDir) + '/';
-        const QString realTree = QFileInfo(treeDir).canonicalFilePath();
-        const QByteArray realTreePath = encodedPath(realTree) + '/';
-        // The text a relative link of this tree has, the one a run writes.
-        const QByteArray relative = QFile::encodeName(QStringLiteral("../")
-            + QDir(realTree).relativeFilePath(QFileInfo(origs).canonicalFilePath())
-            + QLatin1Char('/'));
-        const auto inPlace = [&](const QByteArray &sub, const QByteArray &name,
-                                 const QByteArray &text, QByteArray &named) {
-            if (text == origsPath + name || (!realTree.isEmpty() && text == relative + name))
-                return true;
-            named = normal(text.startsWith('/') ? text : treePath + sub + '/' + text);
-            const QByteArray fromReal
-                = normal(text.startsWith('/') ? text : realTreePath + sub + '/' + text);
-            return named == origsPath + name || named == realOrigs + name
-                || fromReal == realOrigs + name;
-        };
+    const auto stopRequested = [stop] { return stop && stop->load(std::memory_order_relaxed); };
 
-        QStringList present;
-        DirScan::all(treeDir, [&present](const QString &name) { present << name; });
+    // One task a folder: on a file server each readlink is a round trip, and folders are read
+    // side by side.
+    std::vector<Tree> trees;
+    std::vector<Task> tasks;
+    for (int tree = 0; tree < 2; ++tree) {
+        const QString dir = QDir::cleanPath(
+            target.absoluteFilePath(tree == 0 ? settings.energy : settings.seqNo));
+        trees.push_back(Tree::of(dir, origs));
+    }
+    for (int tree = 0; tree < 2; ++tree) {
+        const Tree &links = trees[size_t(tree)];
         QSet<QByteArray> unexpected;
-        for (const QString &name : qAsConst(present)) {
+        DirScan::all(QFile::decodeName(links.path), [&](const QString &name) {
             const QByteArray sub = QFile::encodeName(name);
             if (expected[tree].find(sub) == expected[tree].end())
                 unexpected << sub;
-        }
-        for (const auto &[sub, names] : expected[tree]) {
-            if (stop && stop->load(std::memory_order_relaxed)) {
-                outcome.stopped = true;
-                break;
+        });
+        for (const auto &[sub, names] : expected[tree])
+            tasks.push_back({ &links, sub, &names });
+        for (const QByteArray &sub : qAsConst(unexpected))
+            tasks.push_back({ &links, sub, nullptr });
+    }
+    std::atomic<size_t> next { 0 };
+    std::atomic<bool> skipped { false };
+    const auto work = [&] {
+        for (;;) {
+            const size_t i = next.fetch_add(1);
+            if (i >= tasks.size())
+                return;
+            if (stopRequested()) {
+                skipped = true;
+                return;
             }
-            const QByteArray folderPath = treePath + sub;
+            const Task &task = tasks[i];
+            const Tree &tree = *task.tree;
+            const QByteArray folderPath = tree.path + task.sub;
+            if (!task.names) {
+                // A folder no data file expects: what it holds is stray, or it is itself.
+                QByteArray text;
+                if (Folder(tree.path).linkText(task.sub, text)
+                    || !QFileInfo(QFile::decodeName(folderPath)).isDir()) {
+                    add(LinkProblem::Stray, folderPath, {}, text, !text.isNull());
+                    continue;
+                }
+            }
             const Folder folder(folderPath);
             QSet<QByteArray> entries;
             DirScan::all(QFile::decodeName(folderPath),
                 [&entries](const QString &name) { entries << QFile::encodeName(name); });
-            for (const QByteArray &name : names) {
+            int inPlace = 0;
+            for (const QByteArray &name : task.names ? *task.names : std::vector<QByteArray>()) {
                 const QByteArray entry = folderPath + '/' + name;
                 QByteArray text;
                 QByteArray named;
                 if (!entries.remove(name)) {
-                    ++outcome.missing;
                     add(LinkProblem::Missing, entry, origsPath + name, {}, false);
                 } else if (!folder.linkText(name, text)) {
-                    ++outcome.notALink;
                     add(LinkProblem::NotALink, entry, origsPath + name, {}, false);
-                } else if (inPlace(sub, name, text, named)) {
-                    ++outcome.inPlace;
+                } else if (tree.names(task.sub, name, text, origsPath, realOrigs, named)) {
+                    ++inPlace;
                 } else {
-                    ++outcome.elsewhere;
-                    ++elsewhereDirs[named.left(named.lastIndexOf('/'))];
                     add(LinkProblem::Elsewhere, entry, origsPath + name, text, true);
+                    const std::lock_guard<std::mutex> lock(mutex);
+                    ++elsewhereDirs[named.left(named.lastIndexOf('/'))];
                 }
-                reporter.report(++checked, links);
             }
             for (const QByteArray &name : qAsConst(entries)) {
                 if (name.startsWith(temporaryPrefix))
                     continue;
                 QByteArray text;
                 const bool isLink = folder.linkText(name, text);
-                ++outcome.stray;
                 add(LinkProblem::Stray, folderPath + '/' + name, {}, text, isLink);
             }
+            const std::lock_guard<std::mutex> lock(mutex);
+            outcome.inPlace += inPlace;
+            checked += task.names ? int(task.names->size()) : 0;
+            reporter.report(checked, links);
         }
-        // Folders no data file expects: what they hold is stray, or they are themselves.
-        const Folder root(treePath);
-        for (const QByteArray &sub : qAsConst(unexpected)) {
-            const QByteArray folderPath = treePath + sub;
-            QByteArray text;
-            if (root.linkText(sub, text) || !QFileInfo(QFile::decodeName(folderPath)).isDir()) {
-                ++outcome.stray;
-                add(LinkProblem::Stray, folderPath, {}, text, !text.isNull());
-                continue;
-            }
-            const Folder folder(folderPath);
-            DirScan::all(QFile::decodeName(folderPath), [&](const QString &name) {
-                const QByteArray encoded = QFile::encodeName(name);
-                if (encoded.startsWith(temporaryPrefix))
-                    return;
-                QByteArray linkText;
-                const bool isLink = folder.linkText(encoded, linkText);
-                ++outcome.stray;
-                add(LinkProblem::Stray, folderPath + '/' + encoded, {}, linkText, isLink);
-            });
-        }
+    };
+    {
+        std::vector<std::thread> threads;
+        for (int i = 1; i < std::max(1, settings.linkThreads); ++i)
+            threads.emplace_back(work);
+        work();
+        for (std::thread &thread : threads)
+            thread.join();
     }
+    outcome.stopped = skipped;
     for (auto it = elsewhereDirs.cbegin(); it != elsewhereDirs.cend(); ++it) {
         if (it.value() > outcome.intoElsewhereDir) {
             outcome.intoElsewhereDir = it.value();
