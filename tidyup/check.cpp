@@ -3,6 +3,7 @@
 #include "tidyup/dirscan.h"
 #include "tidyup/listing.h"
 #include "tidyup/namerule.h"
+#include "tidyup/outputdirs.h"
 #include "tidyup/reporter.h"
 #include "tidyup/undo.h"
 
@@ -101,14 +102,8 @@ struct Tree {
 
     static Tree of(const QString &dir, const QString &origs)
     {
-        const QString real = QFileInfo(dir).canonicalFilePath();
-        Tree tree { encodedPath(dir) + '/', encodedPath(real) + '/', {} };
-        if (!real.isEmpty()) {
-            tree.relative = QFile::encodeName(QStringLiteral("../")
-                + QDir(real).relativeFilePath(QFileInfo(origs).canonicalFilePath())
-                + QLatin1Char('/'));
-        }
-        return tree;
+        return { encodedPath(dir) + '/', encodedPath(QFileInfo(dir).canonicalFilePath()) + '/',
+            TidyUp::relativeLinkStart(dir, origs) };
     }
 
     // Whether text, a link's in folder sub, names the file name of the originals directory;

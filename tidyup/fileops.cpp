@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "tidyup/fileops.h"
 #include "tidyup/crossmove.h"
+#include "tidyup/outputdirs.h"
 #include "tidyup/subdirs.h"
 
 #include <QDir>
@@ -46,14 +47,9 @@ FileOps::FileOps(const QString &target, const QString &origs, const QString &ene
     , subDirs(new SubDirs(treeFds))
 #endif
 {
-    const QString realOrigs = QFileInfo(origs).canonicalFilePath();
     const QString trees[] = { energy, seqNo };
     for (int tree = 0; tree < 2; ++tree) {
-        const QString realTree = QFileInfo(trees[tree]).canonicalFilePath();
-        if (!realOrigs.isEmpty() && !realTree.isEmpty()) {
-            relativeTexts[tree] = QFile::encodeName(QStringLiteral("../")
-                + QDir(realTree).relativeFilePath(realOrigs) + QLatin1Char('/'));
-        }
+        relativeTexts[tree] = TidyUp::relativeLinkStart(trees[tree], origs);
         linkTexts[tree] = relative ? relativeTexts[tree] : origsPath;
     }
 }

@@ -45,6 +45,16 @@ QString outputsOutside()
         "TidyUp", "Relative links need the output directories inside the target.");
 }
 
+QByteArray relativeLinkStart(const QString &tree, const QString &origs)
+{
+    const QString realTree = QFileInfo(tree).canonicalFilePath();
+    const QString realOrigs = QFileInfo(origs).canonicalFilePath();
+    if (realTree.isEmpty() || realOrigs.isEmpty())
+        return QByteArray();
+    return QFile::encodeName(
+        QStringLiteral("../") + QDir(realTree).relativeFilePath(realOrigs) + QLatin1Char('/'));
+}
+
 QStringList missingDirs(const QString &path)
 {
     QStringList missing;

@@ -28,6 +28,9 @@ QStringList outputDirEntries(const QDir &target, const QStringList &outputNames)
 bool outputsInside(const QDir &target, const QStringList &outputNames);
 // Why a run with relative links is refused otherwise, translated.
 QString outputsOutside();
+// What a relative link's text begins with in a folder of the link tree at tree, up to the file's
+// name ("../../Origs/"), from the real paths of both; empty where either does not exist.
+QByteArray relativeLinkStart(const QString &tree, const QString &origs);
 
 enum DirCheck { DirMissing, NotADir };
 // What the check says of name in target, translated.

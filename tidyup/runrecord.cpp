@@ -29,6 +29,16 @@ Reason failure(const QFile &file)
     return Reason(file.errorString());
 }
 
+// The next line without its line break; false for a last line cut short.
+bool readLine(QFile &in, QByteArray &text)
+{
+    text = in.readLine();
+    const bool complete = text.endsWith('\n');
+    if (complete)
+        text.chop(1);
+    return complete;
+}
+
 } // namespace
 
 QString RunRecord::user()
@@ -329,11 +339,9 @@ bool RunRecord::read(
     if (!in.open(QIODevice::ReadOnly))
         return false;
     RecordReader reader(contents, plan, refused);
+    QByteArray text;
     while (!in.atEnd()) {
-        QByteArray text = in.readLine();
-        const bool complete = text.endsWith('\n');
-        if (complete)
-            text.chop(1);
+        const bool complete = readLine(in, text);
         reader.line(text, complete);
     }
     contents.header.path = path;
@@ -361,25 +369,14 @@ bool RunRecord::readHeader(const QString &path, Header &header)
     }
     RecordReader reader(contents, {}, {});
     in.seek(0);
-    bool inHeader = true;
+    QByteArray text;
+    for (bool complete;
+         in.pos() < endLine && ((complete = readLine(in, text)), !RecordReader::bodyLine(text));)
+        reader.line(text, complete);
+    reader.skipBody();
+    in.seek(endLine);
     while (!in.atEnd()) {
-        if (inHeader && in.pos() < endLine) {
-            QByteArray text = in.readLine();
-            const bool complete = text.endsWith('\n');
-            if (complete)
-                text.chop(1);
-            inHeader = !RecordReader::bodyLine(text);
-            if (inHeader) {
-                reader.line(text, complete);
-                continue;
-            }
-            reader.skipBody();
-            in.seek(endLine);
-        }
-        QByteArray text = in.readLine();
-        const bool complete = text.endsWith('\n');
-        if (complete)
-            text.chop(1);
+        const bool complete = readLine(in, text);
         reader.line(text, complete);
     }
     contents.header.path = path;
