@@ -21,6 +21,12 @@ Arguments Arguments::parse(const QStringList &arguments)
         { QStringLiteral("check"),
             tr("Check the link trees of the target: every link a data file expects, and what "
                "else the link folders hold. Changes nothing.") },
+        { QStringLiteral("repair"),
+            tr("Make the links that are missing and rewrite those naming another file, in the "
+               "style of --links, else the one the newest run gave them. Nothing else is "
+               "changed.") },
+        { QStringLiteral("relink"), tr("Repair, and rewrite every link into this style."),
+            QStringLiteral("absolute|relative") },
         { QStringLiteral("json"),
             tr("Write JSON Lines on standard output: a line for each failure, then the "
                "outcome.") },
@@ -49,11 +55,13 @@ Arguments Arguments::parse(const QStringList &arguments)
     }
     if (parser.isSet(QStringLiteral("help")))
         return result;
-    result.action = parser.isSet(QStringLiteral("dry-run")) ? DryRun
-        : parser.isSet(QStringLiteral("undo"))              ? Undo
-        : parser.isSet(QStringLiteral("check"))             ? Check
-                                                            : Run;
-    QStringList withValues { QStringLiteral("c"), QStringLiteral("config") };
+    result.action = parser.isSet(QStringLiteral("dry-run"))                                ? DryRun
+        : parser.isSet(QStringLiteral("undo"))                                             ? Undo
+        : parser.isSet(QStringLiteral("check"))                                            ? Check
+        : parser.isSet(QStringLiteral("repair")) || parser.isSet(QStringLiteral("relink")) ? Repair
+                                                                                           : Run;
+    QStringList withValues { QStringLiteral("c"), QStringLiteral("config"),
+        QStringLiteral("relink") };
     for (const SettingKeys::Key &key : SettingKeys::keys)
         withValues << QString::fromLatin1(key.option);
     for (const QString &name : qAsConst(withValues)) {
@@ -80,9 +88,19 @@ bool Arguments::settings(
         problem = tr("No target: give --target DIR, or Default_Dir in the settings.");
         return false;
     }
-    if (settings.links != QLatin1String(TidyUp::absoluteLinks) && !settings.relative()) {
-        problem = tr("Unknown link style \"%1\": give absolute or relative.").arg(settings.links);
-        return false;
+    for (const QString &style :
+        { settings.links, values.value(QStringLiteral("relink"), settings.links) }) {
+        if (style != QLatin1String(TidyUp::absoluteLinks)
+            && style != QLatin1String(TidyUp::relativeLinks)) {
+            problem = tr("Unknown link style \"%1\": give absolute or relative.").arg(style);
+            return false;
+        }
     }
     return true;
+}
+
+TidyUp::RepairRequest Arguments::repairRequest() const
+{
+    const QString relink = values.value(QStringLiteral("relink"));
+    return { relink.isEmpty() ? values.value(QStringLiteral("links")) : relink, !relink.isEmpty() };
 }

@@ -17,7 +17,7 @@ class Arguments
     Q_DECLARE_TR_FUNCTIONS(CommandLine)
 
 public:
-    enum Action { Run, DryRun, Undo, Check, Help };
+    enum Action { Run, DryRun, Undo, Check, Repair, Help };
 
     // A usage problem leaves problem set and action Help; json is set whenever an argument is
     // exactly "--json", so that a script learns of the problem in the form it reads.
@@ -29,6 +29,9 @@ public:
     // The settings from the options and, for what they leave out, the configuration file's
     // table; false, with problem, when they name no target or an unknown style of links.
     bool settings(const ParamTable &config, TidyUp::Settings &settings, QString &problem) const;
+    // What a repair is asked for: the style that --relink or, failing it, --links names, and
+    // whether to rewrite every link into it.
+    TidyUp::RepairRequest repairRequest() const;
 
     Action action = Help;
     bool json = false;

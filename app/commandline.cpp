@@ -46,10 +46,13 @@ void print(FILE *stream, const QString &text)
 bool CommandLine::wanted(int argc, const char *const *argv)
 {
     for (int i = 1; i < argc; ++i) {
-        for (const char *option : { "--run", "--dry-run", "--undo", "--check", "--help", "-h" }) {
+        for (const char *option :
+            { "--run", "--dry-run", "--undo", "--check", "--repair", "--help", "-h" }) {
             if (std::strcmp(argv[i], option) == 0)
                 return true;
         }
+        if (std::strncmp(argv[i], "--relink", 8) == 0)
+            return true;
     }
     return false;
 }
@@ -157,6 +160,8 @@ int CommandLine::exec(const QStringList &argumentList)
         session->undo(settings);
     else if (arguments.action == Arguments::Check)
         session->check(settings);
+    else if (arguments.action == Arguments::Repair)
+        session->repair(settings, arguments.repairRequest());
     else
         session->run(settings);
     sinceProgress.start();

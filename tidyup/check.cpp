@@ -1,10 +1,14 @@
 // SPDX-License-Identifier: MIT
 #include "tidyup/check.h"
 #include "tidyup/dirscan.h"
+#include "tidyup/linktext.h"
 #include "tidyup/listing.h"
 #include "tidyup/namerule.h"
 #include "tidyup/outputdirs.h"
+#include "tidyup/repairer.h"
+#include "tidyup/repairrecord.h"
 #include "tidyup/reporter.h"
+#include "tidyup/runrecord.h"
 #include "tidyup/undo.h"
 
 #include <QCoreApplication>
@@ -26,23 +30,6 @@
 
 namespace
 {
-
-// The absolute path without "." and "..", as written: no link is followed.
-QByteArray normal(const QByteArray &path)
-{
-    QList<QByteArray> parts;
-    for (const QByteArray &part : path.split('/')) {
-        if (part.isEmpty() || part == ".")
-            continue;
-        if (part == "..") {
-            if (!parts.isEmpty())
-                parts.removeLast();
-            continue;
-        }
-        parts << part;
-    }
-    return '/' + parts.join('/');
-}
 
 QByteArray encodedPath(const QString &path)
 {
@@ -94,35 +81,22 @@ private:
 #endif
 };
 
-// A link tree: its path, its real path, and the text a relative link of it has, up to the name.
-struct Tree {
-    QByteArray path;
-    QByteArray realPath;
-    QByteArray relative;
-
-    static Tree of(const QString &dir, const QString &origs)
-    {
-        return { encodedPath(dir) + '/', encodedPath(QFileInfo(dir).canonicalFilePath()) + '/',
-            TidyUp::relativeLinkStart(dir, origs) };
+// The style the newest run or relink of target gave its links; empty where neither says.
+QString notedStyle(const QString &target)
+{
+    QDateTime relinked;
+    const QString relink = RepairRecord::newestRelink(target, relinked);
+    const QStringList records = RunRecord::all(target);
+    for (auto it = records.crbegin(); it != records.crend(); ++it) {
+        RunRecord::Header header;
+        if (RunRecord::readHeader(*it, header) && header.changed)
+            return !relink.isEmpty() && relinked > header.started ? relink : header.links;
     }
-
-    // Whether text, a link's in folder sub, names the file name of the originals directory;
-    // named receives the path it names where that is not plain.
-    bool names(const QByteArray &sub, const QByteArray &name, const QByteArray &text,
-        const QByteArray &origsPath, const QByteArray &realOrigs, QByteArray &named) const
-    {
-        if (text == origsPath + name || (!relative.isEmpty() && text == relative + name))
-            return true;
-        named = normal(text.startsWith('/') ? text : path + sub + '/' + text);
-        const QByteArray fromReal
-            = normal(text.startsWith('/') ? text : realPath + sub + '/' + text);
-        return named == origsPath + name || named == realOrigs + name
-            || fromReal == realOrigs + name;
-    }
-};
+    return relink;
+}
 
 struct Task {
-    const Tree *tree;
+    int tree;
     QByteArray sub;
     // Null for a folder that no data file expects.
     const std::vector<QByteArray> *names;
@@ -133,33 +107,34 @@ struct Task {
 namespace TidyUp
 {
 
-CheckOutcome check(
-    const Settings &settings, const Progress &progress, const std::atomic<bool> *stop)
+QString uncheckable(const Settings &settings)
+{
+    const QDir target(settings.target);
+    const QString origs = QDir::cleanPath(target.absoluteFilePath(settings.origs));
+    if (!QFileInfo(settings.target).isDir())
+        return QCoreApplication::translate("TidyUp", "%1 is not a directory.").arg(settings.target);
+    if (lastRun(settings).running) {
+        return QCoreApplication::translate("TidyUp", "A run of %1 is still going.")
+            .arg(settings.target);
+    }
+    if (!QFileInfo(origs).isDir()) {
+        return QCoreApplication::translate("TidyUp", "%1 holds no tidied scan: %2 is missing.")
+            .arg(settings.target, origs);
+    }
+    return {};
+}
+
+CheckOutcome check(const Settings &settings, const Progress &progress,
+    const std::atomic<bool> *stop, Repairer *repairer)
 {
     Reporter reporter(progress);
     CheckOutcome outcome;
-    const QDir target(settings.target);
-    const QString origs = QDir::cleanPath(target.absoluteFilePath(settings.origs));
-    const auto done = [&] {
+    outcome.problem = uncheckable(settings);
+    if (!outcome.problem.isEmpty()) {
         outcome.elapsedMs = reporter.elapsed();
         return outcome;
-    };
-    if (!QFileInfo(settings.target).isDir()) {
-        outcome.problem
-            = QCoreApplication::translate("TidyUp", "%1 is not a directory.").arg(settings.target);
-        return done();
     }
-    if (lastRun(settings).running) {
-        outcome.problem = QCoreApplication::translate("TidyUp", "A run of %1 is still going.")
-                              .arg(settings.target);
-        return done();
-    }
-    if (!QFileInfo(origs).isDir()) {
-        outcome.problem
-            = QCoreApplication::translate("TidyUp", "%1 holds no tidied scan: %2 is missing.")
-                  .arg(settings.target, origs);
-        return done();
-    }
+    const QString origs = QDir::cleanPath(QDir(settings.target).absoluteFilePath(settings.origs));
 
     // The links each data file expects, by folder; a name is shared, not copied, between both.
     std::map<QByteArray, std::vector<QByteArray>> expected[2];
@@ -175,48 +150,64 @@ CheckOutcome check(
     }
 
     const QByteArray origsPath = encodedPath(origs) + '/';
-    const QByteArray realOrigs = encodedPath(QFileInfo(origs).canonicalFilePath()) + '/';
     std::mutex mutex;
     QHash<QByteArray, int> elsewhereDirs;
     // From every checking thread; the counts are kept under the lock with the problems.
     const auto add = [&](LinkProblem::Kind kind, const QByteArray &entry, const QByteArray &file,
-                         const QByteArray &text, bool isLink) {
+                         const QByteArray &text, bool isLink, const Reason &reason = {}) {
         const std::lock_guard<std::mutex> lock(mutex);
         int &count = kind == LinkProblem::Missing ? outcome.missing
             : kind == LinkProblem::Elsewhere      ? outcome.elsewhere
             : kind == LinkProblem::NotALink       ? outcome.notALink
-                                                  : outcome.stray;
+            : kind == LinkProblem::Stray          ? outcome.stray
+                                                  : outcome.inPlace;
         ++count;
+        if (!reason.text().isEmpty())
+            ++outcome.notRepaired;
         if (outcome.problems.size() < maxLines)
-            outcome.problems.append({ kind, entry, file, text, isLink });
+            outcome.problems.append({ kind, entry, file, text, isLink, reason });
         else
             ++outcome.moreProblems;
     };
+    // A missing link, or one naming another file, made or rewritten where repairing.
+    const auto mend = [&](int tree, LinkProblem::Kind kind, const QByteArray &folderPath,
+                          const QByteArray &name, const QByteArray &text) {
+        Reason reason;
+        const QByteArray *old = kind == LinkProblem::Missing ? nullptr : &text;
+        if (repairer && !repairer->halted()
+            && repairer->mend(tree, folderPath, name, old, reason)) {
+            const std::lock_guard<std::mutex> lock(mutex);
+            ++(kind == LinkProblem::Missing ? outcome.made : outcome.rewritten);
+            ++(kind == LinkProblem::Missing          ? outcome.missing
+                    : kind == LinkProblem::Elsewhere ? outcome.elsewhere
+                                                     : outcome.inPlace);
+            return;
+        }
+        if (repairer && reason.text().isEmpty())
+            reason = Reason(QT_TRANSLATE_NOOP("Reason", "not repaired: the repair stopped"));
+        add(kind, folderPath + '/' + name, origsPath + name, text, !!old, reason);
+    };
     const int links = 2 * outcome.files;
     int checked = 0;
-    const auto stopRequested = [stop] { return stop && stop->load(std::memory_order_relaxed); };
+    const auto stopRequested = [stop, repairer] {
+        return (stop && stop->load(std::memory_order_relaxed)) || (repairer && repairer->halted());
+    };
 
     // One task a folder: on a file server each readlink is a round trip, and folders are read
     // side by side.
-    std::vector<Tree> trees;
+    const LinkText trees[2] = { LinkText::of(settings, 0), LinkText::of(settings, 1) };
     std::vector<Task> tasks;
     for (int tree = 0; tree < 2; ++tree) {
-        const QString dir = QDir::cleanPath(
-            target.absoluteFilePath(tree == 0 ? settings.energy : settings.seqNo));
-        trees.push_back(Tree::of(dir, origs));
-    }
-    for (int tree = 0; tree < 2; ++tree) {
-        const Tree &links = trees[size_t(tree)];
         QSet<QByteArray> unexpected;
-        DirScan::all(QFile::decodeName(links.path), [&](const QString &name) {
+        DirScan::all(QFile::decodeName(trees[tree].path()), [&](const QString &name) {
             const QByteArray sub = QFile::encodeName(name);
             if (expected[tree].find(sub) == expected[tree].end())
                 unexpected << sub;
         });
         for (const auto &[sub, names] : expected[tree])
-            tasks.push_back({ &links, sub, &names });
+            tasks.push_back({ tree, sub, &names });
         for (const QByteArray &sub : qAsConst(unexpected))
-            tasks.push_back({ &links, sub, nullptr });
+            tasks.push_back({ tree, sub, nullptr });
     }
     std::atomic<size_t> next { 0 };
     std::atomic<bool> skipped { false };
@@ -230,12 +221,12 @@ CheckOutcome check(
                 return;
             }
             const Task &task = tasks[i];
-            const Tree &tree = *task.tree;
-            const QByteArray folderPath = tree.path + task.sub;
+            const LinkText &tree = trees[task.tree];
+            const QByteArray folderPath = tree.path() + task.sub;
             if (!task.names) {
                 // A folder no data file expects: what it holds is stray, or it is itself.
                 QByteArray text;
-                if (Folder(tree.path).linkText(task.sub, text)
+                if (Folder(tree.path()).linkText(task.sub, text)
                     || !QFileInfo(QFile::decodeName(folderPath)).isDir()) {
                     add(LinkProblem::Stray, folderPath, {}, text, !text.isNull());
                     continue;
@@ -247,24 +238,29 @@ CheckOutcome check(
                 [&entries](const QString &name) { entries << QFile::encodeName(name); });
             int inPlace = 0;
             for (const QByteArray &name : task.names ? *task.names : std::vector<QByteArray>()) {
-                const QByteArray entry = folderPath + '/' + name;
                 QByteArray text;
                 QByteArray named;
                 if (!entries.remove(name)) {
-                    add(LinkProblem::Missing, entry, origsPath + name, {}, false);
+                    mend(task.tree, LinkProblem::Missing, folderPath, name, {});
                 } else if (!folder.linkText(name, text)) {
-                    add(LinkProblem::NotALink, entry, origsPath + name, {}, false);
-                } else if (tree.names(task.sub, name, text, origsPath, realOrigs, named)) {
-                    ++inPlace;
-                } else {
-                    add(LinkProblem::Elsewhere, entry, origsPath + name, text, true);
+                    add(LinkProblem::NotALink, folderPath + '/' + name, origsPath + name, {},
+                        false);
+                } else if (!tree.names(task.sub, name, text, &named)) {
+                    mend(task.tree, LinkProblem::Elsewhere, folderPath, name, text);
                     const std::lock_guard<std::mutex> lock(mutex);
                     ++elsewhereDirs[named.left(named.lastIndexOf('/'))];
+                } else if (repairer && repairer->restyle(task.tree, name, text)) {
+                    mend(task.tree, LinkProblem::InPlace, folderPath, name, text);
+                } else {
+                    ++inPlace;
                 }
             }
             for (const QByteArray &name : qAsConst(entries)) {
-                if (name.startsWith(temporaryPrefix))
+                if (name.startsWith(temporaryPrefix)) {
+                    if (repairer)
+                        repairer->removeTemporary(folderPath + '/' + name);
                     continue;
+                }
                 QByteArray text;
                 const bool isLink = folder.linkText(name, text);
                 add(LinkProblem::Stray, folderPath + '/' + name, {}, text, isLink);
@@ -283,14 +279,46 @@ CheckOutcome check(
         for (std::thread &thread : threads)
             thread.join();
     }
-    outcome.stopped = skipped;
+    outcome.stopped = skipped && !(repairer && repairer->halted());
+    outcome.halted = repairer && repairer->halted();
     for (auto it = elsewhereDirs.cbegin(); it != elsewhereDirs.cend(); ++it) {
         if (it.value() > outcome.intoElsewhereDir) {
             outcome.intoElsewhereDir = it.value();
             outcome.elsewhereDir = QFile::decodeName(it.key());
         }
     }
-    return done();
+    outcome.elapsedMs = reporter.elapsed();
+    return outcome;
+}
+
+CheckOutcome repair(const Settings &settings, const RepairRequest &request,
+    const Progress &progress, const std::atomic<bool> *stop)
+{
+    const QDir target(settings.target);
+    const QString absoluteTarget = QDir::cleanPath(target.absolutePath());
+    QString links = request.links;
+    if (links.isEmpty())
+        links = notedStyle(absoluteTarget);
+    if (links.isEmpty())
+        links = settings.links;
+    const bool relative = links == QLatin1String(relativeLinks);
+    QString problem = uncheckable(settings);
+    if (problem.isEmpty() && relative
+        && !outputsInside(target, { settings.origs, settings.energy, settings.seqNo }))
+        problem = outputsOutside();
+    RepairRecord record;
+    CheckOutcome outcome;
+    if (problem.isEmpty() && record.start(absoluteTarget, links, request.relink, problem)) {
+        Repairer repairer(settings, relative, request.relink, record);
+        outcome = check(settings, progress, stop, &repairer);
+        record.end(outcome.made, outcome.rewritten);
+        if (outcome.made + outcome.rewritten > 0)
+            outcome.record = record.path();
+    }
+    outcome.problem = problem;
+    outcome.repair = true;
+    outcome.links = links;
+    return outcome;
 }
 
 } // namespace TidyUp

@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: MIT
 #include "tidyup/fileops.h"
 #include "tidyup/crossmove.h"
-#include "tidyup/outputdirs.h"
 #include "tidyup/subdirs.h"
 
 #include <QDir>
@@ -36,10 +35,11 @@ int openDir(const QByteArray &path)
 } // namespace
 
 FileOps::FileOps(const QString &target, const QString &origs, const QString &energy,
-    const QString &seqNo, bool relative)
+    const QString &seqNo, bool relative, const QString &recordedOrigs)
     : targetPath(encodedDir(target))
     , origsPath(encodedDir(origs))
     , treePaths { encodedDir(energy), encodedDir(seqNo) }
+    , texts { LinkText(energy, origs, recordedOrigs), LinkText(seqNo, origs, recordedOrigs) }
 #ifdef Q_OS_LINUX
     , targetFd(openDir(targetPath))
     , origsFd(openDir(origsPath))
@@ -47,11 +47,8 @@ FileOps::FileOps(const QString &target, const QString &origs, const QString &ene
     , subDirs(new SubDirs(treeFds))
 #endif
 {
-    const QString trees[] = { energy, seqNo };
-    for (int tree = 0; tree < 2; ++tree) {
-        relativeTexts[tree] = TidyUp::relativeLinkStart(trees[tree], origs);
-        linkTexts[tree] = relative ? relativeTexts[tree] : origsPath;
-    }
+    for (int tree = 0; tree < 2; ++tree)
+        linkTexts[tree] = relative ? texts[tree].relativeStart() : origsPath;
 }
 
 FileOps::~FileOps()
@@ -188,19 +185,9 @@ bool FileOps::unlink(
         reason = folder.reason;
         return false;
     }
-    // One byte more than the longer text expected: a longer one is then seen as different.
-    QVarLengthArray<char, 1024> text(
-        std::max(origsPath.size(), relativeTexts[tree].size()) + newName.size() + 1);
-    const ssize_t size
-        = ::readlinkat(folder.fd(), newName.constData(), text.data(), size_t(text.size()));
-    const auto names = [&](const QByteArray &start) {
-        return !start.isEmpty() && size == start.size() + newName.size()
-            && std::memcmp(text.constData(), start.constData(), size_t(start.size())) == 0
-            && std::memcmp(
-                   text.constData() + start.size(), newName.constData(), size_t(newName.size()))
-            == 0;
-    };
-    if (size >= 0 && !names(origsPath) && !names(relativeTexts[tree])) {
+    char text[4096];
+    const ssize_t size = ::readlinkat(folder.fd(), newName.constData(), text, sizeof text);
+    if (size >= 0 && !texts[tree].names(sub, newName, QByteArray::fromRawData(text, int(size)))) {
         reason = Reason(QT_TRANSLATE_NOOP("Reason", "changed since the run"));
         return false;
     }

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include "tidyup/linktext.h"
 #include "tidyup/noreplacemove.h"
 #include "tidyup/reason.h"
 
@@ -21,10 +22,11 @@ public:
     enum Tree { ByEnergy, BySeqNo };
 
     // Absolute paths of the target, the originals directory and the two link trees; links made
-    // relative to their folders where relative is set. Either kind is taken as one that link
-    // made.
+    // relative to their folders where relative is set. A link in either style is taken as one that
+    // link made, and so, where given, is one naming the file in recordedOrigs: where the originals
+    // directory was before the scan moved.
     FileOps(const QString &target, const QString &origs, const QString &energy,
-        const QString &seqNo, bool relative = false);
+        const QString &seqNo, bool relative = false, const QString &recordedOrigs = {});
     ~FileOps();
     FileOps(const FileOps &) = delete;
     FileOps &operator=(const FileOps &) = delete;
@@ -50,7 +52,7 @@ public:
     NoReplaceMove::Result moveBack(const QByteArray &newName, const QByteArray &name,
         Reason &reason, const std::atomic<bool> *stop) const;
     bool removeMoved(const QByteArray &newName, Reason &reason) const;
-    // Removes tree/sub/newName while it is a symbolic link to the moved file, as link made it;
+    // Removes tree/sub/newName while it is a symbolic link whose text names the moved file;
     // otherwise reason says why not.
     bool unlink(Tree tree, const QByteArray &sub, const QByteArray &newName, Reason &reason) const;
     // Removes tree/sub where it is empty.
@@ -65,9 +67,7 @@ private:
     QByteArray targetPath;
     QByteArray origsPath;
     QByteArray treePaths[2];
-    // What a relative link's text begins with in a folder of each tree ("../../Origs/"), from
-    // the real paths of the directories; empty where they do not exist.
-    QByteArray relativeTexts[2];
+    LinkText texts[2];
     // What link puts before the file's name, in each tree.
     QByteArray linkTexts[2];
 #ifdef Q_OS_LINUX

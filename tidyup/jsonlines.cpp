@@ -169,13 +169,24 @@ QByteArray JsonLines::linkProblem(const TidyUp::LinkProblem &problem)
     return QByteArray("{\"type\":\"link\",\"kind\":\"") + TidyUp::LinkProblem::name(problem.kind)
         + "\",\"entry\":" + name(problem.entry) + ",\"expected\":"
         + (problem.expected.isEmpty() ? QByteArray("null") : name(problem.expected))
-        + ",\"text\":" + (problem.isLink ? name(problem.text) : QByteArray("null")) + '}';
+        + ",\"text\":" + (problem.isLink ? name(problem.text) : QByteArray("null"))
+        + (problem.reason.text().isEmpty() ? QByteArray()
+                                           : ",\"reason\":" + text(problem.reason.translated()))
+        + '}';
 }
 
 QByteArray JsonLines::outcome(
     const TidyUp::CheckOutcome &outcome, const TidyUp::Settings &settings, int status)
 {
-    return "{\"type\":\"outcome\",\"status\":" + number(status) + ",\"check\":true"
+    const QByteArray repair = !outcome.repair ? QByteArray()
+                                              : ",\"links\":" + text(outcome.links)
+            + ",\"made\":" + number(outcome.made) + ",\"rewritten\":" + number(outcome.rewritten)
+            + ",\"not_repaired\":" + number(outcome.notRepaired)
+            + ",\"halted\":" + boolean(outcome.halted) + ",\"record\":"
+            + (outcome.record.isEmpty() ? QByteArray("null")
+                                        : name(QFile::encodeName(outcome.record)));
+    return "{\"type\":\"outcome\",\"status\":" + number(status) + ",\"check\":"
+        + boolean(!outcome.repair) + ",\"repair\":" + boolean(outcome.repair) + repair
         + ",\"stopped\":" + boolean(outcome.stopped) + ",\"files\":" + number(outcome.files)
         + ",\"in_place\":" + number(outcome.inPlace) + ",\"missing\":" + number(outcome.missing)
         + ",\"elsewhere\":" + number(outcome.elsewhere) + ",\"not_a_link\":"

@@ -17,7 +17,8 @@ public:
         const TidyUp::Outcome &outcome, const TidyUp::Settings &settings, int status);
     static QByteArray outcome(
         const TidyUp::UndoOutcome &outcome, const TidyUp::Settings &settings, int status);
-    // A link of the trees that is not in place, and the last line of a check.
+    // A link of the trees that is not in place or not repaired, and the last line of a check or
+    // a repair.
     static QByteArray linkProblem(const TidyUp::LinkProblem &problem);
     static QByteArray outcome(
         const TidyUp::CheckOutcome &outcome, const TidyUp::Settings &settings, int status);

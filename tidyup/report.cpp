@@ -115,6 +115,8 @@ QString Report::outcomeText(const TidyUp::UndoOutcome &outcome, const TidyUp::Se
     }
     if (outcome.linksNotMade > 0)
         sentences << tr("%Ln link(s) were left as they were.", nullptr, outcome.linksNotMade);
+    if (!outcome.tidiedAs.isEmpty())
+        sentences << tr("This scan was tidied as %1.").arg(outcome.tidiedAs);
     return sentences.join(QLatin1Char(' '));
 }
 

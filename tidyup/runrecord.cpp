@@ -96,6 +96,19 @@ QByteArray RunRecord::line(const QList<QByteArray> &fields)
     return text + '\n';
 }
 
+bool RunRecord::rebase(Header &header, const QString &target)
+{
+    const QString old = header.target + QLatin1Char('/');
+    for (const QString *path : { &header.origs, &header.energy, &header.seqNo }) {
+        if (!path->startsWith(old))
+            return false;
+    }
+    for (QString *path : { &header.origs, &header.energy, &header.seqNo })
+        *path = target + path->mid(old.size() - 1);
+    header.target = target;
+    return true;
+}
+
 QByteArray RunRecord::now()
 {
     return QDateTime::currentDateTimeUtc().toString(Qt::ISODateWithMs).toUtf8();

@@ -130,6 +130,9 @@ public:
     // The header alone, with what the lines from the end line on say (moved: as the end line
     // counts them; planned: 0). Only a record without an end line is read in full.
     static bool readHeader(const QString &path, Header &header);
+    // A header naming another target, the scan having moved, with every output directory under
+    // that target: its paths moved onto target. False, header unchanged, for any other.
+    static bool rebase(Header &header, const QString &target);
     // Whether the run that writes path is still going: its lock is held, or where locks are not
     // kept, its process still lives on this host.
     static bool inUse(const QString &path, const Header &header);
@@ -142,11 +145,12 @@ public:
     void discard();
 
     static QByteArray escape(const QByteArray &field);
+    // The fields escaped and joined with tabs, with a line break.
+    static QByteArray line(const QList<QByteArray> &fields);
     // The time now, as the record writes it.
     static QByteArray now();
 
 private:
-    static QByteArray line(const QList<QByteArray> &fields);
     void add(const QList<QByteArray> &fields);
     // Adds the lines that other threads kept, in front of what follows.
     void takeOtherThreads();

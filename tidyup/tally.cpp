@@ -92,12 +92,14 @@ Reason Tally::takenBack(const Reason &why, bool newNameRemoved, const QString &f
     return reason;
 }
 
-void Tally::unlink(
-    const FileOps &ops, FileOps::Tree tree, const QByteArray &sub, const QByteArray &newName)
+void Tally::unlink(const FileOps &ops, FileOps::Tree tree, const QByteArray &sub,
+    const QByteArray &newName, bool made)
 {
     Reason reason;
     const bool removed = ops.unlink(tree, sub, newName, reason);
-    if (removed || reason.error() == ENOENT) {
+    // Not a link (EINVAL), or one that names something else (no error number).
+    const bool notOurs = reason.error() == 0 || reason.error() == EINVAL;
+    if (removed || reason.error() == ENOENT || (!made && notOurs)) {
         links.fetch_add(removed, std::memory_order_relaxed);
         return;
     }

@@ -51,9 +51,10 @@ public:
     int linked() const { return links; }
 
     // A link that is not there, never made or removed already, is no matter; those removed are
-    // counted by linked().
-    void unlink(
-        const FileOps &ops, FileOps::Tree tree, const QByteArray &sub, const QByteArray &newName);
+    // counted by linked(). Where the run did not make it (made false), neither is an entry there
+    // that is no link of the file.
+    void unlink(const FileOps &ops, FileOps::Tree tree, const QByteArray &sub,
+        const QByteArray &newName, bool made = true);
 
 private:
     // Writes line to the debug channel and keeps it for the outcome, up to a bound: a run where

@@ -27,6 +27,8 @@ const char *TidyUp::LinkProblem::name(Kind kind)
         return "not_a_link";
     case Stray:
         return "stray";
+    case InPlace:
+        return "in_place";
     }
     return "";
 }

@@ -54,6 +54,9 @@ struct RecordedRun {
     bool running = false;
     // It used other output directories than the settings name: Undo leaves it alone.
     bool otherDirs = false;
+    // Where the record says the scan was tidied, when that is not where it is now: the scan was
+    // moved, or is mounted under another path. Empty otherwise.
+    QString tidiedAs;
 };
 
 // An entry left where it was, a link not made or left, or output directories not set up.
@@ -114,6 +117,8 @@ struct Outcome : Counts {
 // What an undo did: moved counts the files moved back, linked the links removed, notMoved the
 // files left in the originals directory and linksNotMade the links left.
 struct UndoOutcome : Counts {
+    // The run undone tidied the scan at this path, not at the target's; else empty.
+    QString tidiedAs;
 };
 
 // What a run would do with the settings as they stand; nothing on disk changes.
@@ -140,7 +145,8 @@ struct Preview {
 // An entry of a link tree that is not what a run would have left.
 struct LinkProblem {
     // A new kind needs its name below: the build refuses a switch that misses one.
-    enum Kind { Missing, Elsewhere, NotALink, Stray };
+    // InPlace only for a link that a relink could not rewrite.
+    enum Kind { Missing, Elsewhere, NotALink, Stray, InPlace };
     // The kind as a script reads it.
     static const char *name(Kind kind);
     Kind kind = Missing;
@@ -151,6 +157,8 @@ struct LinkProblem {
     // What the link says, where the entry is a symbolic link.
     QByteArray text;
     bool isLink = false;
+    // Why a repair could not mend it; empty for what a repair leaves on purpose.
+    Reason reason;
 };
 
 // What a check of the link trees found: every link expected, by kind, and the entries of the
@@ -173,6 +181,26 @@ struct CheckOutcome {
     QVector<LinkProblem> problems;
     int moreProblems = 0;
     qint64 elapsedMs = 0;
+
+    // A repair's: the counts above are of what it found. The style it gave the links, the links it
+    // made and rewrote, and those it could not mend, which problems lists.
+    bool repair = false;
+    QString links;
+    int made = 0;
+    int rewritten = 0;
+    int notRepaired = 0;
+    // The file system refused a symbolic link: the repair went no further.
+    bool halted = false;
+    // Its record; empty where it changed nothing.
+    QString record;
+};
+
+// What a repair is asked for: links, the style to give the links (absoluteLinks or
+// relativeLinks), or empty for the one that the newest run or relink of the target gave, else the
+// settings'; relink, every expected link rewritten into that style, not just those out of place.
+struct RepairRequest {
+    QString links;
+    bool relink = false;
 };
 
 constexpr int maxLines = 10000;

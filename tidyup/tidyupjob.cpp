@@ -4,10 +4,12 @@
 #include "tidyup/run.h"
 #include "tidyup/undo.h"
 
-TidyUpJob::TidyUpJob(Kind kind, const TidyUp::Settings &settings, QObject *parent)
+TidyUpJob::TidyUpJob(Kind kind, const TidyUp::Settings &settings, QObject *parent,
+    const TidyUp::RepairRequest &request)
     : QObject(parent)
     , kind(kind)
     , runSettings(settings)
+    , repairRequest(request)
 {
     qRegisterMetaType<TidyUp::Outcome>();
     qRegisterMetaType<TidyUp::UndoOutcome>();
@@ -30,8 +32,10 @@ void TidyUpJob::start()
             emit finished(TidyUp::run(runSettings, report, &stopRequested));
         else if (kind == Undo)
             emit undone(TidyUp::undo(runSettings, report, &stopRequested));
-        else
+        else if (kind == Check)
             emit checked(TidyUp::check(runSettings, report, &stopRequested));
+        else
+            emit checked(TidyUp::repair(runSettings, repairRequest, report, &stopRequested));
     }));
     thread->start();
 }

@@ -9,16 +9,18 @@
 #include <functional>
 #include <memory>
 
-// One tidy-up run, the undo of one, or a check of the link trees, on a thread of its own, so that
-// the window answers throughout. Its signals are emitted on that thread: receivers on other threads
-// get them queued, by value.
+// One tidy-up run, the undo of one, or a check or repair of the link trees, on a thread of its own,
+// so that the window answers throughout. Its signals are emitted on that thread: receivers on other
+// threads get them queued, by value.
 class TidyUpJob : public QObject
 {
     Q_OBJECT
 
 public:
-    enum Kind { Run, Undo, Check };
-    TidyUpJob(Kind kind, const TidyUp::Settings &settings, QObject *parent = nullptr);
+    enum Kind { Run, Undo, Check, Repair };
+    // request is a repair's.
+    TidyUpJob(Kind kind, const TidyUp::Settings &settings, QObject *parent = nullptr,
+        const TidyUp::RepairRequest &request = {});
     // Stops the run as stop() does, and waits for the entry in hand.
     ~TidyUpJob() override;
 
@@ -34,11 +36,13 @@ signals:
     // One of them, as the job's kind.
     void finished(const TidyUp::Outcome &outcome);
     void undone(const TidyUp::UndoOutcome &outcome);
+    // Of a check or a repair.
     void checked(const TidyUp::CheckOutcome &outcome);
 
 private:
     const Kind kind;
     const TidyUp::Settings runSettings;
+    const TidyUp::RepairRequest repairRequest;
     std::atomic<bool> stopRequested { false };
     std::unique_ptr<QThread> thread;
 };

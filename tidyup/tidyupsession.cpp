@@ -72,6 +72,12 @@ void TidyUpSession::check(const TidyUp::Settings &settings)
         start(new TidyUpJob(TidyUpJob::Check, settings, this));
 }
 
+void TidyUpSession::repair(const TidyUp::Settings &settings, const TidyUp::RepairRequest &request)
+{
+    if (!job)
+        start(new TidyUpJob(TidyUpJob::Repair, settings, this, request));
+}
+
 void TidyUpSession::stop()
 {
     if (job)

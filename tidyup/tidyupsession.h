@@ -12,8 +12,8 @@
 class TidyUpJob;
 
 // What a user does with the tidy-up, without a widget: see what a run would do, run it or undo
-// the last one, check the link trees, and stop it. The window is one face of it; its signals carry
-// values, and come on the thread it lives on.
+// the last one, check and repair the link trees, and stop it. The window is one face of it; its
+// signals carry values, and come on the thread it lives on.
 class TidyUpSession : public QObject
 {
     Q_OBJECT
@@ -33,6 +33,8 @@ public slots:
     void undo(const TidyUp::Settings &settings);
     // Checks the link trees of the settings' target; changes nothing.
     void check(const TidyUp::Settings &settings);
+    // Mends the link trees of the settings' target as request asks; reported as a check is.
+    void repair(const TidyUp::Settings &settings, const TidyUp::RepairRequest &request = {});
     void stop();
 
 signals:

@@ -37,8 +37,12 @@ RecordedRun lastRun(const Settings &settings)
     const QStringList records = RunRecord::all(absoluteTarget);
     for (auto it = records.crbegin(); it != records.crend(); ++it) {
         RunRecord::Header header;
-        // A record copied in from another target is not this one's.
-        if (!RunRecord::readHeader(*it, header) || header.undone || header.target != absoluteTarget)
+        if (!RunRecord::readHeader(*it, header) || header.undone)
+            continue;
+        // Found in the target's own folder, a record that names another target is of this scan
+        // under its old path, or was copied in from another scan.
+        const QString recordedTarget = header.target;
+        if (recordedTarget != absoluteTarget && !RunRecord::rebase(header, absoluteTarget))
             continue;
         // A run that changed nothing is none to undo; one still going may change anything.
         const bool running = RunRecord::inUse(*it, header);
@@ -50,6 +54,8 @@ RecordedRun lastRun(const Settings &settings)
         // A killed run may have moved any file it was about to move.
         last.moved = header.ended ? header.moved : header.planned;
         last.running = running;
+        if (recordedTarget != absoluteTarget)
+            last.tidiedAs = recordedTarget;
         last.otherDirs = header.origs != absolute(settings.origs)
             || header.energy != absolute(settings.energy)
             || header.seqNo != absolute(settings.seqNo);
@@ -65,6 +71,7 @@ UndoOutcome undo(const Settings &settings, const Progress &progress, const std::
     Tally tally(outcome);
     const RecordedRun last = lastRun(settings);
     outcome.record = last.record;
+    outcome.tidiedAs = last.tidiedAs;
     const auto refuse = [&](const QString &problem) {
         outcome.dirProblem = problem;
         tally.line(problem);
@@ -90,10 +97,19 @@ UndoOutcome undo(const Settings &settings, const Progress &progress, const std::
     RunRecord::read(last.record, contents);
     outcome.listed = contents.header.planned;
     const QDir target(settings.target);
-    const FileOps ops(QDir::cleanPath(target.absolutePath()),
-        QDir::cleanPath(target.absoluteFilePath(settings.origs)),
+    const QString absoluteTarget = QDir::cleanPath(target.absolutePath());
+    // Links still naming the files where the scan was tidied are the run's too.
+    const FileOps ops(absoluteTarget, QDir::cleanPath(target.absoluteFilePath(settings.origs)),
         QDir::cleanPath(target.absoluteFilePath(settings.energy)),
-        QDir::cleanPath(target.absoluteFilePath(settings.seqNo)));
+        QDir::cleanPath(target.absoluteFilePath(settings.seqNo)), false,
+        last.tidiedAs.isEmpty() ? QString() : contents.header.origs);
+    if (!last.tidiedAs.isEmpty()) {
+        const QByteArray old = QFile::encodeName(last.tidiedAs) + '/';
+        for (QByteArray &dir : contents.dirs) {
+            if (dir.startsWith(old))
+                dir = QFile::encodeName(absoluteTarget) + dir.mid(old.size() - 1);
+        }
+    }
     const auto stopRequested = [stop] { return stop && stop->load(std::memory_order_relaxed); };
     const auto refused = [&](int number, const char *why) {
         QString line;
@@ -112,10 +128,10 @@ UndoOutcome undo(const Settings &settings, const Progress &progress, const std::
                 return;
             }
             // The record may have grown since it was first read.
-            const quint8 links = size_t(plan.index) < contents.results.size()
+            const quint8 recorded = size_t(plan.index) < contents.results.size()
                 ? contents.results[size_t(plan.index)]
                 : quint8(RunRecord::Left);
-            const quint8 result = links & RunRecord::ResultMask;
+            const quint8 result = recorded & RunRecord::ResultMask;
             const QByteArray &name = plan.name;
             const QByteArray &newName = plan.newName;
             const bool unknown = result == RunRecord::NoResult;
@@ -126,13 +142,14 @@ UndoOutcome undo(const Settings &settings, const Progress &progress, const std::
                 reporter.report(++outcome.done, outcome.listed);
                 return;
             }
-            const auto unlinkAll = [&tally, &ops, links](const RunRecord::Plan &plan) {
+            // Links that the run did not make may have been made by a repair since.
+            const auto unlinkAll = [&tally, &ops, recorded](const RunRecord::Plan &plan) {
                 if (plan.energy.isEmpty())
                     return;
-                if (!(links & RunRecord::NoEnergyLink))
-                    tally.unlink(ops, FileOps::ByEnergy, plan.energy, plan.newName);
-                if (!(links & RunRecord::NoSeqNoLink))
-                    tally.unlink(ops, FileOps::BySeqNo, plan.seqNo, plan.newName);
+                tally.unlink(ops, FileOps::ByEnergy, plan.energy, plan.newName,
+                    !(recorded & RunRecord::NoEnergyLink));
+                tally.unlink(ops, FileOps::BySeqNo, plan.seqNo, plan.newName,
+                    !(recorded & RunRecord::NoSeqNoLink));
             };
             // Back first: a file that cannot go back keeps its links.
             const NoReplaceMove::Result back = ops.moveBack(newName, name, reason, stop);

@@ -1,0 +1,149 @@
+// SPDX-License-Identifier: MIT
+#include "tidyup/repairrecord.h"
+#include "tidyup/runrecord.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QDirIterator>
+#include <QFileInfo>
+#include <QHash>
+
+#ifdef Q_OS_LINUX
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+#endif
+
+const char RepairRecord::folder[] = ".quorvix-data/repairs";
+const char RepairRecord::magic[] = "quorvix-data-repair";
+
+namespace
+{
+
+// Written once this much is kept: a repair of a whole scan makes two lines a file.
+constexpr int batch = 64 * 1024;
+
+// Whether another process holds the lock of the record at path.
+bool locked(const QString &path)
+{
+#ifdef Q_OS_LINUX
+    // Over NFS a lock is taken on the server, and only on a descriptor open for writing.
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDWR | O_CLOEXEC | O_NOFOLLOW);
+    if (fd < 0)
+        return false;
+    const bool held = ::flock(fd, LOCK_EX | LOCK_NB) != 0;
+    ::close(fd);
+    return held;
+#else
+    Q_UNUSED(path)
+    return false;
+#endif
+}
+
+} // namespace
+
+RepairRecord::~RepairRecord()
+{
+    if (file.isOpen())
+        end(0, 0);
+}
+
+bool RepairRecord::start(const QString &target, const QString &links, bool relink, QString &problem)
+{
+    const QDir dir(target);
+    const QDateTime started = QDateTime::currentDateTimeUtc();
+    filePath = dir.filePath(
+        QStringLiteral("%1/%2-%3.tsv")
+            .arg(QLatin1String(folder), started.toString(QStringLiteral("yyyyMMdd-HHmmss.zzz")))
+            .arg(QCoreApplication::applicationPid()));
+    file.setFileName(filePath);
+    if (!dir.mkpath(QLatin1String(folder))
+        || !file.open(QIODevice::WriteOnly | QIODevice::NewOnly | QIODevice::Unbuffered)) {
+        problem
+            = QCoreApplication::translate("TidyUp", "Can't keep a record of the repair in %1: %2")
+                  .arg(target, file.errorString());
+        return false;
+    }
+#ifdef Q_OS_LINUX
+    ::flock(file.handle(), LOCK_EX | LOCK_NB);
+#endif
+    // Each repair locks its own record before it looks at the others': of two starting at once,
+    // at least one sees the other.
+    for (QDirIterator it(dir.filePath(QLatin1String(folder)), QDir::Files); it.hasNext();) {
+        const QString other = it.next();
+        if (other != filePath && locked(other)) {
+            problem = QCoreApplication::translate("TidyUp", "A repair of %1 is still going.")
+                          .arg(target);
+            file.remove();
+            return false;
+        }
+    }
+    add({ magic, "1" });
+    add({ "user", RunRecord::user().toUtf8() });
+    add({ "started", started.toString(Qt::ISODateWithMs).toUtf8() });
+    add({ "target", QFile::encodeName(target) });
+    add({ "links", links.toUtf8() });
+    add({ "relink", relink ? "1" : "0" });
+    return true;
+}
+
+void RepairRecord::add(const QList<QByteArray> &fields)
+{
+    pending += RunRecord::line(fields);
+    if (pending.size() >= batch) {
+        file.write(pending);
+        pending.resize(0);
+    }
+}
+
+void RepairRecord::made(const QByteArray &entry, const QByteArray &text)
+{
+    const std::lock_guard<std::mutex> lock(mutex);
+    changed = true;
+    add({ "made", entry, text });
+}
+
+void RepairRecord::rewrote(const QByteArray &entry, const QByteArray &old, const QByteArray &text)
+{
+    const std::lock_guard<std::mutex> lock(mutex);
+    changed = true;
+    add({ "rewrote", entry, old, text });
+}
+
+void RepairRecord::end(int made, int rewritten)
+{
+    if (!changed) {
+        file.remove();
+        QDir().rmdir(QFileInfo(filePath).path());
+        return;
+    }
+    add({ "end", RunRecord::now(), "made " + QByteArray::number(made),
+        "rewritten " + QByteArray::number(rewritten) });
+    file.write(pending);
+    file.flush();
+    file.close();
+}
+
+QString RepairRecord::newestRelink(const QString &target, QDateTime &started)
+{
+    QStringList records
+        = QDir(QDir(target).filePath(QLatin1String(folder))).entryList(QDir::Files, QDir::Name);
+    for (auto it = records.crbegin(); it != records.crend(); ++it) {
+        QFile record(QDir(target).filePath(QLatin1String(folder) + QLatin1Char('/') + *it));
+        if (!record.open(QIODevice::ReadOnly))
+            continue;
+        // The header's lines come first, and hold nothing a tab or a line break needs escaping in.
+        QHash<QByteArray, QByteArray> header;
+        for (int i = 0; i < 6 && !record.atEnd(); ++i) {
+            const QByteArray line = record.readLine(4096).trimmed();
+            const int tab = line.indexOf('\t');
+            header.insert(line.left(tab), line.mid(tab + 1));
+        }
+        if (header.value("relink") != "1" || !header.contains(magic))
+            continue;
+        started
+            = QDateTime::fromString(QString::fromUtf8(header.value("started")), Qt::ISODateWithMs);
+        return QString::fromUtf8(header.value("links"));
+    }
+    return {};
+}
