@@ -657,29 +657,41 @@ void TestTidyUp::checkLinkTrees_data()
     QTest::addColumn<QString>("links");
     QTest::addColumn<QString>("change"); // after the run; "mv": the scan renamed, "cp": copied as cp -a does
     QTest::addColumn<QList<int>>("counts"); // in place, elsewhere, missing, not a link, stray; none: refused
-    QTest::newRow("as the run left it") << "absolute" << "" << QList<int> { 6, 0, 0, 0, 0 };
-    QTest::newRow("scan renamed") << "absolute" << "mv" << QList<int> { 0, 6, 0, 0, 0 };
-    QTest::newRow("relative, scan renamed") << "relative" << "mv" << QList<int> { 6, 0, 0, 0, 0 };
-    QTest::newRow("relative, scan copied") << "relative" << "cp" << QList<int> { 6, 0, 0, 0, 0 };
-    QTest::newRow("a file under a link's name") << "absolute" << "E/9_00/a-9_00eV-1.tif=" << QList<int> { 5, 0, 0, 1, 0 };
-    QTest::newRow("a user's link and folder") << "relative" << "E/9_00/mine>x|S/extra/f=" << QList<int> { 6, 0, 0, 0, 2 };
-    QTest::newRow("a folder of links gone") << "absolute" << "S/1-" << QList<int> { 4, 0, 2, 0, 0 };
-    QTest::newRow("a link's text written another way") << "absolute" << "E/9_00/a-9_00eV-1.tif>../.././O//a-9_00eV-1.tif" << QList<int> { 6, 0, 0, 0, 0 };
-    QTest::newRow("the scan through a link to it") << "absolute" << "via" << QList<int> { 6, 0, 0, 0, 0 };
-    QTest::newRow("a repair's temporary name") << "absolute" << "E/9_00/.quorvix-data-tmp-1>x" << QList<int> { 6, 0, 0, 0, 0 };
-    QTest::newRow("a run still going") << "absolute" << "lock" << QList<int> {};
+    QTest::addColumn<QString>("request"); // the repair's style, "relink STYLE", or empty; "-": no repair
+    QTest::addColumn<QList<int>>("repaired"); // links made, rewritten
+    QTest::newRow("as the run left it") << "absolute" << "" << QList<int> { 6, 0, 0, 0, 0 } << "" << QList<int> { 0, 0 };
+    QTest::newRow("scan renamed") << "absolute" << "mv" << QList<int> { 0, 6, 0, 0, 0 } << "" << QList<int> { 0, 6 };
+    QTest::newRow("scan renamed, undone unrepaired") << "absolute" << "mv" << QList<int> { 0, 6, 0, 0, 0 } << "-" << QList<int> {};
+    QTest::newRow("scan renamed, relinked relative") << "absolute" << "mv" << QList<int> { 0, 6, 0, 0, 0 } << "relink relative" << QList<int> { 0, 6 };
+    QTest::newRow("relative, scan renamed") << "relative" << "mv" << QList<int> { 6, 0, 0, 0, 0 } << "" << QList<int> { 0, 0 };
+    QTest::newRow("relative, scan copied") << "relative" << "cp" << QList<int> { 6, 0, 0, 0, 0 } << "" << QList<int> { 0, 0 };
+    QTest::newRow("relative, relinked absolute") << "relative" << "" << QList<int> { 6, 0, 0, 0, 0 } << "relink absolute" << QList<int> { 0, 6 };
+    QTest::newRow("a file under a link's name") << "absolute" << "E/9_00/a-9_00eV-1.tif=" << QList<int> { 5, 0, 0, 1, 0 } << "" << QList<int> { 0, 0 };
+    QTest::newRow("a user's link and folder") << "relative" << "E/9_00/mine>x|S/extra/f=" << QList<int> { 6, 0, 0, 0, 2 } << "" << QList<int> { 0, 0 };
+    QTest::newRow("a folder of links gone") << "absolute" << "S/1-" << QList<int> { 4, 0, 2, 0, 0 } << "" << QList<int> { 2, 0 };
+    QTest::newRow("relative, links gone") << "relative" << "S-|E/8_00-" << QList<int> { 2, 0, 4, 0, 0 } << "" << QList<int> { 4, 0 };
+    QTest::newRow("a link naming another scan") << "absolute" << "E/9_00/a-9_00eV-1.tif>/old/O/a-9_00eV-1.tif" << QList<int> { 5, 1, 0, 0, 0 } << "" << QList<int> { 0, 1 };
+    QTest::newRow("a link's text written another way") << "absolute" << "E/9_00/a-9_00eV-1.tif>../.././O//a-9_00eV-1.tif" << QList<int> { 6, 0, 0, 0, 0 } << "" << QList<int> { 0, 0 };
+    QTest::newRow("the scan through a link to it") << "absolute" << "via" << QList<int> { 6, 0, 0, 0, 0 } << "" << QList<int> { 0, 0 };
+    QTest::newRow("a repair's temporary name") << "absolute" << "E/9_00/.quorvix-data-tmp-1>x" << QList<int> { 6, 0, 0, 0, 0 } << "" << QList<int> { 0, 0 };
+    QTest::newRow("a run still going") << "absolute" << "lock" << QList<int> {} << "" << QList<int> {};
 }
 // clang-format on
 
 // The check reads the trees and tells each expected link by its text alone; it changes nothing.
+// A repair then mends what is missing or names another file and leaves the rest, and Undo puts
+// the scan back as it was before the run, wherever it is now.
 void TestTidyUp::checkLinkTrees()
 {
     QFETCH(QString, links);
     QFETCH(QString, change);
     QFETCH(QList<int>, counts);
+    QFETCH(QString, request);
+    QFETCH(QList<int>, repaired);
     const QString t = tmp->filePath("T");
     for (const QString name : { "a-9eV-1.tif", "a-9eV-2.tif", "b-8eV-1.tif", "dark.tif" })
         QVERIFY(FsTree::make(t + '/' + name, name.toUtf8()));
+    const QStringList beforeRun = FsTree::dataTree(t);
     TidyUp::Settings s = settings(t, "O", "E", "S", "tif");
     s.links = links;
     const TidyUp::Outcome outcome = TidyUp::run(s);
@@ -710,15 +722,45 @@ void TestTidyUp::checkLinkTrees()
     const QStringList before = FsTree::dataTree(s.target);
     const TidyUp::CheckOutcome checked = TidyUp::check(s);
     QCOMPARE(FsTree::dataTree(s.target), before);
+    // What the user made stays; the scan is back as it was before the run, moved or not.
+    const auto undoneAsBefore = [&] {
+        const TidyUp::UndoOutcome undone = TidyUp::undo(s);
+        QCOMPARE(QList<int>({ undone.moved, undone.linked }), QList<int>({ 4, 6 - counts[3] }));
+        QCOMPARE(undone.tidiedAs, change == "mv" || change == "cp" || change == "via" ? t : QString());
+        if (!change.contains('=') && !change.contains('>'))
+            QCOMPARE(FsTree::dataTree(s.target), beforeRun);
+    };
     if (counts.isEmpty()) {
         QCOMPARE(checked.problem, "A run of " + t + " is still going.");
+        QCOMPARE(TidyUp::repair(s, {}).problem, checked.problem);
+        QCOMPARE(FsTree::dataTree(s.target), before);
         return;
     }
     QCOMPARE(checked.problem, QString());
     QCOMPARE(QList<int>({ checked.inPlace, checked.elsewhere, checked.missing, checked.notALink, checked.stray }), counts);
     QCOMPARE(checked.problems.size(), counts[1] + counts[2] + counts[3] + counts[4]);
     // Where links point into another scan, that scan's originals directory is named.
-    QCOMPARE(checked.elsewhereDir, counts[1] > 0 ? t + "/O" : QString());
+    QCOMPARE(checked.elsewhereDir, counts[1] == 0 ? QString() : change == "mv" ? t + "/O" : QString("/old/O"));
+
+    if (request == "-")
+        return undoneAsBefore();
+    const TidyUp::CheckOutcome mended = TidyUp::repair(s, { request.section(' ', -1), request.startsWith("relink") });
+    QCOMPARE(QList<int>({ mended.made, mended.rewritten, mended.notRepaired }), repaired + QList<int> { 0 });
+    QCOMPARE(mended.record.isEmpty(), repaired == QList<int>({ 0, 0 }));
+    const TidyUp::CheckOutcome after = TidyUp::check(s);
+    QCOMPARE(QList<int>({ after.inPlace, after.elsewhere, after.missing, after.notALink, after.stray }),
+        QList<int>({ 6 - counts[3], 0, 0, counts[3], counts[4] }));
+    // In the style asked for, else the newest run's or relink's: a second repair finds nothing.
+    const QString style = request.isEmpty() ? links : request.section(' ', -1);
+    QByteArray text(4096, 0);
+    text.resize(int(::readlink(QFile::encodeName(s.target + "/S/1/a-9_00eV-1.tif").constData(), text.data(), 4096)));
+    QCOMPARE(QString(text), style == "relative" ? QString("../../O/a-9_00eV-1.tif") : (change == "via" ? t : s.target) + "/O/a-9_00eV-1.tif");
+    QCOMPARE(TidyUp::repair(s, {}).rewritten, 0);
+    QCOMPARE(FsTree::read(s.target + "/S/1/a-9_00eV-1.tif"), QByteArray("a-9eV-1.tif"));
+    QDirIterator temporary(s.target, { ".quorvix-data-tmp-*" }, QDir::AllEntries | QDir::Hidden | QDir::System, QDirIterator::Subdirectories);
+    QVERIFY2(!temporary.hasNext(), qPrintable(temporary.next()));
+
+    undoneAsBefore();
 }
 
 // On a disk out of inodes the links fail, and so do moves onto taken names: each failure is

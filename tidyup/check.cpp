@@ -309,6 +309,9 @@ CheckOutcome repair(const Settings &settings, const RepairRequest &request,
     RepairRecord record;
     CheckOutcome outcome;
     if (problem.isEmpty() && record.start(absoluteTarget, links, request.relink, problem)) {
+        // A relative link's text is worked out from the real path of its tree.
+        for (const QString &tree : { settings.energy, settings.seqNo })
+            target.mkpath(tree);
         Repairer repairer(settings, relative, request.relink, record);
         outcome = check(settings, progress, stop, &repairer);
         record.end(outcome.made, outcome.rewritten);

@@ -97,8 +97,10 @@ void Tally::unlink(const FileOps &ops, FileOps::Tree tree, const QByteArray &sub
 {
     Reason reason;
     const bool removed = ops.unlink(tree, sub, newName, reason);
-    // Not a link (EINVAL), or one that names something else (no error number).
-    const bool notOurs = reason.error() == 0 || reason.error() == EINVAL;
+    // No link of the file there: one naming something else (no error number), no link (EINVAL),
+    // no folder (ENOTDIR: a symbolic link or a file in its place).
+    const bool notOurs
+        = reason.error() == 0 || reason.error() == EINVAL || reason.error() == ENOTDIR;
     if (removed || reason.error() == ENOENT || (!made && notOurs)) {
         links.fetch_add(removed, std::memory_order_relaxed);
         return;
