@@ -6,9 +6,11 @@
 // does that and refuses hard links with EPERM, as FAT, exFAT and some SMB mounts do;
 // --refuse-unlinks LIST does what --nfs does, and refuses the unlink of each name listed in the
 // file LIST (one a line, kept outside the mount) once with EBUSY, striking it from the list, as a
-// server may refuse to remove a name that another client holds.
+// server may refuse to remove a name that another client holds; --no-symlinks does what
+// --no-hard-links does and refuses symbolic links with EPERM, as FAT and exFAT do.
 //
-//   slowfs [--nfs | --no-hard-links | --refuse-unlinks LIST] SOURCE MOUNTPOINT DELAY_US
+//   slowfs [--nfs | --no-hard-links | --no-symlinks | --refuse-unlinks LIST] SOURCE MOUNTPOINT
+//          DELAY_US
 //          [FUSE options, e.g. -f]
 
 #define FUSE_USE_VERSION 31
@@ -37,6 +39,7 @@ std::string source;
 long delayNs = 0;
 bool refuseRenameFlags = false;
 bool refuseHardLinks = false;
+bool refuseSymlinks = false;
 std::string refusedUnlinks;
 std::mutex refusedUnlinksMutex;
 
@@ -123,7 +126,8 @@ int doRmdir(const char *path)
 
 int doSymlink(const char *target, const char *path)
 {
-    return made(symlink(target, real(path).c_str()));
+    const std::string file = real(path);
+    return refuseSymlinks ? -EPERM : made(symlink(target, file.c_str()));
 }
 
 int doRename(const char *from, const char *to, unsigned int flags)
@@ -246,6 +250,9 @@ int main(int argc, char *argv[])
     } else if (argc > 1 && std::strcmp(argv[1], "--no-hard-links") == 0) {
         refuseRenameFlags = refuseHardLinks = true;
         ++first;
+    } else if (argc > 1 && std::strcmp(argv[1], "--no-symlinks") == 0) {
+        refuseRenameFlags = refuseHardLinks = refuseSymlinks = true;
+        ++first;
     } else if (argc > 2 && std::strcmp(argv[1], "--refuse-unlinks") == 0) {
         refuseRenameFlags = true;
         refusedUnlinks = argv[2];
@@ -253,8 +260,8 @@ int main(int argc, char *argv[])
     }
     if (argc < first + 3) {
         std::fprintf(stderr,
-            "usage: %s [--nfs | --no-hard-links | --refuse-unlinks LIST] SOURCE MOUNTPOINT "
-            "DELAY_US [FUSE options]\n",
+            "usage: %s [--nfs | --no-hard-links | --no-symlinks | --refuse-unlinks LIST] SOURCE "
+            "MOUNTPOINT DELAY_US [FUSE options]\n",
             argv[0]);
         return 2;
     }

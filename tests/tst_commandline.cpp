@@ -3,6 +3,7 @@
 // the command line, the outcome on standard output and in the exit status.
 #include "tests/testsupport.h"
 
+#include <QDirIterator>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -25,6 +26,7 @@ private slots:
     void jsonOnEveryPath();
     void stoppedBySignal();
     void killedThenCompletedThenUndone();
+    void repairKilledThenFinished();
 };
 
 static QProcessEnvironment noDisplay()
@@ -300,4 +302,41 @@ void TestCommandLine::killedThenCompletedThenUndone()
 }
 
 QTEST_GUILESS_MAIN(TestCommandLine)
+// A repair killed once it has rewritten some links of a moved scan leaves each link either as it
+// was or rewritten: a second repair finishes, and no temporary name is left.
+void TestCommandLine::repairKilledThenFinished()
+{
+    QTemporaryDir tmp(inMemory("tst_commandline"));
+    const QString t = tmp.filePath("T"), moved = tmp.filePath("M");
+    QVERIFY(makeScan(t, 20000));
+    // The status and the counts of the outcome.
+    const auto run = [&](const QString &action, const QString &target, bool kill = false) {
+        QProcess program;
+        program.setProcessEnvironment(noDisplay());
+        program.start(QUORVIX_PROGRAM, { action, "-e", "--json", "--target", target, "--origs", "O", "--energy", "E", "--seqno", "S" });
+        program.waitForStarted();
+        // Once the first link it meets names the scan where it is now.
+        const QString first = moved + "/E/7000_00/a-7000_00eV-0.img";
+        while (kill && QFile::symLinkTarget(first) != moved + "/O/a-7000_00eV-0.img" && program.state() == QProcess::Running)
+            QCoreApplication::processEvents();
+        if (kill)
+            program.kill();
+        program.waitForFinished(60000);
+        const QJsonObject outcome = QJsonDocument::fromJson(program.readAllStandardOutput().trimmed().split('\n').last()).object();
+        return QStringList { QString::number(program.exitStatus() == QProcess::CrashExit ? -1 : program.exitCode()),
+            QString::number(outcome["in_place"].toInt()), QString::number(outcome["elsewhere"].toInt()) };
+    };
+    QCOMPARE(run("--run", t).value(0), "0");
+    QVERIFY(QDir().rename(t, moved));
+    QCOMPARE(run("--repair", moved, true).value(0), "-1");
+    const QStringList between = run("--check", moved);
+    QVERIFY2(between[1].toInt() > 0 && between[2].toInt() > 0, "the kill came after the repair had ended");
+    QCOMPARE(between[1].toInt() + between[2].toInt(), 40000);
+    QCOMPARE(run("--repair", moved), QStringList({ "0", between[1], between[2] }));
+    QCOMPARE(run("--check", moved), QStringList({ "0", "40000", "0" }));
+    QDirIterator temporary(moved, { ".quorvix-data-tmp-*" }, QDir::AllEntries | QDir::Hidden | QDir::System, QDirIterator::Subdirectories);
+    QVERIFY(!temporary.hasNext());
+    QCOMPARE(runCounts(moved), QList<int>({ 0, 20000, 40000, 0 }));
+}
+
 #include "tst_commandline.moc"

@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: MIT
 #include "tidyup/check.h"
+#include "tidyup/checkreport.h"
 #include "tidyup/dirscan.h"
 #include "tidyup/listing.h"
 #include "tidyup/namerule.h"
@@ -60,6 +61,7 @@ private slots:
     void checkLinkTrees();
     void oldNameNotRemoved_data();
     void oldNameNotRemoved();
+    void repairWhereLinksAreRefused();
 
     void abandonedMarkerOpenForWriting();
 
@@ -90,7 +92,7 @@ void TestTidyUp::initTestCase()
     QVERIFY(::setrlimit(RLIMIT_NOFILE, &few) == 0);
     QVERIFY(SubDirs::capacity() < 100);
     QVERIFY(root.isValid());
-    for (const QString mode : { "--nfs", "--no-hard-links", "--refuse-unlinks" }) {
+    for (const QString mode : { "--nfs", "--no-hard-links", "--refuse-unlinks", "--no-symlinks" }) {
         const QString server = root.filePath(mode + "-server"), mount = root.filePath(mode);
         QVERIFY(QDir().mkpath(server) && QDir().mkpath(mount));
         const QStringList list = mode == "--refuse-unlinks" ? QStringList { root.filePath("refused") } : QStringList();
@@ -138,7 +140,8 @@ void TestTidyUp::init()
     const QString test = QTest::currentTestFunction();
     if (!fileSystem.isEmpty()) {
         if (test == "rewriteFileName" || test == "listingMatchesDirectoryListing" || test == "crossMove"
-            || test == "recordOnAFullDisk" || test == "failuresCountedByReason" || test == "oldNameNotRemoved")
+            || test == "recordOnAFullDisk" || test == "failuresCountedByReason" || test == "oldNameNotRemoved"
+            || test == "repairWhereLinksAreRefused")
             QSKIP("not a matter of the file system");
         if (!mounted.contains(fileSystem) && ::geteuid() == 0)
             QFAIL("slowfs could not be mounted");
@@ -764,7 +767,8 @@ void TestTidyUp::checkLinkTrees()
 }
 
 // On a disk out of inodes the links fail, and so do moves onto taken names: each failure is
-// counted under its reason, the largest group first, to the last one.
+// counted under its reason, the largest group first, to the last one. The check then finds
+// those links missing, a repair makes them once there is room, and Undo takes them back too.
 void TestTidyUp::failuresCountedByReason()
 {
     const QString t = tmp->filePath("t");
@@ -777,13 +781,28 @@ void TestTidyUp::failuresCountedByReason()
         QVERIFY(FsTree::make(QString("%1/a-9eV-%2.tif").arg(t).arg(i)));
     for (int i = 1; i <= 2; ++i)
         QVERIFY(FsTree::make(QString("%1/O/a-9_00eV-%2.tif").arg(t).arg(i), "taken"));
-    const TidyUp::Outcome outcome = TidyUp::run(settings(t, "O", "E", "S", "tif"));
+    QStringList before = FsTree::dataTree(t);
+    const TidyUp::Settings s = settings(t, "O", "E", "S", "tif");
+    const TidyUp::Outcome outcome = TidyUp::run(s);
     QStringList groups;
     for (const auto &group : outcome.groups)
         groups << QString("%1 %2 %3").arg(group.what).arg(group.reason.errorName().constData()).arg(group.count);
     QCOMPARE(groups, QStringList({ QString("1 ENOSPC %1").arg(outcome.linksNotMade), "0 EEXIST 2" }));
     QVERIFY2(outcome.linksNotMade > 300 && outcome.linked > 0, "the disk did not run out of inodes during the run");
     QCOMPARE(outcome.linked + outcome.linksNotMade, 2 * 298);
+
+    // The files that were there before the run expect their links as well.
+    QCOMPARE(TidyUp::check(s).missing, outcome.linksNotMade + 4);
+    QCOMPARE(QProcess::execute("mount", { "-o", "remount,nr_inodes=2000", t }), 0);
+    const TidyUp::CheckOutcome repaired = TidyUp::repair(s, {});
+    QCOMPARE(QList<int>({ repaired.made, repaired.notRepaired }), QList<int>({ outcome.linksNotMade + 4, 0 }));
+    QCOMPARE(TidyUp::check(s).inPlace, 2 * 300);
+    QCOMPARE(TidyUp::undo(s).linked, 2 * 298);
+    before << "E/" << "E/9_00/" << "S/" << "S/1/" << "S/2/";
+    for (const QString link : { "E/9_00/a-9_00eV-1", "E/9_00/a-9_00eV-2", "S/1/a-9_00eV-1", "S/2/a-9_00eV-2" })
+        before << link + ".tif>O/" + link.section('/', -1) + ".tif";
+    before.sort();
+    QCOMPARE(FsTree::dataTree(t), before);
 }
 
 // clang-format off
@@ -837,6 +856,27 @@ void TestTidyUp::oldNameNotRemoved()
     // Whatever the undo could put back, it did.
     if (ofA() == QStringList { "a-9eV-1.tif=a" })
         QCOMPARE(FsTree::dataTree(t), before);
+}
+
+// Where the file system holds no symbolic links (FAT, exFAT), a repair stops at the first link it
+// is refused, says so, and leaves no record.
+void TestTidyUp::repairWhereLinksAreRefused()
+{
+    if (!mounted.contains("--no-symlinks"))
+        QSKIP("slowfs could not be mounted: it needs /dev/fuse, and root or fusermount3");
+    QTemporaryDir dir(root.filePath("--no-symlinks/XXXXXX"));
+    const QString t = dir.filePath("T");
+    for (int i = 1; i <= 20; ++i)
+        QVERIFY(FsTree::make(QString("%1/O/a-9_00eV-%2.tif").arg(t).arg(i)));
+    const TidyUp::Settings s = settings(t, "O", "E", "S", "tif");
+    const TidyUp::CheckOutcome repaired = TidyUp::repair(s, {});
+    QCOMPARE(QList<int>({ repaired.made, repaired.halted, repaired.stopped }), QList<int>({ 0, 1, 0 }));
+    QVERIFY2(repaired.notRepaired < 40, "the repair went on after the refusal");
+    QCOMPARE(CheckReport::status(repaired, false), Report::SomeLeft);
+    const QString text = CheckReport::outcomeText(repaired, s);
+    QVERIFY2(text.contains(QRegularExpression(": Operation not permitted \\(refused by the file system\\)\\.")), qPrintable(text));
+    QCOMPARE(repaired.record, QString());
+    QCOMPARE(QDir(t + "/.quorvix-data/repairs").isEmpty(), true);
 }
 
 // clang-format off

@@ -57,8 +57,10 @@ bool Repairer::mend(int tree, const QByteArray &folderPath, const QByteArray &na
     const QByteArray entry = folderPath + '/' + name;
     const auto fail = [&](int error) {
         reason = Reason(error);
-        if (refusal(error))
+        if (refusal(error)) {
+            reason.explain(QT_TRANSLATE_NOOP("Reason", "refused by the file system"));
             halt = true;
+        }
         return false;
     };
     if (!old) {
