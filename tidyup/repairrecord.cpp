@@ -60,7 +60,7 @@ bool RepairRecord::start(const QString &target, const QString &links, bool relin
     if (!dir.mkpath(QLatin1String(folder))
         || !file.open(QIODevice::WriteOnly | QIODevice::NewOnly | QIODevice::Unbuffered)) {
         problem
-            = QCoreApplication::translate("TidyUp", "Can't keep a record of the repair in %1: %2")
+            = QCoreApplication::translate("TidyUp", "Can't keep a record of the repair in %1: %2.")
                   .arg(target, file.errorString());
         return false;
     }

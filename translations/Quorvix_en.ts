@@ -59,6 +59,41 @@
             <numerusform>Not expected (%Ln)</numerusform>
         </translation>
     </message>
+    <message numerus="yes">
+        <source>Checked %Ln link(s) in %1: none repaired.</source>
+        <translation>
+            <numerusform>Checked %Ln link in %1: none repaired.</numerusform>
+            <numerusform>Checked %Ln links in %1: none repaired.</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>Repaired %Ln link(s) in %1: %2 made, %3 rewritten.</source>
+        <translation>
+            <numerusform>Repaired %Ln link in %1: %2 made, %3 rewritten.</numerusform>
+            <numerusform>Repaired %Ln links in %1: %2 made, %3 rewritten.</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%Ln link(s) could not be repaired.</source>
+        <translation>
+            <numerusform>%Ln link could not be repaired.</numerusform>
+            <numerusform>%Ln links could not be repaired.</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%Ln entry(ies) under a link&apos;s name are not links: left as they are.</source>
+        <translation>
+            <numerusform>%Ln entry under a link&apos;s name is not a link: left as it is.</numerusform>
+            <numerusform>%Ln entries under a link&apos;s name are not links: left as they are.</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>Not rewritten (%Ln)</source>
+        <translation>
+            <numerusform>Not rewritten (%Ln)</numerusform>
+            <numerusform>Not rewritten (%Ln)</numerusform>
+        </translation>
+    </message>
 </context>
 <context>
     <name>DetailsWindow</name>

@@ -98,6 +98,48 @@
         <source>should name %1</source>
         <translation>%1 を指すはずです</translation>
     </message>
+    <message numerus="yes">
+        <source>Checked %Ln link(s) in %1: none repaired.</source>
+        <translation>
+            <numerusform>%1 のリンク %Ln 件を確認しました: 修復したものはありません。</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>Repaired %Ln link(s) in %1: %2 made, %3 rewritten.</source>
+        <translation>
+            <numerusform>%1 のリンク %Ln 件を修復しました: 作成 %2、書き換え %3。</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>The links made are relative.</source>
+        <translation>作成したリンクは相対パスです。</translation>
+    </message>
+    <message>
+        <source>Stopped at %1: %2.</source>
+        <translation>%1 で停止しました: %2。</translation>
+    </message>
+    <message numerus="yes">
+        <source>%Ln link(s) could not be repaired.</source>
+        <translation>
+            <numerusform>%Ln 件のリンクを修復できませんでした。</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%Ln entry(ies) under a link&apos;s name are not links: left as they are.</source>
+        <translation>
+            <numerusform>リンクの名前にある %Ln 件の項目はリンクではありません: そのままにしました。</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>The repair was stopped before the end.</source>
+        <translation>修復は途中で停止しました。</translation>
+    </message>
+    <message numerus="yes">
+        <source>Not rewritten (%Ln)</source>
+        <translation>
+            <numerusform>書き換えられなかったもの (%Ln)</numerusform>
+        </translation>
+    </message>
 </context>
 <context>
     <name>CommandLine</name>
@@ -196,6 +238,14 @@
     <message>
         <source>Check the link trees of the target: every link a data file expects, and what else the link folders hold. Changes nothing.</source>
         <translation>対象のリンクツリーを確認します: データファイルが必要とする各リンクと、リンクフォルダーにあるその他の項目。何も変更しません。</translation>
+    </message>
+    <message>
+        <source>Make the links that are missing and rewrite those naming another file, in the style of --links, else the one the newest run gave them. Nothing else is changed.</source>
+        <translation>欠落したリンクを作成し、別のファイルを指すリンクを書き換えます。方式は --links、指定がなければ最新の実行のものです。それ以外は何も変更しません。</translation>
+    </message>
+    <message>
+        <source>Repair, and rewrite every link into this style.</source>
+        <translation>修復し、すべてのリンクをこの方式に書き換えます。</translation>
     </message>
 </context>
 <context>
@@ -450,6 +500,18 @@
         <source>the file is under both names</source>
         <translation>ファイルが両方の名前で残っています</translation>
     </message>
+    <message>
+        <source>not repaired: the repair stopped</source>
+        <translation>修復されていません: 修復が停止しました</translation>
+    </message>
+    <message>
+        <source>refused by the file system</source>
+        <translation>ファイルシステムが拒否しました</translation>
+    </message>
+    <message>
+        <source>changed since the check</source>
+        <translation>確認後に変更されています</translation>
+    </message>
 </context>
 <context>
     <name>RunStatus</name>
@@ -687,6 +749,18 @@
         <source>Check that every link of the link trees names its file.</source>
         <translation>リンクツリーの各リンクがそのファイルを指しているか確認します。</translation>
     </message>
+    <message>
+        <source>Repair</source>
+        <translation>修復</translation>
+    </message>
+    <message>
+        <source>Make the missing links and rewrite those naming another file.</source>
+        <translation>欠落したリンクを作成し、別のファイルを指すリンクを書き換えます。</translation>
+    </message>
+    <message>
+        <source>This scan was tidied as %1.</source>
+        <translation>このスキャンは %1 として整理されました。</translation>
+    </message>
 </context>
 <context>
     <name>TidyUp</name>
@@ -717,6 +791,14 @@
     <message>
         <source>%1 holds no tidied scan: %2 is missing.</source>
         <translation>%1 には整理済みのスキャンがありません: %2 がありません。</translation>
+    </message>
+    <message>
+        <source>A repair of %1 is still going.</source>
+        <translation>%1 の修復がまだ続いています。</translation>
+    </message>
+    <message>
+        <source>Can&apos;t keep a record of the repair in %1: %2.</source>
+        <translation>%1 に修復の記録を残せません: %2。</translation>
     </message>
 </context>
 <context>

@@ -38,6 +38,7 @@ Body::Body(const ParamTable &args, QWidget *parent)
     connect(Exec, SIGNAL(clicked()), this, SLOT(doTidyUp()));
     connect(statusbar, &RunStatus::undoClicked, this, &Body::undoLastRun);
     connect(statusbar, &RunStatus::checkClicked, this, &Body::checkLinks);
+    connect(statusbar, &RunStatus::repairClicked, this, &Body::repairLinks);
     connect(statusbar, &RunStatus::stopClicked, session, &TidyUpSession::stop);
     connect(session, &TidyUpSession::started, this, &Body::runStarted);
     connect(session, &TidyUpSession::progress, statusbar, &RunStatus::showProgress);
@@ -112,6 +113,11 @@ void Body::undoFinished(const TidyUp::UndoOutcome &outcome, const TidyUp::Settin
 void Body::checkLinks()
 {
     session->check(fieldSettings());
+}
+
+void Body::repairLinks()
+{
+    session->repair(fieldSettings());
 }
 
 void Body::checkFinished(const TidyUp::CheckOutcome &outcome, const TidyUp::Settings &settings)

@@ -33,6 +33,7 @@ private slots:
     void runFinished(const TidyUp::Outcome &outcome, const TidyUp::Settings &settings);
     void undoFinished(const TidyUp::UndoOutcome &outcome, const TidyUp::Settings &settings);
     void checkLinks();
+    void repairLinks();
     void checkFinished(const TidyUp::CheckOutcome &outcome, const TidyUp::Settings &settings);
     void fieldsEdited();
 

@@ -20,12 +20,15 @@ RunStatus::RunStatus(QWidget *parent)
     , details(new QPushButton(tr("Details"), this))
     , undo(new QPushButton(tr("Undo"), this))
     , check(new QPushButton(tr("Check"), this))
+    , repair(new QPushButton(tr("Repair"), this))
 {
     message->setObjectName(QStringLiteral("outcome"));
     preview->setObjectName(QStringLiteral("preview"));
     undo->setObjectName(QStringLiteral("Undo"));
     check->setObjectName(QStringLiteral("Check"));
     check->setToolTip(tr("Check that every link of the link trees names its file."));
+    repair->setObjectName(QStringLiteral("Repair"));
+    repair->setToolTip(tr("Make the missing links and rewrite those naming another file."));
     progress->setObjectName(QStringLiteral("progress"));
     count->setObjectName(QStringLiteral("count"));
     stop->setObjectName(QStringLiteral("Stop"));
@@ -52,13 +55,16 @@ RunStatus::RunStatus(QWidget *parent)
     addPermanentWidget(details);
     addPermanentWidget(undo);
     addPermanentWidget(check);
+    addPermanentWidget(repair);
     setRunShown(false);
     details->hide();
     undo->hide();
     check->hide();
+    repair->hide();
     connect(stop, &QPushButton::clicked, this, &RunStatus::stopPressed);
     connect(undo, &QPushButton::clicked, this, &RunStatus::undoClicked);
     connect(check, &QPushButton::clicked, this, &RunStatus::checkClicked);
+    connect(repair, &QPushButton::clicked, this, &RunStatus::repairClicked);
     connect(details, &QPushButton::clicked, this, &RunStatus::showDetails);
 }
 
@@ -70,6 +76,8 @@ void RunStatus::showPreview(const TidyUp::Preview &next, const TidyUp::Settings 
     const bool undoable = Report::undoable(next.lastRun);
     undo->setVisible(undoable);
     check->setVisible(next.tidied);
+    // What the check found is of the target it checked.
+    repair->setVisible(next.tidied && settings.target == repairable);
     if (outcomeShown)
         return;
     const QString lastText = Report::lastRunText(next.lastRun);
@@ -87,6 +95,8 @@ void RunStatus::showStarted()
     details->hide();
     undo->hide();
     check->hide();
+    repair->hide();
+    repairable.clear();
     // Busy until the listing is done and the first entry handled.
     progress->setRange(0, 0);
     count->setText(tr("Listing the files…"));
@@ -123,6 +133,8 @@ void RunStatus::showOutcome(const TidyUp::CheckOutcome &outcome, const TidyUp::S
     const QString text = CheckReport::outcomeText(outcome, settings);
     show(text, CheckReport::detailsText(outcome, text), !outcome.problems.isEmpty(), false,
         CheckReport::groups(outcome), settings.target);
+    if (!outcome.repair && outcome.problem.isEmpty() && outcome.missing + outcome.elsewhere > 0)
+        repairable = settings.target;
 }
 
 void RunStatus::show(const QString &text, const QString &report, bool listed, bool undoable,

@@ -12,7 +12,8 @@ class QPushButton;
 
 // The window's status bar as the tracker of a run: before it, what it would do; while it goes,
 // a progress bar, the count and "Stop"; when it ends, what it did, with "Details" when anything
-// failed and "Undo" when it moved anything; "Check" where the target has link trees.
+// failed and "Undo" when it moved anything; "Check" where the target has link trees, and
+// "Repair" after a check that found links to mend.
 class RunStatus : public QStatusBar
 {
     Q_OBJECT
@@ -29,6 +30,7 @@ signals:
     void stopClicked();
     void undoClicked();
     void checkClicked();
+    void repairClicked();
 
 public slots:
     void showProgress(int done, int listed);
@@ -52,6 +54,9 @@ private:
     QPushButton *details;
     QPushButton *undo;
     QPushButton *check;
+    QPushButton *repair;
+    // The target whose check found links to mend; empty when none did.
+    QString repairable;
     // What failed in the last outcome shown, for the details when they are asked for.
     QVector<Report::Group> shownGroups;
     QString shownReport;
