@@ -411,7 +411,7 @@ bool networkTable(const QString &work, int files, int delayUs, int repeat)
     const int energies = 30;
     QStringList sides { QStringLiteral("floor"), QStringLiteral("floor-parallel"),
         QStringLiteral("engine"), QStringLiteral("unrecorded"), QStringLiteral("window"),
-        QStringLiteral("check-floor"), QStringLiteral("check") };
+        QStringLiteral("check-floor"), QStringLiteral("check"), QStringLiteral("repair") };
     for (int i = 0, n = int(sides.size()); i < n; ++i)
         sides << sides[i] + QStringLiteral(" nfs");
     const std::optional<Medians> medians
@@ -428,8 +428,10 @@ bool networkTable(const QString &work, int files, int delayUs, int repeat)
         wall("window nfs") / wall("window"), wall("window") / wall("floor"),
         wall("window nfs") / wall("floor nfs"), wall("engine") / wall("unrecorded"),
         wall("engine nfs") / wall("unrecorded nfs"));
-    std::printf("check / its floor: %.2f with rename flags, %.2f on the NFS model\n",
-        wall("check") / wall("check-floor"), wall("check nfs") / wall("check-floor nfs"));
+    std::printf("check / its floor: %.2f with rename flags, %.2f on the NFS model; repair of every "
+                "link / the engine's run: %.2f with rename flags, %.2f on the NFS model\n",
+        wall("check") / wall("check-floor"), wall("check nfs") / wall("check-floor nfs"),
+        wall("repair") / wall("engine"), wall("repair nfs") / wall("engine nfs"));
     return true;
 }
 
@@ -513,6 +515,14 @@ int main(int argc, char *argv[])
                 s = measure([&] { TidyUp::check(settings); });
             else
                 s = measure([&] { checkFloor(argv[3]); });
+        } else if (side == QLatin1String("repair")) {
+            // Of a tidied scan whose links were all removed: what the engine's run made again.
+            TidyUp::Settings settings { dir, QStringLiteral("Origs"), QStringLiteral("Energy"),
+                QStringLiteral("SeqNo"), QStringLiteral("img") };
+            TidyUp::run(settings);
+            for (const char *tree : { "/Energy", "/SeqNo" })
+                QDir(dir + QLatin1String(tree)).removeRecursively();
+            s = measure([&] { TidyUp::repair(settings, {}); });
         } else if (side == QLatin1String("floor")) {
             s = measure([&] { floorRun(argv[3], 0); });
         } else if (side == QLatin1String("floor-parallel")) {
@@ -618,12 +628,16 @@ int main(int argc, char *argv[])
             return 1;
         if (!extras)
             continue;
-        // The check of the tidied scan, against reading its links one by one.
+        // The check of the tidied scan, against reading its links one by one; the repair of all
+        // its links, against the run that made them.
         const std::optional<Medians> check
-            = table({ QStringLiteral("check-floor"), QStringLiteral("check") }, work.path(),
-                work.path(), energies, projections, repeat);
+            = table({ QStringLiteral("check-floor"), QStringLiteral("check"),
+                        QStringLiteral("engine"), QStringLiteral("repair") },
+                work.path(), work.path(), energies, projections, repeat);
         if (!check)
             return 1;
+        std::printf("%8d check / its floor: %.2f; repair of every link / the engine's run: %.2f\n",
+            files, check->wall[1] / check->wall[0], check->wall[3] / check->wall[2]);
         // What merely opening the window on the scan costs, against an empty directory.
         std::vector<Sample> onScan, onEmpty;
         for (int run = 0; run < repeat; ++run) {

@@ -58,6 +58,9 @@ void TestCommandLine::runs_data()
     QTest::newRow("output directory is a file") << "O" << "--run -e --target @ --origs O" << 2 << "The entry [O] in [@] is not directory. Nothing was moved.\n" << QList<int>{ 300, 0, 0, 0 };
     QTest::newRow("check after the scan moved") << "tidied" << "--check -e --target @ --origs O --energy E --seqno S" << 1 << "Checked 600 links in @: 0 in place, 600 elsewhere, 0 missing, 0 not a link. 600 links point into @0/O.\n" << QList<int>{ 0, 300, 600, 600 };
     QTest::newRow("check of relative links after the scan moved") << "tidied relative" << "--check -e --target @ --origs O --energy E --seqno S" << 0 << "Checked 600 links in @: all in place.\n" << QList<int>{ 0, 300, 600, 0 };
+    QTest::newRow("repair after the scan moved") << "tidied" << "--repair -e --target @ --origs O --energy E --seqno S" << 0 << "Repaired 600 links in @: 0 made, 600 rewritten.\n" << QList<int>{ 0, 300, 600, 0 };
+    QTest::newRow("relinked relative after the scan moved") << "tidied" << "--relink relative -e --target @ --origs O --energy E --seqno S" << 0 << "Repaired 600 links in @: 0 made, 600 rewritten. The links made are relative.\n" << QList<int>{ 0, 300, 600, 0 };
+    QTest::newRow("unknown relink style") << "tidied" << "--relink sideways -e --target @ --origs O --energy E --seqno S" << 2 << "" << QList<int>{ 0, 300, 600, 600 };
     QTest::newRow("no display: no window tried") << "" << "-e --target @" << 2 << "" << QList<int>{ 300, 0, 0, 0 };
     QTest::newRow("Japanese without -e") << "" << "--dry-run --target @ --origs O --energy E --seqno S" << 0 << "@ で *.img に一致するファイル 300 個: リンク対象 300 件 (3 エネルギー × 100 投影)。 O、E、S を作成します。\n" << QList<int>{ 300, 0, 0, 0 };
 }

@@ -1,12 +1,14 @@
 // SPDX-License-Identifier: MIT
 #include "tidyup/repairrecord.h"
 #include "tidyup/runrecord.h"
+#include "tidyup/tidyup.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QDirIterator>
 #include <QFileInfo>
 #include <QHash>
+#include <algorithm>
 
 #ifdef Q_OS_LINUX
 #include <fcntl.h>
@@ -124,26 +126,36 @@ void RepairRecord::end(int made, int rewritten)
     file.close();
 }
 
+QString RepairRecord::relinkStyle(const QByteArray &head, QDateTime &started)
+{
+    // The header's lines come first, and hold nothing that a tab or a line break is escaped in
+    // but the target, which is not read.
+    QHash<QByteArray, QByteArray> header;
+    const QList<QByteArray> lines = head.split('\n');
+    for (int i = 0; i < std::min(int(lines.size()), 6); ++i) {
+        const int tab = lines[i].indexOf('\t');
+        header.insert(lines[i].left(tab), lines[i].mid(tab + 1));
+    }
+    const QByteArray links = header.value("links");
+    if (header.value(magic) != "1" || header.value("relink") != "1"
+        || (links != TidyUp::absoluteLinks && links != TidyUp::relativeLinks))
+        return {};
+    started
+        = QDateTime::fromString(QString::fromLatin1(header.value("started")), Qt::ISODateWithMs);
+    return QString::fromLatin1(links);
+}
+
 QString RepairRecord::newestRelink(const QString &target, QDateTime &started)
 {
-    QStringList records
-        = QDir(QDir(target).filePath(QLatin1String(folder))).entryList(QDir::Files, QDir::Name);
-    for (auto it = records.crbegin(); it != records.crend(); ++it) {
-        QFile record(QDir(target).filePath(QLatin1String(folder) + QLatin1Char('/') + *it));
+    const QDir records(QDir(target).filePath(QLatin1String(folder)));
+    const QStringList names = records.entryList(QDir::Files, QDir::Name);
+    for (auto it = names.crbegin(); it != names.crend(); ++it) {
+        QFile record(records.filePath(*it));
         if (!record.open(QIODevice::ReadOnly))
             continue;
-        // The header's lines come first, and hold nothing a tab or a line break needs escaping in.
-        QHash<QByteArray, QByteArray> header;
-        for (int i = 0; i < 6 && !record.atEnd(); ++i) {
-            const QByteArray line = record.readLine(4096).trimmed();
-            const int tab = line.indexOf('\t');
-            header.insert(line.left(tab), line.mid(tab + 1));
-        }
-        if (header.value("relink") != "1" || !header.contains(magic))
-            continue;
-        started
-            = QDateTime::fromString(QString::fromUtf8(header.value("started")), Qt::ISODateWithMs);
-        return QString::fromUtf8(header.value("links"));
+        const QString links = relinkStyle(record.read(4096), started);
+        if (!links.isEmpty())
+            return links;
     }
     return {};
 }

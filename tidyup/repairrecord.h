@@ -34,6 +34,8 @@ public:
     // The style that the newest relink of target gave its links, and when it began; empty where
     // there was none.
     static QString newestRelink(const QString &target, QDateTime &started);
+    // The same, of the first bytes of one record: empty where it is no relink's record.
+    static QString relinkStyle(const QByteArray &head, QDateTime &started);
 
 private:
     void add(const QList<QByteArray> &fields);
