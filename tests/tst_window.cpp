@@ -315,9 +315,13 @@ void TestWindow::undo()
     // A tidied scan offers a check of its links, which changes nothing: the file that was in O
     // before the run has none.
     QTRY_VERIFY(body.findChild<QPushButton *>("Check")->isVisible());
+    body.resize(body.minimumSizeHint().width(), body.height());
     click(body, "Check");
     QVERIFY(QTest::qWaitFor([&body] { return body.findChild<QPushButton *>("Exec")->isEnabled(); }, 60000));
     QCOMPARE(outcome->text(), "Checked 6,000 links in " + scan + ": 5,998 in place, 0 elsewhere, 2 missing, 0 not a link.");
+    // Wrapped onto several lines beside four buttons, the status grows the window, not over the fields.
+    QTRY_VERIFY(body.statusBar()->height() > 3 * body.fontMetrics().height());
+    QTRY_VERIFY(body.centralWidget()->y() >= 0 && body.statusBar()->y() > body.centralWidget()->geometry().bottom());
     // Repair makes them, and is not offered again; Undo leaves them, as the run did not make them.
     QTRY_VERIFY(body.findChild<QPushButton *>("Repair")->isVisible());
     click(body, "Repair");

@@ -14,8 +14,9 @@ Body::Body(const ParamTable &args, QWidget *parent)
 {
     setupUi(this);
     // A status text that wraps onto more lines makes the window taller rather than squeezing
-    // the fields.
+    // the fields: the window's own minimum does not follow the height the wrapped text needs.
     centralWidget()->setMinimumHeight(centralWidget()->sizeHint().height());
+    statusbar->installEventFilter(this);
 
     QString configFile = args.paramValue(QStringLiteral("-c"), QString());
     if (configFile.isEmpty())
@@ -57,6 +58,18 @@ Body::Body(const ParamTable &args, QWidget *parent)
 Body::~Body()
 {
     delete session;
+}
+
+bool Body::eventFilter(QObject *watched, QEvent *event)
+{
+    // The layout lays the status bar over the fields rather than make the window taller.
+    if (watched == statusbar
+        && (event->type() == QEvent::Resize || event->type() == QEvent::Move)) {
+        const int overlap = centralWidget()->geometry().bottom() - statusbar->geometry().top() + 1;
+        if (overlap > 0)
+            resize(width(), height() + overlap);
+    }
+    return QMainWindow::eventFilter(watched, event);
 }
 
 void Body::closeEvent(QCloseEvent *event)
