@@ -223,14 +223,23 @@ CheckOutcome check(const Settings &settings, const Progress &progress,
             const Task &task = tasks[i];
             const LinkText &tree = trees[task.tree];
             const QByteArray folderPath = tree.path() + task.sub;
-            if (!task.names) {
-                // A folder no data file expects: what it holds is stray, or it is itself.
-                QByteArray text;
-                if (Folder(tree.path()).linkText(task.sub, text)
-                    || !QFileInfo(QFile::decodeName(folderPath)).isDir()) {
-                    add(LinkProblem::Stray, folderPath, {}, text, !text.isNull());
-                    continue;
+            // A folder no data file expects: what it holds is stray, or it is itself. A folder
+            // that is a symbolic link is stray too, and its links missing: as the run does, a
+            // repair makes none through it.
+            QByteArray folderText;
+            const bool folderIsLink = Folder(tree.path()).linkText(task.sub, folderText);
+            if (folderIsLink
+                || (!task.names && !QFileInfo(QFile::decodeName(folderPath)).isDir())) {
+                add(LinkProblem::Stray, folderPath, {}, folderText, folderIsLink);
+                const Reason why = repairer
+                    ? Reason(QT_TRANSLATE_NOOP("Reason", "the folder is a symbolic link"))
+                    : Reason();
+                for (const QByteArray &name :
+                    task.names ? *task.names : std::vector<QByteArray>()) {
+                    add(LinkProblem::Missing, folderPath + '/' + name, origsPath + name, {}, false,
+                        why);
                 }
+                continue;
             }
             const Folder folder(folderPath);
             QSet<QByteArray> entries;
