@@ -23,7 +23,7 @@ namespace
 {
 
 // Written once this much is kept: a repair of a whole scan makes two lines a file.
-constexpr int batch = 64 * 1024;
+constexpr int batchBytes = 64 * 1024;
 
 // Whether another process holds the lock of the record at path.
 bool locked(const QString &path)
@@ -92,7 +92,7 @@ bool RepairRecord::start(const QString &target, const QString &links, bool relin
 void RepairRecord::add(const QList<QByteArray> &fields)
 {
     pending += RunRecord::line(fields);
-    if (pending.size() >= batch) {
+    if (pending.size() >= batchBytes) {
         file.write(pending);
         pending.resize(0);
     }
