@@ -31,11 +31,6 @@
 namespace
 {
 
-QByteArray encodedPath(const QString &path)
-{
-    return QFile::encodeName(QDir::cleanPath(path));
-}
-
 // One link folder, open while its entries are read.
 class Folder
 {
@@ -149,19 +144,22 @@ CheckOutcome check(const Settings &settings, const Progress &progress,
         ++outcome.files;
     }
 
-    const QByteArray origsPath = encodedPath(origs) + '/';
+    const LinkText trees[2] = { LinkText::of(settings, 0), LinkText::of(settings, 1) };
+    const QByteArray &origsPath = trees[0].absoluteStart();
     std::mutex mutex;
     QHash<QByteArray, int> elsewhereDirs;
+    const auto found = [&outcome](LinkProblem::Kind kind) -> int & {
+        return kind == LinkProblem::Missing  ? outcome.missing
+            : kind == LinkProblem::Elsewhere ? outcome.elsewhere
+            : kind == LinkProblem::NotALink  ? outcome.notALink
+            : kind == LinkProblem::Stray     ? outcome.stray
+                                             : outcome.inPlace;
+    };
     // From every checking thread; the counts are kept under the lock with the problems.
     const auto add = [&](LinkProblem::Kind kind, const QByteArray &entry, const QByteArray &file,
                          const QByteArray &text, bool isLink, const Reason &reason = {}) {
         const std::lock_guard<std::mutex> lock(mutex);
-        int &count = kind == LinkProblem::Missing ? outcome.missing
-            : kind == LinkProblem::Elsewhere      ? outcome.elsewhere
-            : kind == LinkProblem::NotALink       ? outcome.notALink
-            : kind == LinkProblem::Stray          ? outcome.stray
-                                                  : outcome.inPlace;
-        ++count;
+        ++found(kind);
         if (!reason.text().isEmpty())
             ++outcome.notRepaired;
         if (outcome.problems.size() < maxLines)
@@ -178,9 +176,7 @@ CheckOutcome check(const Settings &settings, const Progress &progress,
             && repairer->mend(tree, folderPath, name, old, reason)) {
             const std::lock_guard<std::mutex> lock(mutex);
             ++(kind == LinkProblem::Missing ? outcome.made : outcome.rewritten);
-            ++(kind == LinkProblem::Missing          ? outcome.missing
-                    : kind == LinkProblem::Elsewhere ? outcome.elsewhere
-                                                     : outcome.inPlace);
+            ++found(kind);
             return;
         }
         if (repairer && reason.text().isEmpty())
@@ -195,7 +191,7 @@ CheckOutcome check(const Settings &settings, const Progress &progress,
 
     // One task a folder: on a file server each readlink is a round trip, and folders are read
     // side by side.
-    const LinkText trees[2] = { LinkText::of(settings, 0), LinkText::of(settings, 1) };
+    const Folder treeFolders[2] = { Folder(trees[0].path()), Folder(trees[1].path()) };
     std::vector<Task> tasks;
     for (int tree = 0; tree < 2; ++tree) {
         QSet<QByteArray> unexpected;
@@ -227,7 +223,7 @@ CheckOutcome check(const Settings &settings, const Progress &progress,
             // that is a symbolic link is stray too, and its links missing: as the run does, a
             // repair makes none through it.
             QByteArray folderText;
-            const bool folderIsLink = Folder(tree.path()).linkText(task.sub, folderText);
+            const bool folderIsLink = treeFolders[task.tree].linkText(task.sub, folderText);
             if (folderIsLink
                 || (!task.names && !QFileInfo(QFile::decodeName(folderPath)).isDir())) {
                 add(LinkProblem::Stray, folderPath, {}, folderText, folderIsLink);
