@@ -2,9 +2,9 @@
 #include "app/commandline.h"
 #include "app/arguments.h"
 #include "params/paramtable.h"
-#include "tidyup/checkreport.h"
-#include "tidyup/jsonlines.h"
-#include "tidyup/report.h"
+#include "tidyup/report/checkreport.h"
+#include "tidyup/report/jsonlines.h"
+#include "tidyup/report/report.h"
 #include "tidyup/tidyupsession.h"
 
 #include <QCoreApplication>

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "app/commandline.h"
 #include "params/paramtable.h"
-#include "tidyup/report.h"
+#include "tidyup/report/report.h"
 #include "ui/body.h"
 
 #include <QApplication>

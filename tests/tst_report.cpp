@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: MIT
 // What a person or a script is told, worked out from values: the sentences in English and in
 // Japanese, the exit status of each kind of outcome, and the outcome's JSON.
-#include "tidyup/jsonlines.h"
-#include "tidyup/report.h"
+#include "tidyup/report/jsonlines.h"
+#include "tidyup/report/report.h"
 
 #include <QJsonDocument>
 #include <QJsonObject>

@@ -6,7 +6,7 @@
 #include "ui/dirselector.h"
 #include "params/paramtable.h"
 #include "tests/testsupport.h"
-#include "tidyup/runrecord.h"
+#include "tidyup/record/runrecord.h"
 #include "tidyup/tidyupsession.h"
 
 #include <QFileDialog>

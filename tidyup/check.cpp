@@ -1,14 +1,14 @@
 // SPDX-License-Identifier: MIT
 #include "tidyup/check.h"
-#include "tidyup/dirscan.h"
-#include "tidyup/linktext.h"
-#include "tidyup/listing.h"
-#include "tidyup/namerule.h"
+#include "tidyup/names/dirscan.h"
+#include "tidyup/files/linktext.h"
+#include "tidyup/names/listing.h"
+#include "tidyup/names/namerule.h"
 #include "tidyup/outputdirs.h"
 #include "tidyup/repairer.h"
-#include "tidyup/repairrecord.h"
-#include "tidyup/reporter.h"
-#include "tidyup/runrecord.h"
+#include "tidyup/record/repairrecord.h"
+#include "tidyup/report/reporter.h"
+#include "tidyup/record/runrecord.h"
 #include "tidyup/undo.h"
 
 #include <QCoreApplication>

@@ -1,10 +1,10 @@
 // SPDX-License-Identifier: MIT
 #include "tidyup/completion.h"
-#include "tidyup/fileops.h"
-#include "tidyup/linkpool.h"
-#include "tidyup/listing.h"
-#include "tidyup/namerule.h"
-#include "tidyup/tally.h"
+#include "tidyup/files/fileops.h"
+#include "tidyup/files/linkpool.h"
+#include "tidyup/names/listing.h"
+#include "tidyup/names/namerule.h"
+#include "tidyup/report/tally.h"
 
 #include <QDir>
 #include <QFile>

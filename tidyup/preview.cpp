@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "tidyup/preview.h"
-#include "tidyup/dirscan.h"
-#include "tidyup/namerule.h"
+#include "tidyup/names/dirscan.h"
+#include "tidyup/names/namerule.h"
 #include "tidyup/outputdirs.h"
 #include "tidyup/undo.h"
 

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "tidyup/repairer.h"
 #include "tidyup/check.h"
-#include "tidyup/repairrecord.h"
+#include "tidyup/record/repairrecord.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
-#include "tidyup/linktext.h"
-#include "tidyup/reason.h"
+#include "tidyup/files/linktext.h"
+#include "tidyup/report/reason.h"
 
 #include <QByteArray>
 #include <atomic>

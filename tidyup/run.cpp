@@ -1,15 +1,15 @@
 // SPDX-License-Identifier: MIT
 #include "tidyup/run.h"
 #include "tidyup/completion.h"
-#include "tidyup/fileops.h"
-#include "tidyup/linkpool.h"
-#include "tidyup/listing.h"
-#include "tidyup/namerule.h"
+#include "tidyup/files/fileops.h"
+#include "tidyup/files/linkpool.h"
+#include "tidyup/names/listing.h"
+#include "tidyup/names/namerule.h"
 #include "tidyup/outputdirs.h"
-#include "tidyup/reporter.h"
-#include "tidyup/runmarker.h"
-#include "tidyup/runrecord.h"
-#include "tidyup/tally.h"
+#include "tidyup/report/reporter.h"
+#include "tidyup/files/runmarker.h"
+#include "tidyup/record/runrecord.h"
+#include "tidyup/report/tally.h"
 
 #include <QCoreApplication>
 #include <QDebug>

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
-#include "tidyup/reason.h"
+#include "tidyup/report/reason.h"
 
 #include <QDateTime>
 #include <QDir>

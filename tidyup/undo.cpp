@@ -1,10 +1,10 @@
 // SPDX-License-Identifier: MIT
 #include "tidyup/undo.h"
-#include "tidyup/fileops.h"
-#include "tidyup/linkpool.h"
-#include "tidyup/reporter.h"
-#include "tidyup/runrecord.h"
-#include "tidyup/tally.h"
+#include "tidyup/files/fileops.h"
+#include "tidyup/files/linkpool.h"
+#include "tidyup/report/reporter.h"
+#include "tidyup/record/runrecord.h"
+#include "tidyup/report/tally.h"
 
 #include <QCoreApplication>
 #include <QDebug>

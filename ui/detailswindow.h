@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
-#include "tidyup/report.h"
+#include "tidyup/report/report.h"
 #include "ui_detailswindow.h"
 
 #include <QWidget>

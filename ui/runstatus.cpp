@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "ui/runstatus.h"
 
-#include "tidyup/checkreport.h"
-#include "tidyup/report.h"
+#include "tidyup/report/checkreport.h"
+#include "tidyup/report/report.h"
 #include "ui/detailswindow.h"
 
 #include <QLabel>

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 // Any name, as JSON: the line parses, and undoing the marking of bytes that are not UTF-8 gives
 // back the name, byte for byte.
-#include "tidyup/jsonlines.h"
+#include "tidyup/report/jsonlines.h"
 
 #include <QJsonDocument>
 #include <QJsonObject>

@@ -2,7 +2,7 @@
 // The name rule on any name: nothing of the name is lost, the new name is stable under the rule,
 // and its fields are the ones it names; on the name's bytes, it gives what it gives on the
 // decoded name.
-#include "tidyup/namerule.h"
+#include "tidyup/names/namerule.h"
 
 #include <QFile>
 #include <cstdlib>

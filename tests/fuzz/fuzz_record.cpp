@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 // The record reader on any bytes: no crash, no allocation the record's size does not pay for,
 // and nothing accepted that a run could not have written.
-#include "tidyup/runrecord.h"
+#include "tidyup/record/runrecord.h"
 
 #include <cstdlib>
 

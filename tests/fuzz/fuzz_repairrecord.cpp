@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 // The head of a repair's record on any bytes: no crash, and a style only of a relink that names
 // one of the two.
-#include "tidyup/repairrecord.h"
+#include "tidyup/record/repairrecord.h"
 
 #include <cstdlib>
 

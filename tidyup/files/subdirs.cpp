@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "tidyup/subdirs.h"
+#include "tidyup/files/subdirs.h"
 
 #include <QHash>
 #include <algorithm>

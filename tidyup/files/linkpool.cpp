@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "tidyup/linkpool.h"
+#include "tidyup/files/linkpool.h"
 
 #include <algorithm>
 #include <utility>

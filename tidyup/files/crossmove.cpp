@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: MIT
-#include "tidyup/crossmove.h"
-#include "tidyup/noreplacemove.h"
+#include "tidyup/files/crossmove.h"
+#include "tidyup/files/noreplacemove.h"
 
 #include <QScopeGuard>
 

@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: MIT
-#include "tidyup/listing.h"
-#include "tidyup/dirscan.h"
+#include "tidyup/names/listing.h"
+#include "tidyup/names/dirscan.h"
 
 #include <QFile>
 #include <algorithm>

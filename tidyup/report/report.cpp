@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "tidyup/report.h"
+#include "tidyup/report/report.h"
 
 #include <QLocale>
 #include <algorithm>

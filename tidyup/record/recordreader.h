@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
-#include "tidyup/runrecord.h"
+#include "tidyup/record/runrecord.h"
 
 #include <QByteArray>
 #include <QList>

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "tidyup/dirscan.h"
+#include "tidyup/names/dirscan.h"
 
 #include <QDirIterator>
 #include <QFile>

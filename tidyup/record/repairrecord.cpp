@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: MIT
-#include "tidyup/repairrecord.h"
-#include "tidyup/runrecord.h"
+#include "tidyup/record/repairrecord.h"
+#include "tidyup/record/runrecord.h"
 #include "tidyup/tidyup.h"
 
 #include <QCoreApplication>

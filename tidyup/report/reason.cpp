@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "tidyup/reason.h"
+#include "tidyup/report/reason.h"
 
 #include <QCoreApplication>
 #include <cerrno>

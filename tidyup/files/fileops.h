@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
-#include "tidyup/linktext.h"
-#include "tidyup/noreplacemove.h"
-#include "tidyup/reason.h"
+#include "tidyup/files/linktext.h"
+#include "tidyup/files/noreplacemove.h"
+#include "tidyup/report/reason.h"
 
 #include <QByteArray>
 #include <QString>

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "tidyup/linktext.h"
+#include "tidyup/files/linktext.h"
 #include "tidyup/outputdirs.h"
 
 #include <QDir>

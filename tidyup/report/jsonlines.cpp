@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "tidyup/jsonlines.h"
+#include "tidyup/report/jsonlines.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "tidyup/reporter.h"
+#include "tidyup/report/reporter.h"
 
 Reporter::Reporter(const TidyUp::Progress &progress)
     : progress(progress)

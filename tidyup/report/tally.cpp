@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: MIT
-#include "tidyup/tally.h"
-#include "tidyup/runrecord.h"
+#include "tidyup/report/tally.h"
+#include "tidyup/record/runrecord.h"
 
 #include <QDebug>
 #include <algorithm>

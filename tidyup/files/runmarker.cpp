@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: MIT
-#include "tidyup/runmarker.h"
-#include "tidyup/noreplacemove.h"
+#include "tidyup/files/runmarker.h"
+#include "tidyup/files/noreplacemove.h"
 
 #include <QDebug>
 #include <QFile>

@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: MIT
-#include "tidyup/runrecord.h"
-#include "tidyup/recordreader.h"
+#include "tidyup/record/runrecord.h"
+#include "tidyup/record/recordreader.h"
 
 #include <QCoreApplication>
 #include <QDir>

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
-#include "tidyup/fileops.h"
-#include "tidyup/crossmove.h"
-#include "tidyup/subdirs.h"
+#include "tidyup/files/fileops.h"
+#include "tidyup/files/crossmove.h"
+#include "tidyup/files/subdirs.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "tidyup/namerule.h"
+#include "tidyup/names/namerule.h"
 
 #include <QFile>
 #include <QRegularExpression>

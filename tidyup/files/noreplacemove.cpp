@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "tidyup/noreplacemove.h"
+#include "tidyup/files/noreplacemove.h"
 
 #include <cerrno>
 #include <cstdio>

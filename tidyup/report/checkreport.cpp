@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "tidyup/checkreport.h"
+#include "tidyup/report/checkreport.h"
 
 #include <QFile>
 #include <QLocale>

@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: MIT
-#include "tidyup/recordreader.h"
-#include "tidyup/namerule.h"
+#include "tidyup/record/recordreader.h"
+#include "tidyup/names/namerule.h"
 #include "tidyup/tidyup.h"
 
 #include <QDir>

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
-#include "tidyup/fileops.h"
+#include "tidyup/files/fileops.h"
 #include "tidyup/tidyup.h"
 
 #include <QString>
