@@ -16,6 +16,7 @@
 #include "bench/fstree.h"
 #include "bench/procstats.h"
 #include "tidyup/check.h"
+#include "tidyup/repairer.h"
 #include "tidyup/files/linkpool.h"
 #include "tidyup/run.h"
 #include "tidyup/tidyup.h"

@@ -1,21 +1,31 @@
 # SPDX-License-Identifier: MIT
 cmake_minimum_required(VERSION 3.16)
 # Every #include of the project names its folder and never goes up a layer: the core (params/,
-# tidyup/) includes neither ui/ nor app/, the command line (app/ but main.cpp) does not include
-# ui/, ui/ does not include app/; and no two files include each other.
-file(GLOB sources RELATIVE "${SOURCE_DIR}" "${SOURCE_DIR}/params/*" "${SOURCE_DIR}/tidyup/*"
-     "${SOURCE_DIR}/ui/*.h" "${SOURCE_DIR}/ui/*.cpp" "${SOURCE_DIR}/app/*.h" "${SOURCE_DIR}/app/*.cpp")
+# tidyup/ and the folders under it) includes neither ui/ nor app/, the command line (app/ but
+# main.cpp) does not include ui/, ui/ does not include app/. A file's layer is the first part of
+# its path. And no module (a header with its source) needs itself back, directly or through
+# others: a circle is printed as the road around it.
+# Usage: cmake -DSOURCE_DIR=DIR -P check_includes.cmake
+file(GLOB_RECURSE sources RELATIVE "${SOURCE_DIR}"
+     "${SOURCE_DIR}/params/*.h" "${SOURCE_DIR}/params/*.cpp"
+     "${SOURCE_DIR}/tidyup/*.h" "${SOURCE_DIR}/tidyup/*.cpp"
+     "${SOURCE_DIR}/ui/*.h" "${SOURCE_DIR}/ui/*.cpp"
+     "${SOURCE_DIR}/app/*.h" "${SOURCE_DIR}/app/*.cpp")
+list(SORT sources)
 set(faults "")
+set(modules "")
 foreach(source ${sources})
-    get_filename_component(folder "${source}" DIRECTORY)
+    string(REGEX REPLACE "/.*" "" layer "${source}")
     set(forbidden "")
-    if(folder STREQUAL "params" OR folder STREQUAL "tidyup")
+    if(layer STREQUAL "params" OR layer STREQUAL "tidyup")
         set(forbidden "ui/|app/")
-    elseif(folder STREQUAL "ui")
+    elseif(layer STREQUAL "ui")
         set(forbidden "app/")
     elseif(NOT source STREQUAL "app/main.cpp")
         set(forbidden "ui/")
     endif()
+    string(REGEX REPLACE "\\.(h|cpp)$" "" module "${source}")
+    list(APPEND modules "${module}")
     file(STRINGS "${SOURCE_DIR}/${source}" includes REGEX "^#include \"")
     foreach(line ${includes})
         string(REGEX REPLACE "^#include \"([^\"]+)\".*" "\\1" included "${line}")
@@ -27,21 +37,52 @@ foreach(source ${sources})
         elseif(forbidden AND included MATCHES "^(${forbidden})")
             list(APPEND faults "${source}: ${included} is a layer above")
         endif()
-        set_property(GLOBAL APPEND PROPERTY "includes:${source}" "${included}")
-    endforeach()
-endforeach()
-foreach(source ${sources})
-    get_property(included GLOBAL PROPERTY "includes:${source}")
-    foreach(other ${included})
-        get_property(back GLOBAL PROPERTY "includes:${other}")
-        if("${source}" IN_LIST back)
-            list(APPEND faults "${source} and ${other} include each other")
+        string(REGEX REPLACE "\\.(h|cpp)$" "" needed "${included}")
+        if(NOT needed STREQUAL module)
+            set_property(GLOBAL APPEND PROPERTY "needs:${module}" "${needed}")
         endif()
     endforeach()
 endforeach()
+list(REMOVE_DUPLICATES modules)
+
+# A depth-first search from each module in turn; "grey" marks the modules on the current road,
+# "black" those whose every road is known to be free of circles.
+function(visit module road)
+    set_property(GLOBAL PROPERTY "colour:${module}" grey)
+    get_property(needs GLOBAL PROPERTY "needs:${module}")
+    if(needs)
+        list(REMOVE_DUPLICATES needs)
+    endif()
+    foreach(next ${needs})
+        get_property(colour GLOBAL PROPERTY "colour:${next}")
+        if(colour STREQUAL "grey")
+            list(FIND road "${next}" at)
+            list(SUBLIST road ${at} -1 circle)
+            list(APPEND circle "${module}" "${next}")
+            list(JOIN circle " -> " text)
+            set_property(GLOBAL APPEND PROPERTY circles "a circle of modules: ${text}")
+        elseif(NOT colour STREQUAL "black")
+            set(further ${road})
+            list(APPEND further "${module}")
+            visit("${next}" "${further}")
+        endif()
+    endforeach()
+    set_property(GLOBAL PROPERTY "colour:${module}" black)
+endfunction()
+foreach(module ${modules})
+    get_property(colour GLOBAL PROPERTY "colour:${module}")
+    if(NOT colour)
+        visit("${module}" "")
+    endif()
+endforeach()
+get_property(circles GLOBAL PROPERTY circles)
+list(APPEND faults ${circles})
+
 if(faults)
     list(JOIN faults "\n" text)
     message(FATAL_ERROR "${text}")
 endif()
-list(LENGTH sources count)
-message("${count} files: every include names its folder, none goes up a layer")
+list(LENGTH sources files)
+list(LENGTH modules count)
+message("${files} files in ${count} modules: every include names its folder, none goes up a "
+        "layer, no module needs itself back")

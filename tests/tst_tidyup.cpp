@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: MIT
 #include "tidyup/check.h"
+#include "tidyup/repairer.h"
 #include "tidyup/report/checkreport.h"
 #include "tidyup/names/dirscan.h"
 #include "tidyup/names/listing.h"

@@ -1,14 +1,12 @@
 // SPDX-License-Identifier: MIT
 #include "tidyup/check.h"
-#include "tidyup/names/dirscan.h"
 #include "tidyup/files/linktext.h"
+#include "tidyup/linkmender.h"
+#include "tidyup/names/dirscan.h"
 #include "tidyup/names/listing.h"
 #include "tidyup/names/namerule.h"
 #include "tidyup/outputdirs.h"
-#include "tidyup/repairer.h"
-#include "tidyup/record/repairrecord.h"
 #include "tidyup/report/reporter.h"
-#include "tidyup/record/runrecord.h"
 #include "tidyup/undo.h"
 
 #include <QCoreApplication>
@@ -76,20 +74,6 @@ private:
 #endif
 };
 
-// The style the newest run or relink of target gave its links; empty where neither says.
-QString notedStyle(const QString &target)
-{
-    QDateTime relinked;
-    const QString relink = RepairRecord::newestRelink(target, relinked);
-    const QStringList records = RunRecord::all(target);
-    for (auto it = records.crbegin(); it != records.crend(); ++it) {
-        RunRecord::Header header;
-        if (RunRecord::readHeader(*it, header) && header.changed)
-            return !relink.isEmpty() && relinked > header.started ? relink : header.links;
-    }
-    return relink;
-}
-
 struct Task {
     int tree;
     QByteArray sub;
@@ -120,7 +104,7 @@ QString uncheckable(const Settings &settings)
 }
 
 CheckOutcome check(const Settings &settings, const Progress &progress,
-    const std::atomic<bool> *stop, Repairer *repairer)
+    const std::atomic<bool> *stop, LinkMender *mender)
 {
     Reporter reporter(progress);
     CheckOutcome outcome;
@@ -172,21 +156,20 @@ CheckOutcome check(const Settings &settings, const Progress &progress,
                           const QByteArray &name, const QByteArray &text) {
         Reason reason;
         const QByteArray *old = kind == LinkProblem::Missing ? nullptr : &text;
-        if (repairer && !repairer->halted()
-            && repairer->mend(tree, folderPath, name, old, reason)) {
+        if (mender && !mender->halted() && mender->mend(tree, folderPath, name, old, reason)) {
             const std::lock_guard<std::mutex> lock(mutex);
             ++(kind == LinkProblem::Missing ? outcome.made : outcome.rewritten);
             ++found(kind);
             return;
         }
-        if (repairer && reason.text().isEmpty())
+        if (mender && reason.text().isEmpty())
             reason = Reason(QT_TRANSLATE_NOOP("Reason", "not repaired: the repair stopped"));
         add(kind, folderPath + '/' + name, origsPath + name, text, !!old, reason);
     };
     const int links = 2 * outcome.files;
     int checked = 0;
-    const auto stopRequested = [stop, repairer] {
-        return (stop && stop->load(std::memory_order_relaxed)) || (repairer && repairer->halted());
+    const auto stopRequested = [stop, mender] {
+        return (stop && stop->load(std::memory_order_relaxed)) || (mender && mender->halted());
     };
 
     // One task a folder: on a file server each readlink is a round trip, and folders are read
@@ -227,7 +210,7 @@ CheckOutcome check(const Settings &settings, const Progress &progress,
             if (folderIsLink
                 || (!task.names && !QFileInfo(QFile::decodeName(folderPath)).isDir())) {
                 add(LinkProblem::Stray, folderPath, {}, folderText, folderIsLink);
-                const Reason why = repairer
+                const Reason why = mender
                     ? Reason(QT_TRANSLATE_NOOP("Reason", "the folder is a symbolic link"))
                     : Reason();
                 for (const QByteArray &name :
@@ -254,7 +237,7 @@ CheckOutcome check(const Settings &settings, const Progress &progress,
                     mend(task.tree, LinkProblem::Elsewhere, folderPath, name, text);
                     const std::lock_guard<std::mutex> lock(mutex);
                     ++elsewhereDirs[named.left(named.lastIndexOf('/'))];
-                } else if (repairer && repairer->restyle(task.tree, name, text)) {
+                } else if (mender && mender->restyle(task.tree, name, text)) {
                     mend(task.tree, LinkProblem::InPlace, folderPath, name, text);
                 } else {
                     ++inPlace;
@@ -262,8 +245,8 @@ CheckOutcome check(const Settings &settings, const Progress &progress,
             }
             for (const QByteArray &name : qAsConst(entries)) {
                 if (name.startsWith(temporaryPrefix)) {
-                    if (repairer)
-                        repairer->removeTemporary(folderPath + '/' + name);
+                    if (mender)
+                        mender->removeTemporary(folderPath + '/' + name);
                     continue;
                 }
                 QByteArray text;
@@ -284,8 +267,8 @@ CheckOutcome check(const Settings &settings, const Progress &progress,
         for (std::thread &thread : threads)
             thread.join();
     }
-    outcome.stopped = skipped && !(repairer && repairer->halted());
-    outcome.halted = repairer && repairer->halted();
+    outcome.stopped = skipped && !(mender && mender->halted());
+    outcome.halted = mender && mender->halted();
     for (auto it = elsewhereDirs.cbegin(); it != elsewhereDirs.cend(); ++it) {
         if (it.value() > outcome.intoElsewhereDir) {
             outcome.intoElsewhereDir = it.value();
@@ -293,39 +276,6 @@ CheckOutcome check(const Settings &settings, const Progress &progress,
         }
     }
     outcome.elapsedMs = reporter.elapsed();
-    return outcome;
-}
-
-CheckOutcome repair(const Settings &settings, const RepairRequest &request,
-    const Progress &progress, const std::atomic<bool> *stop)
-{
-    const QDir target(settings.target);
-    const QString absoluteTarget = QDir::cleanPath(target.absolutePath());
-    QString links = request.links;
-    if (links.isEmpty())
-        links = notedStyle(absoluteTarget);
-    if (links.isEmpty())
-        links = settings.links;
-    const bool relative = links == QLatin1String(relativeLinks);
-    QString problem = uncheckable(settings);
-    if (problem.isEmpty() && relative
-        && !outputsInside(target, { settings.origs, settings.energy, settings.seqNo }))
-        problem = outputsOutside();
-    RepairRecord record;
-    CheckOutcome outcome;
-    if (problem.isEmpty() && record.start(absoluteTarget, links, request.relink, problem)) {
-        // A relative link's text is worked out from the real path of its tree.
-        for (const QString &tree : { settings.energy, settings.seqNo })
-            target.mkpath(tree);
-        Repairer repairer(settings, relative, request.relink, record);
-        outcome = check(settings, progress, stop, &repairer);
-        record.end(outcome.made, outcome.rewritten);
-        if (outcome.made + outcome.rewritten > 0)
-            outcome.record = record.path();
-    }
-    outcome.problem = problem;
-    outcome.repair = true;
-    outcome.links = links;
     return outcome;
 }
 

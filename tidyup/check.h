@@ -5,7 +5,7 @@
 
 #include <atomic>
 
-class Repairer;
+class LinkMender;
 
 namespace TidyUp
 {
@@ -15,16 +15,10 @@ QString uncheckable(const Settings &settings);
 
 // Reads the originals directory and both link trees of settings' target: each link a data file
 // expects is in place when its text, taken from its folder where it is relative, names that file;
-// decided from the text alone. Changes nothing, but where a repairer is given: it is handed each
-// link to mend. Refused while a run of the target goes.
+// decided from the text alone. Changes nothing, but where a mender is given: it is handed each link
+// to mend, on the check's threads, as the check finds it. Refused while a run of the target goes.
 CheckOutcome check(const Settings &settings, const Progress &progress = {},
-    const std::atomic<bool> *stop = nullptr, Repairer *repairer = nullptr);
-
-// Makes the missing links and rewrites those naming another file, in the style request asks for,
-// and keeps a record of it. What is not a link, and every other entry, stays as it is. Safe to
-// stop, kill and run again: the next repair finishes what this one left.
-CheckOutcome repair(const Settings &settings, const RepairRequest &request,
-    const Progress &progress = {}, const std::atomic<bool> *stop = nullptr);
+    const std::atomic<bool> *stop = nullptr, LinkMender *mender = nullptr);
 
 // A temporary name that a repair makes its new links under, passed over by the check.
 constexpr char temporaryPrefix[] = ".quorvix-data-tmp-";

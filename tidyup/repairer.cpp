@@ -1,7 +1,9 @@
 // SPDX-License-Identifier: MIT
 #include "tidyup/repairer.h"
 #include "tidyup/check.h"
+#include "tidyup/outputdirs.h"
 #include "tidyup/record/repairrecord.h"
+#include "tidyup/record/runrecord.h"
 
 #include <QDir>
 #include <QFile>
@@ -32,6 +34,20 @@ bool refusal(int error)
     return error == EPERM || error == EOPNOTSUPP || error == ENOSYS;
 }
 #endif
+
+// The style the newest run or relink of target gave its links; empty where neither says.
+QString notedStyle(const QString &target)
+{
+    QDateTime relinked;
+    const QString relink = RepairRecord::newestRelink(target, relinked);
+    const QStringList records = RunRecord::all(target);
+    for (auto it = records.crbegin(); it != records.crend(); ++it) {
+        RecordContents::Header header;
+        if (RunRecord::readHeader(*it, header) && header.changed)
+            return !relink.isEmpty() && relinked > header.started ? relink : header.links;
+    }
+    return relink;
+}
 
 } // namespace
 
@@ -155,3 +171,41 @@ void Repairer::removeTemporary(const QByteArray &path) const
 }
 
 #endif
+
+namespace TidyUp
+{
+
+CheckOutcome repair(const Settings &settings, const RepairRequest &request,
+    const Progress &progress, const std::atomic<bool> *stop)
+{
+    const QDir target(settings.target);
+    const QString absoluteTarget = QDir::cleanPath(target.absolutePath());
+    QString links = request.links;
+    if (links.isEmpty())
+        links = notedStyle(absoluteTarget);
+    if (links.isEmpty())
+        links = settings.links;
+    const bool relative = links == QLatin1String(relativeLinks);
+    QString problem = uncheckable(settings);
+    if (problem.isEmpty() && relative
+        && !outputsInside(target, { settings.origs, settings.energy, settings.seqNo }))
+        problem = outputsOutside();
+    RepairRecord record;
+    CheckOutcome outcome;
+    if (problem.isEmpty() && record.start(absoluteTarget, links, request.relink, problem)) {
+        // A relative link's text is worked out from the real path of its tree.
+        for (const QString &tree : { settings.energy, settings.seqNo })
+            target.mkpath(tree);
+        Repairer repairer(settings, relative, request.relink, record);
+        outcome = check(settings, progress, stop, &repairer);
+        record.end(outcome.made, outcome.rewritten);
+        if (outcome.made + outcome.rewritten > 0)
+            outcome.record = record.path();
+    }
+    outcome.problem = problem;
+    outcome.repair = true;
+    outcome.links = links;
+    return outcome;
+}
+
+} // namespace TidyUp

@@ -3,12 +3,12 @@
 #include "tidyup/completion.h"
 #include "tidyup/files/fileops.h"
 #include "tidyup/files/linkpool.h"
+#include "tidyup/files/runmarker.h"
 #include "tidyup/names/listing.h"
 #include "tidyup/names/namerule.h"
 #include "tidyup/outputdirs.h"
-#include "tidyup/report/reporter.h"
-#include "tidyup/files/runmarker.h"
 #include "tidyup/record/runrecord.h"
+#include "tidyup/report/reporter.h"
 #include "tidyup/report/tally.h"
 
 #include <QCoreApplication>
@@ -29,7 +29,7 @@ Outcome run(const Settings &settings, const Progress &progress, const std::atomi
     const QDir target(settings.target);
     const auto absolute
         = [&target](const QString &name) { return QDir::cleanPath(target.absoluteFilePath(name)); };
-    RunRecord::Header header;
+    RecordContents::Header header;
     header.target = QDir::cleanPath(target.absolutePath());
     header.origs = absolute(settings.origs);
     header.energy = absolute(settings.energy);
@@ -130,7 +130,7 @@ Outcome run(const Settings &settings, const Progress &progress, const std::atomi
     QStringList killedRecords;
     for (const QString &path :
         completed &&settings.record ? RunRecord::all(header.target) : QStringList()) {
-        RunRecord::Header killed;
+        RecordContents::Header killed;
         if (path != record.path() && RunRecord::readHeader(path, killed) && !killed.ended
             && !killed.undone && !killed.completed && killed.target == header.target
             && !RunRecord::inUse(path, killed))

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "tidyup/tidyupjob.h"
 #include "tidyup/check.h"
+#include "tidyup/repairer.h"
 #include "tidyup/run.h"
 #include "tidyup/undo.h"
 

@@ -2,8 +2,8 @@
 #include "tidyup/undo.h"
 #include "tidyup/files/fileops.h"
 #include "tidyup/files/linkpool.h"
-#include "tidyup/report/reporter.h"
 #include "tidyup/record/runrecord.h"
+#include "tidyup/report/reporter.h"
 #include "tidyup/report/tally.h"
 
 #include <QCoreApplication>
@@ -36,7 +36,7 @@ RecordedRun lastRun(const Settings &settings)
         = [&target](const QString &name) { return QDir::cleanPath(target.absoluteFilePath(name)); };
     const QStringList records = RunRecord::all(absoluteTarget);
     for (auto it = records.crbegin(); it != records.crend(); ++it) {
-        RunRecord::Header header;
+        RecordContents::Header header;
         if (!RunRecord::readHeader(*it, header) || header.undone)
             continue;
         // Found in the target's own folder, a record that names another target is of this scan
@@ -93,7 +93,7 @@ UndoOutcome undo(const Settings &settings, const Progress &progress, const std::
 
     // First the results, a byte a file, and the folders made; then the files, line by line, as
     // the record is read again: a hundred thousand names are never held at once.
-    RunRecord::Contents contents;
+    RecordContents contents;
     RunRecord::read(last.record, contents);
     outcome.listed = contents.header.planned;
     const QDir target(settings.target);
@@ -120,7 +120,7 @@ UndoOutcome undo(const Settings &settings, const Progress &progress, const std::
     Reason reason;
     {
         LinkPool pool(settings.linkThreads, linkQueueLength);
-        const auto undoFile = [&](const RunRecord::Plan &plan) {
+        const auto undoFile = [&](const RecordContents::Plan &plan) {
             if (outcome.stopped)
                 return;
             if (stopRequested()) {
@@ -130,26 +130,26 @@ UndoOutcome undo(const Settings &settings, const Progress &progress, const std::
             // The record may have grown since it was first read.
             const quint8 recorded = size_t(plan.index) < contents.results.size()
                 ? contents.results[size_t(plan.index)]
-                : quint8(RunRecord::Left);
-            const quint8 result = recorded & RunRecord::ResultMask;
+                : quint8(RecordContents::Left);
+            const quint8 result = recorded & RecordContents::ResultMask;
             const QByteArray &name = plan.name;
             const QByteArray &newName = plan.newName;
-            const bool unknown = result == RunRecord::NoResult;
+            const bool unknown = result == RecordContents::NoResult;
             // A file that was left stayed where it was; one that has no result was moved only if
             // its new name is there and its old one free.
-            if (result == RunRecord::Left
+            if (result == RecordContents::Left
                 || (unknown && (!exists(ops.movedPath(newName)) || exists(ops.sourcePath(name))))) {
                 reporter.report(++outcome.done, outcome.listed);
                 return;
             }
             // Links that the run did not make may have been made by a repair since.
-            const auto unlinkAll = [&tally, &ops, recorded](const RunRecord::Plan &plan) {
+            const auto unlinkAll = [&tally, &ops, recorded](const RecordContents::Plan &plan) {
                 if (plan.energy.isEmpty())
                     return;
                 tally.unlink(ops, FileOps::ByEnergy, plan.energy, plan.newName,
-                    !(recorded & RunRecord::NoEnergyLink));
+                    !(recorded & RecordContents::NoEnergyLink));
                 tally.unlink(ops, FileOps::BySeqNo, plan.seqNo, plan.newName,
-                    !(recorded & RunRecord::NoSeqNoLink));
+                    !(recorded & RecordContents::NoSeqNoLink));
             };
             // Back first: a file that cannot go back keeps its links.
             const NoReplaceMove::Result back = ops.moveBack(newName, name, reason, stop);
@@ -178,7 +178,7 @@ UndoOutcome undo(const Settings &settings, const Progress &progress, const std::
             }
             reporter.report(++outcome.done, outcome.listed);
         };
-        RunRecord::Contents again;
+        RecordContents again;
         RunRecord::read(last.record, again, undoFile, refused);
     }
     outcome.moved -= tally.takenBack();

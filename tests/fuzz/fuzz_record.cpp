@@ -8,12 +8,12 @@
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
     const QByteArray bytes(reinterpret_cast<const char *>(data), int(size));
-    RunRecord::Contents contents;
+    RecordContents contents;
     int planned = 0;
     int refused = 0;
     RunRecord::parse(
         bytes, contents,
-        [&](const RunRecord::Plan &plan) {
+        [&](const RecordContents::Plan &plan) {
             // Indexes run 1, 2, 3, … with gaps only where a name was refused.
             if (plan.index <= planned || plan.name.isEmpty() || plan.newName.contains('/'))
                 std::abort();
@@ -24,7 +24,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
                 std::abort();
             ++refused;
         });
-    const RunRecord::Header &header = contents.header;
+    const RecordContents::Header &header = contents.header;
     // One result for each planned file, and each planned file a line of its own.
     if (contents.results.size() != size_t(header.planned) + 1 || planned > header.planned || header.moved > header.planned
         || header.planned > bytes.count('\n') + 1)

@@ -47,8 +47,8 @@ const char *untrustedFields()
 
 } // namespace
 
-RecordReader::RecordReader(RunRecord::Contents &contents, const RunRecord::PlanFound &plan,
-    const RunRecord::Refused &refused)
+RecordReader::RecordReader(RecordContents &contents, const RecordContents::PlanFound &plan,
+    const RecordContents::Refused &refused)
     : contents(contents)
     , header(contents.header)
     , plan(plan)
@@ -63,7 +63,7 @@ void RecordReader::line(const QByteArray &text, bool complete)
     for (QByteArray &field : fields)
         field = unescape(field);
     if (++number == 1) {
-        valid = fields[0] == RunRecord::magic;
+        valid = fields[0] == RecordContents::magic;
         return;
     }
     const char *why = take(fields, complete);
@@ -75,7 +75,7 @@ bool RecordReader::finish()
 {
     header.moved = skipped ? movedAtEnd
                            : int(std::count(contents.results.cbegin(), contents.results.cend(),
-                               quint8(RunRecord::Moved)));
+                               quint8(RecordContents::Moved)));
     header.changed = header.ended ? changes > 0 : header.planned > 0 || !contents.folders.isEmpty();
     return valid;
 }
@@ -139,10 +139,10 @@ const char *RecordReader::takeResult(const QList<QByteArray> &f)
         return QT_TRANSLATE_NOOP("Reason", "the line's number is not one of the run's");
     quint8 &result = contents.results[size_t(index)];
     if (key == "nolink")
-        result |= tree == 0 ? RunRecord::NoEnergyLink : RunRecord::NoSeqNoLink;
+        result |= tree == 0 ? RecordContents::NoEnergyLink : RecordContents::NoSeqNoLink;
     else
-        result = quint8((result & ~RunRecord::ResultMask)
-            | (key == "moved" ? RunRecord::Moved : RunRecord::Left));
+        result = quint8((result & ~RecordContents::ResultMask)
+            | (key == "moved" ? RecordContents::Moved : RecordContents::Left));
     return nullptr;
 }
 
@@ -203,7 +203,7 @@ const char *RecordReader::takePlan(const QList<QByteArray> &f)
     bool isNumber = false;
     if (f[1].toInt(&isNumber) != header.planned + 1 || !isNumber)
         return QT_TRANSLATE_NOOP("Reason", "the files are not numbered in order");
-    contents.results.push_back(RunRecord::NoResult);
+    contents.results.push_back(RecordContents::NoResult);
     const int index = ++header.planned;
     // The names are checked only for a reader that acts on them.
     if (!plan)

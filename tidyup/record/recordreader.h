@@ -1,20 +1,20 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
-#include "tidyup/record/runrecord.h"
+#include "tidyup/record/recordcontents.h"
 
 #include <QByteArray>
 #include <QList>
 #include <QString>
 
-// Reads a record line by line into RunRecord::Contents, keeping only what it can trust; see
+// Reads a record line by line into RecordContents, keeping only what it can trust; see
 // RunRecord::parse. Touches no file.
 class RecordReader
 {
 public:
     // Empties contents first.
-    RecordReader(RunRecord::Contents &contents, const RunRecord::PlanFound &plan,
-        const RunRecord::Refused &refused);
+    RecordReader(RecordContents &contents, const RecordContents::PlanFound &plan,
+        const RecordContents::Refused &refused);
 
     // One line, without its line break; complete is false for a last line cut short.
     void line(const QByteArray &text, bool complete);
@@ -34,10 +34,10 @@ private:
     const char *takePlan(const QList<QByteArray> &fields);
     bool outputOrParent(const QString &dir) const;
 
-    RunRecord::Contents &contents;
-    RunRecord::Header &header;
-    const RunRecord::PlanFound &plan;
-    const RunRecord::Refused &refused;
+    RecordContents &contents;
+    RecordContents::Header &header;
+    const RecordContents::PlanFound &plan;
+    const RecordContents::Refused &refused;
     int number = 0;
     bool valid = false;
     bool inHeader = true;

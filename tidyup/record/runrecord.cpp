@@ -19,7 +19,6 @@
 #endif
 
 const char RunRecord::folder[] = ".quorvix-data/runs";
-const char RunRecord::magic[] = "quorvix-data-record";
 
 namespace
 {
@@ -96,7 +95,7 @@ QByteArray RunRecord::line(const QList<QByteArray> &fields)
     return text + '\n';
 }
 
-bool RunRecord::rebase(Header &header, const QString &target)
+bool RunRecord::rebase(RecordContents::Header &header, const QString &target)
 {
     const QString old = header.target + QLatin1Char('/');
     for (const QString *path : { &header.origs, &header.energy, &header.seqNo }) {
@@ -126,7 +125,7 @@ void RunRecord::takeOtherThreads()
     sharedLines.clear();
 }
 
-bool RunRecord::start(Header &header, const QStringList &dirsToMake, Reason &reason)
+bool RunRecord::start(RecordContents::Header &header, const QStringList &dirsToMake, Reason &reason)
 {
     header.version = QCoreApplication::applicationVersion();
     header.user = user();
@@ -193,7 +192,7 @@ bool RunRecord::start(Header &header, const QStringList &dirsToMake, Reason &rea
 #endif
     const auto text = [](const QString &value) { return value.toUtf8(); };
     const auto name = [](const QString &path) { return QFile::encodeName(path); };
-    add({ RunRecord::magic, "1" });
+    add({ RecordContents::magic, "1" });
     add({ "version", text(header.version) });
     add({ "user", text(header.user) });
     add({ "host", text(header.host) });
@@ -332,8 +331,8 @@ QStringList RunRecord::all(const QString &target)
     return paths;
 }
 
-bool RunRecord::parse(
-    const QByteArray &bytes, Contents &contents, const PlanFound &plan, const Refused &refused)
+bool RunRecord::parse(const QByteArray &bytes, RecordContents &contents,
+    const RecordContents::PlanFound &plan, const RecordContents::Refused &refused)
 {
     RecordReader reader(contents, plan, refused);
     for (int start = 0; start < bytes.size();) {
@@ -345,8 +344,8 @@ bool RunRecord::parse(
     return reader.finish();
 }
 
-bool RunRecord::read(
-    const QString &path, Contents &contents, const PlanFound &plan, const Refused &refused)
+bool RunRecord::read(const QString &path, RecordContents &contents,
+    const RecordContents::PlanFound &plan, const RecordContents::Refused &refused)
 {
     QFile in(path);
     if (!in.open(QIODevice::ReadOnly))
@@ -361,13 +360,13 @@ bool RunRecord::read(
     return reader.finish();
 }
 
-bool RunRecord::readHeader(const QString &path, Header &header)
+bool RunRecord::readHeader(const QString &path, RecordContents::Header &header)
 {
     // The window asks after every run: a record of a hundred thousand files is megabytes, and
     // all it needs is at its two ends.
     constexpr qint64 tailSize = 64 * 1024;
     QFile in(path);
-    Contents contents;
+    RecordContents contents;
     qint64 endLine = -1;
     if (in.open(QIODevice::ReadOnly) && in.size() > tailSize && in.seek(in.size() - tailSize)) {
         const QByteArray tail = in.read(tailSize);
@@ -398,7 +397,7 @@ bool RunRecord::readHeader(const QString &path, Header &header)
     return valid;
 }
 
-bool RunRecord::inUse(const QString &path, const Header &header)
+bool RunRecord::inUse(const QString &path, const RecordContents::Header &header)
 {
     if (header.ended)
         return false;

@@ -1,18 +1,15 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include "tidyup/record/recordcontents.h"
 #include "tidyup/report/reason.h"
 
 #include <QByteArray>
-#include <QDateTime>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QList>
 #include <QString>
-#include <QVector>
-#include <functional>
 #include <mutex>
-#include <vector>
 
 // The record of one run, kept in the target's hidden ".quorvix-data/runs" as lines of
 // tab-separated fields, written as the run goes: each file's names before it is moved, its
@@ -22,73 +19,7 @@
 class RunRecord
 {
 public:
-    // What a record's first lines say of its run.
-    struct Header {
-        QString path;
-        QString version;
-        QString user;
-        QString host;
-        qint64 pid = 0;
-        QDateTime started;
-        // Absolute, as the run resolved them.
-        QString target;
-        QString origs;
-        QString energy;
-        QString seqNo;
-        QString fileExt;
-        // How its links name their files: TidyUp::absoluteLinks (a record without the key) or
-        // TidyUp::relativeLinks.
-        QString links = QLatin1String("absolute");
-        // The files it was about to move, the ones it moved, and whether it ended or was undone.
-        int planned = 0;
-        int moved = 0;
-        bool ended = false;
-        bool undone = false;
-        // A later run completed it after it was killed.
-        bool completed = false;
-        // It moved a file, made a link, a folder or an output directory, or completed a killed
-        // run, as its last line counts; a run without one may have done any of that.
-        bool changed = false;
-    };
-
-    // What became of a planned file, as the lines after its plan say; the last one counts.
-    enum Result : quint8 {
-        NoResult,
-        Moved,
-        Left,
-        ResultMask = 3,
-        NoEnergyLink = 4,
-        NoSeqNoLink = 8
-    };
-
-    // What a record holds but for its files' names, which a reader of a hundred thousand of them
-    // gets one at a time. Each part holds only lines that can be trusted.
-    struct Contents {
-        Header header;
-        // From index 1 on, one for each planned file; index 0 is not used.
-        std::vector<quint8> results { NoResult };
-        // The per-energy (0) and per-sequence (1) folders it made.
-        QVector<QPair<int, QByteArray>> folders;
-        // The output directories it made, and their parents.
-        QList<QByteArray> dirs;
-    };
-
-    // A file that the record says the run was about to move: the line's names, and the fields
-    // of the new one.
-    struct Plan {
-        int index = 0;
-        QByteArray name;
-        QByteArray newName;
-        QByteArray energy;
-        QByteArray seqNo;
-    };
-    using PlanFound = std::function<void(const Plan &plan)>;
-    // A line of the record that cannot be trusted, by its number, and why not.
-    using Refused = std::function<void(int line, const char *why)>;
-
     static const char folder[];
-    // The first line of every record.
-    static const char magic[];
 
     QString path() const { return filePath; }
 
@@ -100,7 +31,7 @@ public:
     // Makes a new record in header's target and writes its header, with the output directories
     // that the run is about to make; fills in who, where and when. False, with reason, when it
     // cannot be written.
-    bool start(Header &header, const QStringList &dirsToMake, Reason &reason);
+    bool start(RecordContents::Header &header, const QStringList &dirsToMake, Reason &reason);
     // Kept until the next write: the names of a file about to be moved (index from 1 up), its
     // result, a per-energy or per-sequence folder about to be made, a link not made. Only plan and
     // moved are for the moving thread alone.
@@ -122,20 +53,20 @@ public:
     // be one of the output directories of the header or one of their parents. plan, where given,
     // gets each file whose names are the ones a run gives, refused each line left out. False
     // when the bytes are not a record.
-    static bool parse(const QByteArray &bytes, Contents &contents, const PlanFound &plan = {},
-        const Refused &refused = {});
+    static bool parse(const QByteArray &bytes, RecordContents &contents,
+        const RecordContents::PlanFound &plan = {}, const RecordContents::Refused &refused = {});
     // The same, read from the file at path as it goes; false too when it cannot be read.
-    static bool read(const QString &path, Contents &contents, const PlanFound &plan = {},
-        const Refused &refused = {});
+    static bool read(const QString &path, RecordContents &contents,
+        const RecordContents::PlanFound &plan = {}, const RecordContents::Refused &refused = {});
     // The header alone, with what the lines from the end line on say (moved: as the end line
     // counts them; planned: 0). Only a record without an end line is read in full.
-    static bool readHeader(const QString &path, Header &header);
+    static bool readHeader(const QString &path, RecordContents::Header &header);
     // A header naming another target, the scan having moved, with every output directory under
     // that target: its paths moved onto target. False, header unchanged, for any other.
-    static bool rebase(Header &header, const QString &target);
+    static bool rebase(RecordContents::Header &header, const QString &target);
     // Whether the run that writes path is still going: its lock is held, or where locks are not
     // kept, its process still lives on this host.
-    static bool inUse(const QString &path, const Header &header);
+    static bool inUse(const QString &path, const RecordContents::Header &header);
     // The user who runs this program.
     static QString user();
     // Appends one line to a finished record.
