@@ -5,6 +5,13 @@
 
 #include <QCommandLineParser>
 
+// The toolkit prints the lines of its help options itself, in its own context, for which the
+// toolkit's Japanese catalogue has no text; ours gives them one.
+[[maybe_unused]] static const char *const toolkitHelpTexts[] = {
+    QT_TRANSLATE_NOOP("QCommandLineParser", "Displays help on commandline options."),
+    QT_TRANSLATE_NOOP("QCommandLineParser", "Displays help including Qt specific options."),
+};
+
 Arguments Arguments::parse(const QStringList &arguments)
 {
     QCommandLineParser parser;
@@ -53,7 +60,8 @@ Arguments Arguments::parse(const QStringList &arguments)
             : parser.errorText();
         return result;
     }
-    if (parser.isSet(QStringLiteral("help")))
+    // Without a window there are no options of the toolkit's to add to the help.
+    if (parser.isSet(QStringLiteral("help")) || parser.isSet(QStringLiteral("help-all")))
         return result;
     result.action = parser.isSet(QStringLiteral("dry-run"))                                ? DryRun
         : parser.isSet(QStringLiteral("undo"))                                             ? Undo

@@ -46,8 +46,8 @@ void print(FILE *stream, const QString &text)
 bool CommandLine::wanted(int argc, const char *const *argv)
 {
     for (int i = 1; i < argc; ++i) {
-        for (const char *option :
-            { "--run", "--dry-run", "--undo", "--check", "--repair", "--help", "-h" }) {
+        for (const char *option : { "--run", "--dry-run", "--undo", "--check", "--repair", "--help",
+                 "--help-all", "-h" }) {
             if (std::strcmp(argv[i], option) == 0)
                 return true;
         }

@@ -24,6 +24,8 @@ private slots:
     void json();
     void jsonOnEveryPath_data();
     void jsonOnEveryPath();
+    void helpInJapanese_data();
+    void helpInJapanese();
     void stoppedBySignal();
     void killedThenCompletedThenUndone();
     void repairKilledThenFinished();
@@ -249,6 +251,35 @@ void TestCommandLine::jsonOnEveryPath()
 
 // SIGTERM is Stop: the entry in hand is finished, the moved files keep their links, the
 // outcome is printed, and the status says the run was stopped.
+void TestCommandLine::helpInJapanese_data()
+{
+    QTest::addColumn<QString>("option");
+    QTest::newRow("-h") << "-h";
+    QTest::newRow("--help") << "--help";
+    QTest::newRow("--help-all") << "--help-all";
+}
+
+// Every option's line says what it does in Japanese, the toolkit's own two included.
+void TestCommandLine::helpInJapanese()
+{
+    QFETCH(QString, option);
+    QProcess program;
+    program.setProcessEnvironment(noDisplay());
+    program.start(QUORVIX_PROGRAM, { option });
+    QVERIFY(program.waitForFinished(60000));
+    QCOMPARE(program.exitCode(), 0);
+    const QStringList lines = QString::fromUtf8(program.readAllStandardOutput()).split('\n');
+    int options = 0;
+    for (const QString &line : lines) {
+        const QRegularExpressionMatch option = QRegularExpression("^  -.*?  +(.*)$").match(line);
+        if (!option.hasMatch())
+            continue;
+        ++options;
+        QVERIFY2(option.captured(1).contains(QRegularExpression("[^\\x00-\\x7f]")), qPrintable(line));
+    }
+    QCOMPARE(options, 18);
+}
+
 void TestCommandLine::stoppedBySignal()
 {
     QTemporaryDir tmp(inMemory("tst_commandline"));

@@ -355,6 +355,17 @@
     </message>
 </context>
 <context>
+    <name>QCommandLineParser</name>
+    <message>
+        <source>Displays help on commandline options.</source>
+        <translation>コマンドラインオプションのヘルプを表示します。</translation>
+    </message>
+    <message>
+        <source>Displays help including Qt specific options.</source>
+        <translation>Qt 固有のオプションを含むヘルプを表示します。</translation>
+    </message>
+</context>
+<context>
     <name>Reason</name>
     <message>
         <source>the file was opened for writing during the copy</source>
