@@ -63,6 +63,7 @@ void TestParamTable::configLines_data()
     QTest::newRow("spaces and tabs only: no empty key") << "" << QByteArray(" \t \n\t\n\"\" v\n") << "" << "v";
     QTest::newRow("unmatched quote runs to the end") << "" << QByteArray("K  \"a b c \n") << "K" << "a b c ";
     QTest::newRow("hash in quotes cuts too") << "" << QByteArray("K \"a#b\"\n") << "K" << "a";
+    QTest::newRow("the first hash of several cuts") << "" << QByteArray("K a#b # c\n") << "K" << "a";
     QTest::newRow("token glued to a quote") << "" << QByteArray("\"K\"v w\n") << "K" << "v";
     QTest::newRow("ideographic space separates") << "" << QString("K 元\u3000データ\n").toUtf8() << "K" << "元";
     QTest::newRow("backslash is ordinary") << "" << QByteArray("D C:\\data\\\n") << "D" << "C:\\data\\";

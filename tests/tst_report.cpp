@@ -20,6 +20,7 @@ private slots:
     void outcomeText_data();
     void outcomeText();
     void undoText();
+    void detailsKeepFilesAndLinksApart();
     void previewText_data();
     void previewText();
     void status_data();
@@ -39,8 +40,9 @@ TidyUp::Settings settings()
     return { QStringLiteral("/d/T"), QStringLiteral("O"), QStringLiteral("E"), QStringLiteral("S"), QStringLiteral("img") };
 }
 
-// A run of listed files, moved of them moved with two links each, the rest not moved for reasons.
-TidyUp::Outcome outcome(int listed, int moved, const QList<int> &errors = {})
+// A run of listed files, moved of them moved with two links each but for the links not made for
+// linkErrors, the rest not moved for errors.
+TidyUp::Outcome outcome(int listed, int moved, const QList<int> &errors = {}, const QList<int> &linkErrors = {})
 {
     TidyUp::Outcome o;
     o.dirsReady = true;
@@ -51,6 +53,11 @@ TidyUp::Outcome outcome(int listed, int moved, const QList<int> &errors = {})
     for (const int error : errors) {
         o.groups.append({ TidyUp::Failure::Move, Reason(error), 1 });
         ++o.notMoved;
+    }
+    for (const int error : linkErrors) {
+        o.groups.append({ TidyUp::Failure::Link, Reason(error), 1 });
+        ++o.linksNotMade;
+        --o.linked;
     }
     return o;
 }
@@ -77,6 +84,7 @@ void TestReport::outcomeText_data()
     QTest::newRow("whole run") << outcome(3000, 3000) << "Moved 3,000 files into O and made 6,000 links in 1.2 s." << "3,000 個のファイルを O に移動し、6,000 個のリンクを作成しました（1.2 秒）。";
     QTest::newRow("one name taken") << outcome(3, 2, { EEXIST }) << "Moved 2 files into O and made 4 links in 1.2 s. 1 file was not moved: the new name is taken (1)." << "2 個のファイルを O に移動し、4 個のリンクを作成しました（1.2 秒）。 1 個のファイルは移動されませんでした: 新しい名前が使われています (1)。";
     QTest::newRow("four reasons") << outcome(6, 2, { EEXIST, ENOSPC, EACCES, EIO }) << "Moved 2 files into O and made 4 links in 1.2 s. 4 files were not moved: the new name is taken (1), the disk is full (1), permission denied (1), 1 more reason." << "";
+    QTest::newRow("files and links, one reason shared") << outcome(3, 2, { EEXIST }, { EEXIST, ENOSPC }) << "Moved 2 files into O and made 2 links in 1.2 s. 1 file was not moved: the new name is taken (1). 2 links were not made: the name is taken (1), the disk is full (1)." << "";
     QTest::newRow("stopped") << stopped << "Stopped after 1 of 3,000 files: moved 1 file and made 2 links." << "";
     QTest::newRow("nothing matched") << outcome(0, 0) << "No file matches *.img in /d/T." << "";
     QTest::newRow("check refused") << refused << "The entry [O] in [/d/T] is not directory. Nothing was moved." << "";
@@ -113,6 +121,18 @@ void TestReport::undoText()
     undone.done = 1;
     QCOMPARE(Report::outcomeText(undone, settings()), QString("Stopped after 1 of 3 files: moved 2 files back and removed 4 links. 1 file stayed in O with its links."));
     QCoreApplication::removeTranslator(&english);
+}
+
+// Details lists a file not moved and a link not made under groups of their own, one reason or not.
+void TestReport::detailsKeepFilesAndLinksApart()
+{
+    QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
+    QCoreApplication::installTranslator(&english);
+    QStringList headings;
+    for (const Report::Group &group : Report::failureGroups(outcome(3, 2, { EEXIST }, { EEXIST })))
+        headings << group.heading;
+    QCoreApplication::removeTranslator(&english);
+    QCOMPARE(headings, QStringList({ "Not moved: the new name is taken (1)", "Link not made: the name is taken (1)" }));
 }
 
 void TestReport::previewText_data()

@@ -62,6 +62,7 @@ private slots:
     void checkLinkTrees();
     void oldNameNotRemoved_data();
     void oldNameNotRemoved();
+    void crossMoveSourceNotRemoved();
     void repairWhereLinksAreRefused();
 
     void abandonedMarkerOpenForWriting();
@@ -142,6 +143,7 @@ void TestTidyUp::init()
     if (!fileSystem.isEmpty()) {
         if (test == "rewriteFileName" || test == "listingMatchesDirectoryListing" || test == "crossMove"
             || test == "recordOnAFullDisk" || test == "failuresCountedByReason" || test == "oldNameNotRemoved"
+            || test == "crossMoveSourceNotRemoved"
             || test == "repairWhereLinksAreRefused")
             QSKIP("not a matter of the file system");
         if (!mounted.contains(fileSystem) && ::geteuid() == 0)
@@ -206,14 +208,22 @@ void TestTidyUp::listingMatchesDirectoryListing()
         QCOMPARE(scanned, expected);
     }
     // Names that share their beginning, as a scan's do, and differ in case, length and bytes
-    // beyond ASCII after it.
+    // beyond ASCII after it: within the first 8 bytes, between 8 and 16, and only after 16.
     const QDir scan(tmp->filePath("scan"));
-    for (const char *name : { "s-1eV-1.img", "S-1EV-10.img", "s-1eV-1_.img", "s-1ev-2.IMG", "s-1é.img", "s-1[.img", "s-1eV-1.img.img", "s-1EV-1.IMG", "s-1.img", "s-1eV-0009.img", "s-1eV-0009é.img" })
+    for (const char *name : { "s-1eV-1.img", "S-1EV-10.img", "s-1eV-1_.img", "s-1ev-2.IMG", "s-1é.img", "s-1[.img", "s-1eV-1.img.img", "s-1EV-1.IMG", "s-1.img", "s-1eV-0009.img", "s-1eV-0009é.img",
+             "sample-7002_5eV-0001.img", "sample-7000_00eV-0002.img", "Sample-7000_00eV-0001.IMG", "sample-7000_00eV-0010.img", "sample-7000_00eV-001.img", "sample-7000_00eV-0001.img.img", "sample-7000_00eV-00é1.img" })
         QVERIFY(FsTree::make(scan.filePath(name)));
     QStringList listed;
     for (const QByteArray &name : TidyUp::listEntries(scan, "img"))
         listed << QFile::decodeName(name);
-    QCOMPARE(listed, scan.entryList({ "*.img" }, QDir::Files));
+    // The toolkit leaves the order of names equal but for case to its sort; ours puts them in
+    // the order of their bytes.
+    QStringList expected = scan.entryList({ "*.img" }, QDir::Files);
+    std::stable_sort(expected.begin(), expected.end(), [](const QString &a, const QString &b) {
+        const int byCase = a.compare(b, Qt::CaseInsensitive);
+        return byCase ? byCase < 0 : QFile::encodeName(a) < QFile::encodeName(b);
+    });
+    QCOMPARE(listed, expected);
 }
 
 // clang-format off
@@ -280,6 +290,11 @@ void TestTidyUp::run()
     }
     expected.sort();
     QCOMPARE(FsTree::dataTree(t), expected);
+    // A run that changed anything, if only an output directory or a folder it made, keeps its
+    // record for Undo; one that changed nothing keeps none. The check's refusal keeps none either.
+    const bool changed = snapshot(tmp->path()) != before;
+    QVERIFY(changed || outcome.record.isEmpty());
+    QVERIFY(!changed || !outcome.dirsReady || !outcome.record.isEmpty());
 
     // Undone from the record by the program itself, as after a restart, the tree is as it was
     // (a target the run made stays, holding the records), but for the links an interrupted run
@@ -819,8 +834,8 @@ void TestTidyUp::oldNameNotRemoved_data()
     QTest::addColumn<QString>("counts"); // moved, not moved and the reasons of the step
     QTest::addColumn<bool>("undoNext"); // the next step: an undo, else a run again
     QTest::addColumn<QStringList>("afterNext");
-    QTest::newRow("run, old name refused: moved back") << false << QStringList { "a-9eV-1.tif" } << QStringList { "a-9eV-1.tif=a" } << "1 1 EBUSY" << true << QStringList { "a-9eV-1.tif=a" };
-    QTest::newRow("run, both names refused: the next run finishes") << false << QStringList { "a-9eV-1.tif", "a-9_00eV-1.tif" } << QStringList { "O/a-9_00eV-1.tif=a", "a-9eV-1.tif=a" } << "1 1 the file is under both names" << false << QStringList { "E/9_00/a-9_00eV-1.tif>O/a-9_00eV-1.tif", "O/a-9_00eV-1.tif=a", "S/1/a-9_00eV-1.tif>O/a-9_00eV-1.tif" };
+    QTest::newRow("run, old name refused: moved back") << false << QStringList { "a-9eV-1.tif" } << QStringList { "a-9eV-1.tif=a" } << "0 1 EBUSY" << true << QStringList { "a-9eV-1.tif=a" };
+    QTest::newRow("run, both names refused: the next run finishes") << false << QStringList { "a-9eV-1.tif", "a-9_00eV-1.tif" } << QStringList { "O/a-9_00eV-1.tif=a", "a-9eV-1.tif=a" } << "0 1 the file is under both names" << false << QStringList { "E/9_00/a-9_00eV-1.tif>O/a-9_00eV-1.tif", "O/a-9_00eV-1.tif=a", "S/1/a-9_00eV-1.tif>O/a-9_00eV-1.tif" };
     QTest::newRow("undo, new name refused: stays with its links") << true << QStringList { "a-9_00eV-1.tif" } << QStringList { "E/9_00/a-9_00eV-1.tif>O/a-9_00eV-1.tif", "O/a-9_00eV-1.tif=a", "S/1/a-9_00eV-1.tif>O/a-9_00eV-1.tif" } << "1 1 EBUSY" << true << QStringList { "E/9_00/a-9_00eV-1.tif>O/a-9_00eV-1.tif", "O/a-9_00eV-1.tif=a", "S/1/a-9_00eV-1.tif>O/a-9_00eV-1.tif" };
     QTest::newRow("undo, both names refused: the next undo finishes") << true << QStringList { "a-9_00eV-1.tif", "a-9eV-1.tif" } << QStringList { "E/9_00/a-9_00eV-1.tif>O/a-9_00eV-1.tif", "O/a-9_00eV-1.tif=a", "S/1/a-9_00eV-1.tif>O/a-9_00eV-1.tif", "a-9eV-1.tif=a" } << "1 1 the file is under both names" << true << QStringList { "a-9eV-1.tif=a" };
 }
@@ -841,14 +856,20 @@ void TestTidyUp::oldNameNotRemoved()
         QSKIP("slowfs could not be mounted: it needs /dev/fuse, and root or fusermount3");
     QTemporaryDir dir(root.filePath("--refuse-unlinks/XXXXXX"));
     const QString t = dir.filePath("T"), list = root.filePath("refused");
-    QVERIFY(FsTree::make(t + "/a-9eV-1.tif", "a") && FsTree::make(t + "/b-8eV-1.tif", "b"));
+    // A run finds its output directories made, so that whatever becomes of a is its one change.
+    QVERIFY(FsTree::make(t + "/a-9eV-1.tif", "a"));
+    for (const QString &other : undoing ? QStringList { "b-8eV-1.tif" } : QStringList { "O/", "E/", "S/" })
+        QVERIFY(FsTree::make(t + '/' + other, "b"));
     const QStringList before = FsTree::dataTree(t);
     const TidyUp::Settings both = settings(t, "O", "E", "S", "tif");
     QVERIFY(!undoing || TidyUp::run(both).moved == 2);
     QFile::remove(list);
     QVERIFY(FsTree::make(list, refused.join('\n').toUtf8()));
-    const TidyUp::Counts outcome = undoing ? TidyUp::Counts(TidyUp::undo(both)) : TidyUp::Counts(TidyUp::run(both));
+    TidyUp::Outcome ran;
+    const TidyUp::Counts outcome = undoing ? TidyUp::Counts(TidyUp::undo(both)) : TidyUp::Counts(ran = TidyUp::run(both));
     QCOMPARE(FsTree::read(list), QByteArray());
+    // A file left under both names is a change, and its record is kept for the next Undo.
+    QVERIFY(undoing || ran.record.isEmpty() == (after.size() == 1));
     const auto ofA = [&t] { return FsTree::dataTree(t).filter(QRegularExpression("^[^.]*a-9")); };
     QCOMPARE(ofA(), after);
     QStringList groups;
@@ -861,6 +882,24 @@ void TestTidyUp::oldNameNotRemoved()
     // Whatever the undo could put back, it did.
     if (ofA() == QStringList { "a-9eV-1.tif=a" })
         QCOMPARE(FsTree::dataTree(t), before);
+}
+
+// A file copied to another file system whose source the server then refuses to remove is not
+// left twice: the copy goes again, and the file stays where it was, counted as not moved.
+void TestTidyUp::crossMoveSourceNotRemoved()
+{
+    if (!mounted.contains("--refuse-unlinks"))
+        QSKIP("slowfs could not be mounted: it needs /dev/fuse, and root or fusermount3");
+    QTemporaryDir dir(root.filePath("--refuse-unlinks/XXXXXX"));
+    const QString t = dir.filePath("T"), o = tmp->filePath("O"), list = root.filePath("refused");
+    QVERIFY(FsTree::make(t + "/a-9eV-1.tif", "a") && FsTree::make(t + "/b-8eV-1.tif", "b"));
+    QFile::remove(list);
+    QVERIFY(FsTree::make(list, "a-9eV-1.tif"));
+    const TidyUp::Outcome outcome = TidyUp::run(settings(t, o, "E", "S", "tif"));
+    QCOMPARE(FsTree::read(list), QByteArray());
+    QCOMPARE(QList<int>({ outcome.moved, outcome.notMoved, outcome.groups.value(0).reason.error() }), QList<int>({ 1, 1, EBUSY }));
+    QCOMPARE(FsTree::dataTree(o), QStringList { "b-8_00eV-1.tif=b" });
+    QCOMPARE(FsTree::dataTree(t).filter(QRegularExpression("^[^/]*$")), QStringList { "a-9eV-1.tif=a" });
 }
 
 // Where the file system holds no symbolic links (FAT, exFAT), a repair stops at the first link it
