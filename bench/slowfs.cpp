@@ -7,10 +7,13 @@
 // --refuse-unlinks LIST does what --nfs does, and refuses the unlink of each name listed in the
 // file LIST (one a line, kept outside the mount) once with EBUSY, striking it from the list, as a
 // server may refuse to remove a name that another client holds; --no-symlinks does what
-// --no-hard-links does and refuses symbolic links with EPERM, as FAT and exFAT do.
+// --no-hard-links does and refuses symbolic links with EPERM, as FAT and exFAT do;
+// --racing-links LIST does what --no-hard-links does, and where it refuses a hard link to a name
+// listed in LIST, another client makes that name first (once, striking it from the list): the
+// moment between a look at a name and a rename without flags, where nothing else can be used.
 //
-//   slowfs [--nfs | --no-hard-links | --no-symlinks | --refuse-unlinks LIST] SOURCE MOUNTPOINT
-//          DELAY_US
+//   slowfs [--nfs | --no-hard-links | --no-symlinks | --refuse-unlinks LIST | --racing-links LIST]
+//          SOURCE MOUNTPOINT DELAY_US
 //          [FUSE options, e.g. -f]
 
 #define FUSE_USE_VERSION 31
@@ -40,8 +43,10 @@ long delayNs = 0;
 bool refuseRenameFlags = false;
 bool refuseHardLinks = false;
 bool refuseSymlinks = false;
-std::string refusedUnlinks;
-std::mutex refusedUnlinksMutex;
+// The names listed for --refuse-unlinks or --racing-links.
+std::string listed;
+bool racingLinks = false;
+std::mutex listedMutex;
 
 // Set by a request that makes a name: the library then reads the new entry's attributes for the
 // kernel's reply, on the same thread. A server sends them with its answer (NFS does), so that
@@ -90,33 +95,33 @@ int doMkdir(const char *path, mode_t mode)
     return made(mkdir(real(path).c_str(), mode));
 }
 
-// Whether path's name is listed to be refused; it is struck from the list.
-bool refuseOnce(const char *path)
+// Whether path's name is listed; it is struck from the list.
+bool listedOnce(const char *path)
 {
-    if (refusedUnlinks.empty())
+    if (listed.empty())
         return false;
-    const std::lock_guard<std::mutex> lock(refusedUnlinksMutex);
+    const std::lock_guard<std::mutex> lock(listedMutex);
     const char *slash = std::strrchr(path, '/');
     const std::string name = slash ? slash + 1 : path;
-    std::ifstream in(refusedUnlinks);
+    std::ifstream in(listed);
     std::ostringstream rest;
-    bool listed = false;
+    bool found = false;
     for (std::string line; std::getline(in, line);) {
-        if (line == name && !listed)
-            listed = true;
+        if (line == name && !found)
+            found = true;
         else
             rest << line << '\n';
     }
     in.close();
-    if (listed)
-        std::ofstream(refusedUnlinks, std::ios::trunc) << rest.str();
-    return listed;
+    if (found)
+        std::ofstream(listed, std::ios::trunc) << rest.str();
+    return found;
 }
 
 int doUnlink(const char *path)
 {
     const std::string file = real(path);
-    return refuseOnce(path) ? -EBUSY : result(unlink(file.c_str()));
+    return !racingLinks && listedOnce(path) ? -EBUSY : result(unlink(file.c_str()));
 }
 
 int doRmdir(const char *path)
@@ -141,6 +146,8 @@ int doRename(const char *from, const char *to, unsigned int flags)
 int doLink(const char *from, const char *to)
 {
     const std::string realTo = real(to);
+    if (racingLinks && listedOnce(to))
+        std::ofstream(realTo, std::ios::app) << "another client's";
     if (refuseHardLinks)
         return -EPERM;
     return made(link((source + from).c_str(), realTo.c_str()));
@@ -255,13 +262,17 @@ int main(int argc, char *argv[])
         ++first;
     } else if (argc > 2 && std::strcmp(argv[1], "--refuse-unlinks") == 0) {
         refuseRenameFlags = true;
-        refusedUnlinks = argv[2];
+        listed = argv[2];
+        first += 2;
+    } else if (argc > 2 && std::strcmp(argv[1], "--racing-links") == 0) {
+        refuseRenameFlags = refuseHardLinks = racingLinks = true;
+        listed = argv[2];
         first += 2;
     }
     if (argc < first + 3) {
         std::fprintf(stderr,
-            "usage: %s [--nfs | --no-hard-links | --no-symlinks | --refuse-unlinks LIST] SOURCE "
-            "MOUNTPOINT DELAY_US [FUSE options]\n",
+            "usage: %s [--nfs | --no-hard-links | --no-symlinks | --refuse-unlinks LIST | "
+            "--racing-links LIST] SOURCE MOUNTPOINT DELAY_US [FUSE options]\n",
             argv[0]);
         return 2;
     }

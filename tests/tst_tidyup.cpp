@@ -63,6 +63,7 @@ private slots:
     void oldNameNotRemoved_data();
     void oldNameNotRemoved();
     void crossMoveSourceNotRemoved();
+    void plainRenameNeverReplaces();
     void repairWhereLinksAreRefused();
 
     void abandonedMarkerOpenForWriting();
@@ -94,10 +95,12 @@ void TestTidyUp::initTestCase()
     QVERIFY(::setrlimit(RLIMIT_NOFILE, &few) == 0);
     QVERIFY(SubDirs::capacity() < 100);
     QVERIFY(root.isValid());
-    for (const QString mode : { "--nfs", "--no-hard-links", "--refuse-unlinks", "--no-symlinks" }) {
+    for (const QString mode : { "--nfs", "--no-hard-links", "--refuse-unlinks", "--no-symlinks", "--racing-links" }) {
         const QString server = root.filePath(mode + "-server"), mount = root.filePath(mode);
         QVERIFY(QDir().mkpath(server) && QDir().mkpath(mount));
-        const QStringList list = mode == "--refuse-unlinks" ? QStringList { root.filePath("refused") } : QStringList();
+        const QStringList list = mode == "--refuse-unlinks" ? QStringList { root.filePath("refused") }
+            : mode == "--racing-links"                      ? QStringList { root.filePath("racing") }
+                                                            : QStringList();
         // slowfs returns once the file system is mounted.
         if (QProcess::execute(SLOWFS, QStringList { mode } + list + QStringList { server, mount, "0" }) == 0)
             mounted << mode;
@@ -143,7 +146,7 @@ void TestTidyUp::init()
     if (!fileSystem.isEmpty()) {
         if (test == "rewriteFileName" || test == "listingMatchesDirectoryListing" || test == "crossMove"
             || test == "recordOnAFullDisk" || test == "failuresCountedByReason" || test == "oldNameNotRemoved"
-            || test == "crossMoveSourceNotRemoved"
+            || test == "crossMoveSourceNotRemoved" || test == "plainRenameNeverReplaces"
             || test == "repairWhereLinksAreRefused")
             QSKIP("not a matter of the file system");
         if (!mounted.contains(fileSystem) && ::geteuid() == 0)
@@ -900,6 +903,31 @@ void TestTidyUp::crossMoveSourceNotRemoved()
     QCOMPARE(QList<int>({ outcome.moved, outcome.notMoved, outcome.groups.value(0).reason.error() }), QList<int>({ 1, 1, EBUSY }));
     QCOMPARE(FsTree::dataTree(o), QStringList { "b-8_00eV-1.tif=b" });
     QCOMPARE(FsTree::dataTree(t).filter(QRegularExpression("^[^/]*$")), QStringList { "a-9eV-1.tif=a" });
+}
+
+// Where rename flags and hard links are both refused, a move and an undo look at the new name
+// before the rename without flags: a name that another client made in the moment before is never
+// replaced, and the file stays where it was.
+void TestTidyUp::plainRenameNeverReplaces()
+{
+    if (!mounted.contains("--racing-links"))
+        QSKIP("slowfs could not be mounted: it needs /dev/fuse, and root or fusermount3");
+    QTemporaryDir dir(root.filePath("--racing-links/XXXXXX"));
+    const QString t = dir.filePath("T"), list = root.filePath("racing");
+    QVERIFY(FsTree::make(t + "/a-9eV-1.tif", "a") && FsTree::make(t + "/b-8eV-1.tif", "b"));
+    const TidyUp::Settings s = settings(t, "O", "E", "S", "tif");
+    QFile::remove(list);
+    QVERIFY(FsTree::make(list, "a-9_00eV-1.tif"));
+    const TidyUp::Outcome ran = TidyUp::run(s);
+    QCOMPARE(FsTree::read(list), QByteArray());
+    QCOMPARE(QList<int>({ ran.moved, ran.notMoved, ran.groups.value(0).reason.error() }), QList<int>({ 1, 1, EEXIST }));
+    QCOMPARE(QList<QByteArray>({ FsTree::read(t + "/a-9eV-1.tif"), FsTree::read(t + "/O/a-9_00eV-1.tif") }), QList<QByteArray>({ "a", "another client's" }));
+    QFile::remove(list);
+    QVERIFY(FsTree::make(list, "b-8eV-1.tif"));
+    const TidyUp::UndoOutcome undone = TidyUp::undo(s);
+    QCOMPARE(FsTree::read(list), QByteArray());
+    QCOMPARE(QList<int>({ undone.moved, undone.notMoved }), QList<int>({ 0, 1 }));
+    QCOMPARE(QList<QByteArray>({ FsTree::read(t + "/b-8eV-1.tif"), FsTree::read(t + "/O/b-8_00eV-1.tif") }), QList<QByteArray>({ "another client's", "b" }));
 }
 
 // Where the file system holds no symbolic links (FAT, exFAT), a repair stops at the first link it
