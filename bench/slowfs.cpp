@@ -10,10 +10,12 @@
 // --no-hard-links does and refuses symbolic links with EPERM, as FAT and exFAT do;
 // --racing-links LIST does what --no-hard-links does, and where it refuses a hard link to a name
 // listed in LIST, another client makes that name first (once, striking it from the list): the
-// moment between a look at a name and a rename without flags, where nothing else can be used.
+// moment between a look at a name and a rename without flags, where nothing else can be used;
+// --racing-exchanges LIST takes every rename flag, and where it is asked to exchange an entry with
+// a name listed in LIST, another client first puts a file of its own under that name (once).
 //
-//   slowfs [--nfs | --no-hard-links | --no-symlinks | --refuse-unlinks LIST | --racing-links LIST]
-//          SOURCE MOUNTPOINT DELAY_US
+//   slowfs [--nfs | --no-hard-links | --no-symlinks | --refuse-unlinks LIST | --racing-links LIST
+//          | --racing-exchanges LIST] SOURCE MOUNTPOINT DELAY_US
 //          [FUSE options, e.g. -f]
 
 #define FUSE_USE_VERSION 31
@@ -43,9 +45,10 @@ long delayNs = 0;
 bool refuseRenameFlags = false;
 bool refuseHardLinks = false;
 bool refuseSymlinks = false;
-// The names listed for --refuse-unlinks or --racing-links.
+// The names listed for --refuse-unlinks, --racing-links or --racing-exchanges.
 std::string listed;
 bool racingLinks = false;
+bool racingExchanges = false;
 std::mutex listedMutex;
 
 // Set by a request that makes a name: the library then reads the new entry's attributes for the
@@ -121,7 +124,8 @@ bool listedOnce(const char *path)
 int doUnlink(const char *path)
 {
     const std::string file = real(path);
-    return !racingLinks && listedOnce(path) ? -EBUSY : result(unlink(file.c_str()));
+    return !racingLinks && !racingExchanges && listedOnce(path) ? -EBUSY
+                                                                : result(unlink(file.c_str()));
 }
 
 int doRmdir(const char *path)
@@ -140,6 +144,10 @@ int doRename(const char *from, const char *to, unsigned int flags)
     const std::string realTo = real(to);
     if (flags != 0 && refuseRenameFlags)
         return -EINVAL;
+    if (racingExchanges && (flags & RENAME_EXCHANGE) && listedOnce(to)) {
+        unlink(realTo.c_str());
+        std::ofstream(realTo) << "another client's";
+    }
     return result(renameat2(AT_FDCWD, (source + from).c_str(), AT_FDCWD, realTo.c_str(), flags));
 }
 
@@ -268,11 +276,16 @@ int main(int argc, char *argv[])
         refuseRenameFlags = refuseHardLinks = racingLinks = true;
         listed = argv[2];
         first += 2;
+    } else if (argc > 2 && std::strcmp(argv[1], "--racing-exchanges") == 0) {
+        racingExchanges = true;
+        listed = argv[2];
+        first += 2;
     }
     if (argc < first + 3) {
         std::fprintf(stderr,
             "usage: %s [--nfs | --no-hard-links | --no-symlinks | --refuse-unlinks LIST | "
-            "--racing-links LIST] SOURCE MOUNTPOINT DELAY_US [FUSE options]\n",
+            "--racing-links LIST | --racing-exchanges LIST] SOURCE MOUNTPOINT DELAY_US [FUSE "
+            "options]\n",
             argv[0]);
         return 2;
     }

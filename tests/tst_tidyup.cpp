@@ -64,6 +64,7 @@ private slots:
     void oldNameNotRemoved();
     void crossMoveSourceNotRemoved();
     void plainRenameNeverReplaces();
+    void repairKeepsWhatReplacedALink();
     void repairWhereLinksAreRefused();
 
     void abandonedMarkerOpenForWriting();
@@ -95,11 +96,11 @@ void TestTidyUp::initTestCase()
     QVERIFY(::setrlimit(RLIMIT_NOFILE, &few) == 0);
     QVERIFY(SubDirs::capacity() < 100);
     QVERIFY(root.isValid());
-    for (const QString mode : { "--nfs", "--no-hard-links", "--refuse-unlinks", "--no-symlinks", "--racing-links" }) {
+    for (const QString mode : { "--nfs", "--no-hard-links", "--refuse-unlinks", "--no-symlinks", "--racing-links", "--racing-exchanges" }) {
         const QString server = root.filePath(mode + "-server"), mount = root.filePath(mode);
         QVERIFY(QDir().mkpath(server) && QDir().mkpath(mount));
         const QStringList list = mode == "--refuse-unlinks" ? QStringList { root.filePath("refused") }
-            : mode == "--racing-links"                      ? QStringList { root.filePath("racing") }
+            : mode.startsWith("--racing")                   ? QStringList { root.filePath(mode.mid(2)) }
                                                             : QStringList();
         // slowfs returns once the file system is mounted.
         if (QProcess::execute(SLOWFS, QStringList { mode } + list + QStringList { server, mount, "0" }) == 0)
@@ -147,6 +148,7 @@ void TestTidyUp::init()
         if (test == "rewriteFileName" || test == "listingMatchesDirectoryListing" || test == "crossMove"
             || test == "recordOnAFullDisk" || test == "failuresCountedByReason" || test == "oldNameNotRemoved"
             || test == "crossMoveSourceNotRemoved" || test == "plainRenameNeverReplaces"
+            || test == "repairKeepsWhatReplacedALink"
             || test == "repairWhereLinksAreRefused")
             QSKIP("not a matter of the file system");
         if (!mounted.contains(fileSystem) && ::geteuid() == 0)
@@ -913,7 +915,7 @@ void TestTidyUp::plainRenameNeverReplaces()
     if (!mounted.contains("--racing-links"))
         QSKIP("slowfs could not be mounted: it needs /dev/fuse, and root or fusermount3");
     QTemporaryDir dir(root.filePath("--racing-links/XXXXXX"));
-    const QString t = dir.filePath("T"), list = root.filePath("racing");
+    const QString t = dir.filePath("T"), list = root.filePath("racing-links");
     QVERIFY(FsTree::make(t + "/a-9eV-1.tif", "a") && FsTree::make(t + "/b-8eV-1.tif", "b"));
     const TidyUp::Settings s = settings(t, "O", "E", "S", "tif");
     QFile::remove(list);
@@ -928,6 +930,28 @@ void TestTidyUp::plainRenameNeverReplaces()
     QCOMPARE(FsTree::read(list), QByteArray());
     QCOMPARE(QList<int>({ undone.moved, undone.notMoved }), QList<int>({ 0, 1 }));
     QCOMPARE(QList<QByteArray>({ FsTree::read(t + "/b-8eV-1.tif"), FsTree::read(t + "/O/b-8_00eV-1.tif") }), QList<QByteArray>({ "another client's", "b" }));
+}
+
+// A link that another program replaces with a file of its own between the check and the
+// exchange of its new text keeps that file: the repair looks at what it swapped out, and puts
+// back what is no link.
+void TestTidyUp::repairKeepsWhatReplacedALink()
+{
+    if (!mounted.contains("--racing-exchanges"))
+        QSKIP("slowfs could not be mounted: it needs /dev/fuse, and root or fusermount3");
+    QTemporaryDir dir(root.filePath("--racing-exchanges/XXXXXX"));
+    const QString t = dir.filePath("T"), list = root.filePath("racing-exchanges");
+    QVERIFY(FsTree::make(t + "/a-9eV-1.tif", "a") && FsTree::make(t + "/b-8eV-1.tif", "b"));
+    const TidyUp::Settings s = settings(t, "O", "E", "S", "tif");
+    QCOMPARE(TidyUp::run(s).linked, 4);
+    QFile::remove(list);
+    QVERIFY(FsTree::make(list, "a-9_00eV-1.tif"));
+    const TidyUp::CheckOutcome relinked = TidyUp::repair(s, { "relative", true });
+    QCOMPARE(FsTree::read(list), QByteArray());
+    QCOMPARE(QList<int>({ relinked.rewritten, relinked.notRepaired }), QList<int>({ 3, 1 }));
+    const QStringList tree = FsTree::dataTree(t);
+    QCOMPARE(tree.filter("a-9_00eV-1.tif=another client's").size(), 1);
+    QCOMPARE(tree.filter(".quorvix-data-tmp-"), QStringList());
 }
 
 // Where the file system holds no symbolic links (FAT, exFAT), a repair stops at the first link it
