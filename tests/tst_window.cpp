@@ -150,7 +150,15 @@ void TestWindow::execAndTheDialog()
     auto *model = dialog()->findChild<QFileSystemModel *>();
     connect(model, &QAbstractItemModel::rowsRemoved, this, [&removed](const QModelIndex &, int first, int last) { removed += last - first + 1; });
     connect(model, &QAbstractItemModel::modelReset, this, [&removed] { ++removed; });
+    // From the run's first report on, the dialog shows none of the files it moves away.
+    QString duringTheRun;
+    const QMetaObject::Connection firstReport = connect(body.findChild<TidyUpSession *>(), &TidyUpSession::progress, this, [&] {
+        if (duringTheRun.isEmpty())
+            duringTheRun = listing();
+    });
     QVERIFY(exec(body));
+    disconnect(firstReport);
+    QCOMPARE(duringTheRun.count(".tif"), 0);
     QTRY_COMPARE(listing(), QString("E O S a-9eV-1.img"));
     QCOMPARE(removed, 0);
     // Files seen by the dialog, then moved while it is closed.
