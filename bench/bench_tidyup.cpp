@@ -442,12 +442,15 @@ bool networkTable(const QString &work, int files, int delayUs, int repeat)
 // the window, each side judged by the median of its rounds' ratios to the floor of the same round:
 // a side and the floor measured one after the other share the state of the machine, which drifts
 // from round to round. Where a side's rounds fall on both sides of its limit, more rounds are
-// measured, up to 15 in all or two and a half minutes, and then the median decides: every run of
-// the gate ends with a verdict. On the two-core machine this was written on, the engine took 0.80
-// to 0.86 times the floor and the window 0.81 to 1.03 over eight runs of the gate; 0.6.0 took
-// 0.85 to 0.97 and 1.10 to 1.19. The window's limit lies between the two; the engine's, a quarter
-// above its own, lets 0.6.0's pass, which was only a tenth slower there, within that machine's
-// noise. With --before, the earlier build is judged instead.
+// measured, up to 15 in all. The threaded sides also drift against the floor, one thread, over
+// minutes (a virtual machine wakes an idle core at a cost that varies): where a side is over its
+// limit, all are measured once more, afresh, and the median of both measurements' rounds
+// decides; all within two and a half minutes, and every run of the gate ends with a verdict. On the
+// two-core machine this was written on, the engine took 0.80 to 0.86 times the floor and the window
+// 0.81 to 1.03 over eight runs of the gate; 0.6.0 took 0.85 to 0.97 and 1.10 to 1.19. The window's
+// limit lies between the two; the engine's, a quarter above its own, lets 0.6.0's pass, which was
+// only a tenth slower there, within that machine's noise. With --before, the earlier build is
+// judged instead.
 const int gateRounds = 5;
 const int gateMostRounds = 15;
 
@@ -457,10 +460,11 @@ int gate(const QString &work)
     const QStringList sides { QStringLiteral("floor"), QStringLiteral("engine") + build,
         QStringLiteral("window") + build };
     const double limits[] = { 0, 1.05, 1.10 };
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(150);
+    using Clock = std::chrono::steady_clock;
+    const auto deadline = Clock::now() + std::chrono::seconds(150);
     const auto undecided = [&](const Samples &samples) {
         const size_t rounds = samples[0].size();
-        if (rounds >= size_t(gateMostRounds) || std::chrono::steady_clock::now() > deadline)
+        if (rounds >= size_t(gateMostRounds) || Clock::now() > deadline)
             return false;
         for (int i = 1; i < sides.size(); ++i) {
             bool below = false, above = false;
@@ -477,20 +481,39 @@ int gate(const QString &work)
         }
         return false;
     };
-    const std::optional<Medians> medians = table(sides, work, work, 50, 400, gateRounds, undecided);
-    if (!medians)
-        return 1;
-    bool tooSlow = false;
-    for (int i = 1; i < sides.size(); ++i) {
-        const std::vector<double> &ratios = medians->roundRatios[size_t(i)];
+    // Each side's rounds, of both measurements where there were two.
+    std::vector<std::vector<double>> rounds(size_t(sides.size()));
+    const auto line = [&](int i, const char *verdict) {
+        const std::vector<double> &ratios = rounds[size_t(i)];
         const auto [least, most] = std::minmax_element(ratios.cbegin(), ratios.cend());
-        const double ratio = median(ratios);
         std::printf("gate: %s / floor %.2f (rounds %.2f\u2013%.2f), limit %.2f: %s\n",
-            qPrintable(sides[i]), ratio, *least, *most, limits[i],
-            ratio <= limits[i] ? "passed" : "failed");
-        tooSlow = tooSlow || ratio > limits[i];
+            qPrintable(sides[i]), median(ratios), *least, *most, limits[i], verdict);
+    };
+    for (int attempt = 1;; ++attempt) {
+        const auto started = Clock::now();
+        const std::optional<Medians> medians
+            = table(sides, work, work, 50, 400, gateRounds, undecided);
+        if (!medians)
+            return 1;
+        bool tooSlow = false;
+        for (int i = 1; i < sides.size(); ++i) {
+            const std::vector<double> &ratios = medians->roundRatios[size_t(i)];
+            rounds[size_t(i)].insert(rounds[size_t(i)].end(), ratios.cbegin(), ratios.cend());
+            tooSlow = tooSlow || median(rounds[size_t(i)]) > limits[i];
+        }
+        // Once more only where a second measurement fits in the time left.
+        if (tooSlow && attempt == 1 && Clock::now() + (Clock::now() - started) < deadline) {
+            for (int i = 1; i < sides.size(); ++i) {
+                if (median(rounds[size_t(i)]) > limits[i])
+                    line(i, "over, measuring once more");
+            }
+            std::fflush(stdout);
+            continue;
+        }
+        for (int i = 1; i < sides.size(); ++i)
+            line(i, median(rounds[size_t(i)]) <= limits[i] ? "passed" : "failed");
+        return tooSlow ? 1 : 0;
     }
-    return tooSlow ? 1 : 0;
 }
 
 } // namespace
