@@ -63,11 +63,21 @@ Arguments Arguments::parse(const QStringList &arguments)
     // Without a window there are no options of the toolkit's to add to the help.
     if (parser.isSet(QStringLiteral("help")) || parser.isSet(QStringLiteral("help-all")))
         return result;
-    result.action = parser.isSet(QStringLiteral("dry-run"))                                ? DryRun
-        : parser.isSet(QStringLiteral("undo"))                                             ? Undo
-        : parser.isSet(QStringLiteral("check"))                                            ? Check
-        : parser.isSet(QStringLiteral("repair")) || parser.isSet(QStringLiteral("relink")) ? Repair
-                                                                                           : Run;
+    // Two actions at once would be one of them, chosen silently.
+    const bool repair
+        = parser.isSet(QStringLiteral("repair")) || parser.isSet(QStringLiteral("relink"));
+    int actions = int(repair);
+    for (const char *action : { "run", "dry-run", "undo", "check" })
+        actions += int(parser.isSet(QLatin1String(action)));
+    if (actions > 1) {
+        result.problem = tr("Give one of --run, --dry-run, --undo, --check and --repair.");
+        return result;
+    }
+    result.action = parser.isSet(QStringLiteral("dry-run")) ? DryRun
+        : parser.isSet(QStringLiteral("undo"))              ? Undo
+        : parser.isSet(QStringLiteral("check"))             ? Check
+        : repair                                            ? Repair
+                                                            : Run;
     QStringList withValues { QStringLiteral("c"), QStringLiteral("config"),
         QStringLiteral("relink") };
     for (const SettingKeys::Key &key : SettingKeys::keys)

@@ -55,6 +55,8 @@ void TestCommandLine::runs_data()
     QTest::newRow("no target given") << "" << "--run -e --origs O" << 2 << "" << QList<int>{ 300, 0, 0, 0 };
     QTest::newRow("unknown option") << "" << "--run -e --target @ --bogus" << 2 << "" << QList<int>{ 300, 0, 0, 0 };
     QTest::newRow("stray argument") << "" << "--run -e --target @ extra" << 2 << "" << QList<int>{ 300, 0, 0, 0 };
+    QTest::newRow("two actions: neither") << "" << "--run -e --dry-run --target @" << 2 << "" << QList<int>{ 300, 0, 0, 0 };
+    QTest::newRow("a check and a repair: neither") << "tidied" << "--check -e --repair --target @ --origs O --energy E --seqno S" << 2 << "" << QList<int>{ 0, 300, 600, 600 };
     QTest::newRow("unreadable settings file") << "" << "--run -e -c @.none --target @" << 2 << "" << QList<int>{ 300, 0, 0, 0 };
     QTest::newRow("no record can be kept") << ".quorvix-data" << "--run -e --target @ --origs O" << 2 << "Can't keep a record of the run in @: Not a directory (the folder of the records could not be made). Nothing was moved.\n" << QList<int>{ 300, 0, 0, 0 };
     QTest::newRow("output directory is a file") << "O" << "--run -e --target @ --origs O" << 2 << "The entry [O] in [@] is not directory. Nothing was moved.\n" << QList<int>{ 300, 0, 0, 0 };

@@ -247,6 +247,10 @@
         <source>Repair, and rewrite every link into this style.</source>
         <translation>修復し、すべてのリンクをこの方式に書き換えます。</translation>
     </message>
+    <message>
+        <source>Give one of --run, --dry-run, --undo, --check and --repair.</source>
+        <translation>--run、--dry-run、--undo、--check、--repair のうち一つを指定してください。</translation>
+    </message>
 </context>
 <context>
     <name>DetailsWindow</name>
