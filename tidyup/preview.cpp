@@ -3,8 +3,11 @@
 #include "tidyup/names/dirscan.h"
 #include "tidyup/names/namerule.h"
 #include "tidyup/outputdirs.h"
+#include "tidyup/survey/surveybuilder.h"
 #include "tidyup/undo.h"
 
+#include <QElapsedTimer>
+#include <QFile>
 #include <QFileInfo>
 #include <algorithm>
 #include <string_view>
@@ -13,10 +16,9 @@
 namespace
 {
 
-quint64 nameHash(const QString &name)
+quint64 nameHash(const QByteArray &name)
 {
-    return std::hash<std::u16string_view>()(
-        std::u16string_view(reinterpret_cast<const char16_t *>(name.utf16()), size_t(name.size())));
+    return std::hash<std::string_view>()(std::string_view(name.constData(), size_t(name.size())));
 }
 
 // Sorts hashes and returns how many differ.
@@ -33,6 +35,8 @@ namespace TidyUp
 
 Preview preview(const Settings &settings, const std::atomic<bool> *stop)
 {
+    QElapsedTimer elapsed;
+    elapsed.start();
     Preview preview;
     const QFileInfo targetInfo(settings.target);
     preview.targetFound = targetInfo.exists();
@@ -57,30 +61,35 @@ Preview preview(const Settings &settings, const std::atomic<bool> *stop)
         return preview;
     }
 
-    // Hashes instead of names: a few megabytes for a hundred thousand files.
+    // Hashes instead of names: a few megabytes for a hundred thousand files. The survey keeps
+    // no name either, only the fields.
+    SurveyBuilder survey;
     std::vector<quint64> inOrigs;
-    const QString suffix = QLatin1Char('.') + settings.fileExt;
-    DirScan::all(
-        target.filePath(settings.origs),
-        [&](const QString &name) {
+    DirScan::matchingEncoded(
+        target.filePath(settings.origs), settings.fileExt,
+        [&](QByteArray &&name) {
             inOrigs.push_back(nameHash(name));
-            preview.tidied = preview.tidied || name.endsWith(suffix, Qt::CaseInsensitive);
+            survey.add(name, SurveyBuilder::Origs);
         },
         stop);
+    preview.tidied = !inOrigs.empty();
     std::sort(inOrigs.begin(), inOrigs.end());
-    const QStringList outputs = outputDirEntries(target, QStringList(names, names + 3));
+    std::vector<QByteArray> outputs;
+    for (const QString &name : outputDirEntries(target, QStringList(names, names + 3)))
+        outputs.push_back(QFile::encodeName(name));
     std::vector<quint64> newNames;
     std::vector<quint64> energies;
     std::vector<quint64> seqNos;
     std::vector<quint64> pairs;
-    QString energy;
-    QString seqNo;
-    DirScan::matching(
+    QByteArray energy;
+    QByteArray seqNo;
+    DirScan::matchingEncoded(
         target.path(), settings.fileExt,
-        [&](const QString &name) {
-            if (outputs.contains(name))
+        [&](QByteArray &&name) {
+            if (std::find(outputs.begin(), outputs.end(), name) != outputs.end())
                 return;
             ++preview.matching;
+            survey.add(name, SurveyBuilder::Target);
             energy.clear();
             newNames.push_back(nameHash(rewriteFileName(name, energy, seqNo)));
             if (energy.isEmpty())
@@ -93,6 +102,8 @@ Preview preview(const Settings &settings, const std::atomic<bool> *stop)
             pairs.push_back(e * 0x9e3779b97f4a7c15ULL ^ q);
         },
         stop);
+    preview.survey = survey.take();
+    preview.stopped = stop && stop->load();
     preview.lastRun = lastRun(settings);
     preview.energies = distinct(energies);
     preview.seqNos = distinct(seqNos);
@@ -103,6 +114,7 @@ Preview preview(const Settings &settings, const std::atomic<bool> *stop)
         preview.taken += std::binary_search(inOrigs.begin(), inOrigs.end(), newNames[i])
             || (i > 0 && newNames[i] == newNames[i - 1]);
     }
+    preview.elapsedMs = elapsed.elapsed();
     return preview;
 }
 

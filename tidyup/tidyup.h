@@ -2,6 +2,7 @@
 #pragma once
 
 #include "tidyup/report/reason.h"
+#include "tidyup/survey/survey.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -141,6 +142,11 @@ struct Preview {
     // The originals directory holds data files: there are link trees to check.
     bool tidied = false;
     RecordedRun lastRun;
+    // The scan's shape, from the target and the originals directory together.
+    Survey survey;
+    // Stopped before both were read.
+    bool stopped = false;
+    qint64 elapsedMs = 0;
 };
 // An entry of a link tree that is not what a run would have left.
 struct LinkProblem {

@@ -17,4 +17,16 @@ QString rewriteFileName(const QString &fileName, QString &energy, QString &seqNo
 // reads without decoding them.
 QByteArray rewriteFileName(const QByteArray &fileName, QByteArray &energy, QByteArray &seqNo);
 
+// A name's groups by the rule, in the file system's encoding: the prefix up to and with its '-',
+// the energy field as the rule rewrites it, the sequence field, and the tail from its '.' on.
+struct NameFields {
+    QByteArray prefix;
+    QByteArray energy;
+    QByteArray seqNo;
+    QByteArray tail;
+};
+// False, leaving fields alone, where the name has no fields. Fields given again keep their
+// storage: a survey reads a hundred thousand names through one.
+bool nameFields(const QByteArray &fileName, NameFields &fields);
+
 } // namespace TidyUp

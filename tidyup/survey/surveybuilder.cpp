@@ -1,0 +1,198 @@
+// SPDX-License-Identifier: MIT
+#include "tidyup/survey/surveybuilder.h"
+#include "tidyup/survey/digits.h"
+
+#include <algorithm>
+#include <limits>
+#include <numeric>
+
+namespace
+{
+
+// Where an energy field reads digits, '_', digits: its whole and fractional digits.
+bool numericEnergy(const QByteArray &field, QByteArray &whole, QByteArray &fraction)
+{
+    const qsizetype mark = field.indexOf('_');
+    if (mark <= 0 || mark + 1 == field.size())
+        return false;
+    const auto digits = [](const char *from, const char *to) {
+        return std::all_of(from, to, [](char c) { return c >= '0' && c <= '9'; });
+    };
+    const char *const bytes = field.constData();
+    if (!digits(bytes, bytes + mark) || !digits(bytes + mark + 1, bytes + field.size()))
+        return false;
+    whole = Digits::bare(bytes, mark);
+    fraction = field.mid(mark + 1);
+    while (fraction.endsWith('0'))
+        fraction.chop(1);
+    return true;
+}
+
+quint64 saturatingAdd(quint64 a, quint64 b)
+{
+    return a > std::numeric_limits<quint64>::max() - b ? std::numeric_limits<quint64>::max()
+                                                        : a + b;
+}
+
+} // namespace
+
+namespace TidyUp
+{
+
+void SurveyBuilder::add(const QByteArray &name, Place place)
+{
+    if (!nameFields(name, fields)) {
+        ++withoutFields;
+        return;
+    }
+    auto series = seriesIds.constFind(fields.prefix);
+    if (series == seriesIds.constEnd()) {
+        series = seriesIds.insert(fields.prefix, quint32(building.size()));
+        prefixes.push_back(fields.prefix);
+        building.emplace_back();
+    }
+    Building &into = building[*series];
+    const auto idOf = [](QHash<QByteArray, quint32> &ids, std::vector<QByteArray> &names,
+                          const QByteArray &key) {
+        auto found = ids.constFind(key);
+        if (found == ids.constEnd()) {
+            found = ids.insert(key, quint32(names.size()));
+            names.push_back(key);
+        }
+        return *found;
+    };
+    const quint32 energy = idOf(into.energyIds, into.energies, fields.energy);
+    const qsizetype width = fields.seqNo.size();
+    const quint32 projection = idOf(into.projectionIds, into.projections,
+        Digits::bare(fields.seqNo.constData(), width));
+    ++into.tails[fields.tail];
+    if (into.widths.size() <= size_t(width))
+        into.widths.resize(size_t(width) + 1);
+    ++into.widths[size_t(width)];
+    into.entries.push_back({ energy, projection, place });
+}
+
+Survey SurveyBuilder::take()
+{
+    Survey survey;
+    survey.withoutFields = withoutFields;
+    for (size_t i = 0; i < building.size(); ++i) {
+        survey.series.push_back(finish(prefixes[i], building[i]));
+        const SurveySeries &series = survey.series.back();
+        survey.files += series.files;
+        survey.missing = saturatingAdd(survey.missing, series.missing);
+        survey.duplicates += series.duplicates;
+    }
+    std::sort(survey.series.begin(), survey.series.end(),
+        [](const SurveySeries &a, const SurveySeries &b) {
+            return a.files != b.files ? a.files > b.files : a.prefix < b.prefix;
+        });
+    *this = SurveyBuilder();
+    return survey;
+}
+
+SurveySeries SurveyBuilder::finish(const QByteArray &prefix, Building &building)
+{
+    SurveySeries series;
+    series.prefix = prefix;
+    series.files = building.entries.size();
+    series.width = int(std::max_element(building.widths.begin(), building.widths.end())
+        - building.widths.begin());
+    quint64 mostTails = 0;
+    for (auto tail = building.tails.cbegin(); tail != building.tails.cend(); ++tail) {
+        if (tail.value() > mostTails || (tail.value() == mostTails && tail.key() < series.tail)) {
+            mostTails = tail.value();
+            series.tail = tail.key();
+        }
+    }
+
+    // Projections by number, energies by value and then by their bytes.
+    const auto order = [](size_t size, auto before) {
+        std::vector<quint32> sorted(size);
+        std::iota(sorted.begin(), sorted.end(), 0);
+        std::sort(sorted.begin(), sorted.end(), before);
+        std::vector<quint32> rank(size);
+        for (size_t i = 0; i < size; ++i)
+            rank[sorted[i]] = quint32(i);
+        return std::make_pair(sorted, rank);
+    };
+    const auto [projectionOrder, projectionRank] = order(building.projections.size(),
+        [&](quint32 a, quint32 b) {
+            return Digits::compare(building.projections[a], building.projections[b]) < 0;
+        });
+    struct Value {
+        bool numeric;
+        QByteArray whole;
+        QByteArray fraction;
+    };
+    std::vector<Value> values(building.energies.size());
+    for (size_t i = 0; i < values.size(); ++i) {
+        values[i].numeric
+            = numericEnergy(building.energies[i], values[i].whole, values[i].fraction);
+    }
+    const auto [energyOrder, energyRank] = order(building.energies.size(), [&](quint32 a, quint32 b) {
+        const Value &x = values[a];
+        const Value &y = values[b];
+        if (x.numeric != y.numeric)
+            return x.numeric;
+        if (x.numeric) {
+            const int whole = Digits::compare(x.whole, y.whole);
+            if (whole != 0)
+                return whole < 0;
+            if (x.fraction != y.fraction)
+                return x.fraction < y.fraction;
+        }
+        return building.energies[a] < building.energies[b];
+    });
+
+    for (const quint32 id : projectionOrder)
+        series.projections.push_back(building.projections[id]);
+    for (const QByteArray &projection : series.projections)
+        series.columns.push_back(Digits::distance(series.projections.front(), projection));
+    series.expected = series.projections.empty()
+        ? 0
+        : saturatingAdd(Digits::distance(series.projections.front(), series.projections.back()), 1);
+    series.rows.resize(building.energies.size());
+    for (size_t i = 0; i < energyOrder.size(); ++i) {
+        SurveyRow &row = series.rows[i];
+        row.energy = building.energies[energyOrder[i]];
+        const Value &value = values[energyOrder[i]];
+        row.numeric = value.numeric;
+        if (row.numeric)
+            row.ev = QByteArray(value.whole + '.' + value.fraction + '0').toDouble();
+    }
+
+    // Each cell's files side by side: a cell with more than one is a duplicate.
+    std::vector<Entry> &entries = building.entries;
+    for (Entry &entry : entries) {
+        entry.energy = energyRank[entry.energy];
+        entry.projection = projectionRank[entry.projection];
+    }
+    std::sort(entries.begin(), entries.end(), [](const Entry &a, const Entry &b) {
+        return a.energy != b.energy ? a.energy < b.energy : a.projection < b.projection;
+    });
+    for (size_t i = 0; i < entries.size();) {
+        size_t end = i + 1;
+        while (end < entries.size() && entries[end].energy == entries[i].energy
+            && entries[end].projection == entries[i].projection)
+            ++end;
+        SurveyRow &row = series.rows[entries[i].energy];
+        const SurveyCell::State state = end - i > 1 ? SurveyCell::Duplicate
+            : entries[i].place == Origs             ? SurveyCell::Tidied
+                                                    : SurveyCell::Waiting;
+        row.cells.push_back({ entries[i].projection, state });
+        row.files += end - i;
+        (state == SurveyCell::Duplicate ? series.duplicates
+                : state == SurveyCell::Tidied ? series.tidied
+                                              : series.waiting)
+            += 1;
+        i = end;
+    }
+    for (SurveyRow &row : series.rows) {
+        row.missing = series.expected - row.cells.size();
+        series.missing = saturatingAdd(series.missing, row.missing);
+    }
+    return series;
+}
+
+} // namespace TidyUp
