@@ -32,6 +32,10 @@ Arguments Arguments::parse(const QStringList &arguments)
             tr("Make the links that are missing and rewrite those naming another file, in the "
                "style of --links, else the one the newest run gave them. Nothing else is "
                "changed.") },
+        { QStringLiteral("survey"),
+            tr("Say the shape of the scan, from the target and the originals directory: for each "
+               "series its energies and projections, and every projection missing. Changes "
+               "nothing.") },
         { QStringLiteral("relink"), tr("Repair, and rewrite every link into this style."),
             QStringLiteral("absolute|relative") },
         { QStringLiteral("json"),
@@ -67,15 +71,17 @@ Arguments Arguments::parse(const QStringList &arguments)
     const bool repair
         = parser.isSet(QStringLiteral("repair")) || parser.isSet(QStringLiteral("relink"));
     int actions = int(repair);
-    for (const char *action : { "run", "dry-run", "undo", "check" })
+    for (const char *action : { "run", "dry-run", "undo", "check", "survey" })
         actions += int(parser.isSet(QLatin1String(action)));
     if (actions > 1) {
-        result.problem = tr("Give one of --run, --dry-run, --undo, --check and --repair.");
+        result.problem
+            = tr("Give one of --run, --dry-run, --undo, --check, --repair and --survey.");
         return result;
     }
     result.action = parser.isSet(QStringLiteral("dry-run")) ? DryRun
         : parser.isSet(QStringLiteral("undo"))              ? Undo
         : parser.isSet(QStringLiteral("check"))             ? Check
+        : parser.isSet(QStringLiteral("survey"))            ? Survey
         : repair                                            ? Repair
                                                             : Run;
     QStringList withValues { QStringLiteral("c"), QStringLiteral("config"),

@@ -17,7 +17,7 @@ class Arguments
     Q_DECLARE_TR_FUNCTIONS(CommandLine)
 
 public:
-    enum Action { Run, DryRun, Undo, Check, Repair, Help };
+    enum Action { Run, DryRun, Undo, Check, Repair, Survey, Help };
 
     // A usage problem leaves problem set and action Help; json is set whenever an argument is
     // exactly "--json", so that a script learns of the problem in the form it reads.

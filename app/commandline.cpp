@@ -5,6 +5,7 @@
 #include "tidyup/report/checkreport.h"
 #include "tidyup/report/jsonlines.h"
 #include "tidyup/report/report.h"
+#include "tidyup/report/surveyreport.h"
 #include "tidyup/tidyupsession.h"
 
 #include <QCoreApplication>
@@ -46,7 +47,7 @@ void print(FILE *stream, const QString &text)
 bool CommandLine::wanted(int argc, const char *const *argv)
 {
     for (int i = 1; i < argc; ++i) {
-        for (const char *option : { "--run", "--dry-run", "--undo", "--check", "--repair", "--help",
+        for (const char *option : { "--run", "--dry-run", "--undo", "--check", "--repair", "--survey", "--help",
                  "--help-all", "-h" }) {
             if (std::strcmp(argv[i], option) == 0)
                 return true;
@@ -108,6 +109,13 @@ void CommandLine::refuse(
         return;
     if (!failure.entry.isEmpty())
         print(stdout, JsonLines::failure(failure) + '\n');
+    if (surveying) {
+        TidyUp::Preview preview;
+        preview.targetIsDir = true;
+        preview.problem = problem;
+        print(stdout, JsonLines::survey(preview, settings, Report::BadUsage) + '\n');
+        return;
+    }
     TidyUp::Outcome outcome;
     outcome.dirProblem = problem;
     print(stdout, JsonLines::outcome(outcome, settings, Report::BadUsage) + '\n');
@@ -117,6 +125,7 @@ int CommandLine::exec(const QStringList &argumentList)
 {
     const Arguments arguments = Arguments::parse(argumentList);
     json = arguments.json;
+    surveying = argumentList.contains(QStringLiteral("--survey"));
     if (!arguments.problem.isEmpty()) {
         refuse(arguments.problem, {});
         print(stderr, arguments.usage);
@@ -154,12 +163,15 @@ int CommandLine::exec(const QStringList &argumentList)
     connect(session, &TidyUpSession::undone, this, &CommandLine::undoFinished);
     connect(session, &TidyUpSession::previewed, this, &CommandLine::previewed);
     connect(session, &TidyUpSession::checked, this, &CommandLine::checked);
+    connect(session, &TidyUpSession::surveyed, this, &CommandLine::surveyed);
     if (arguments.action == Arguments::DryRun)
         session->preview(settings);
     else if (arguments.action == Arguments::Undo)
         session->undo(settings);
     else if (arguments.action == Arguments::Check)
         session->check(settings);
+    else if (arguments.action == Arguments::Survey)
+        session->survey(settings);
     else if (arguments.action == Arguments::Repair)
         session->repair(settings, arguments.repairRequest());
     else
@@ -236,5 +248,19 @@ void CommandLine::previewed(const TidyUp::Preview &preview, const TidyUp::Settin
     print(stdout,
         json ? JsonLines::preview(preview, settings, status) + '\n'
              : (Report::previewText(preview, settings) + QLatin1Char('\n')).toLocal8Bit());
+    QCoreApplication::quit();
+}
+
+void CommandLine::surveyed(const TidyUp::Preview &preview, const TidyUp::Settings &settings)
+{
+    status = SurveyReport::status(preview);
+    if (json) {
+        QByteArray lines;
+        for (const TidyUp::SurveySeries &series : preview.survey.series)
+            lines += JsonLines::series(series) + '\n';
+        print(stdout, lines + JsonLines::survey(preview, settings, status) + '\n');
+    } else {
+        print(stdout, SurveyReport::text(preview, settings) + QLatin1Char('\n'));
+    }
     QCoreApplication::quit();
 }

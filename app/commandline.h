@@ -11,7 +11,7 @@ class TidyUpSession;
 
 // The run without a window, for scripts and acquisition systems: "--run" does what Exec does,
 // "--dry-run" says what it would do, "--undo" undoes the newest recorded run, "--check" checks the
-// link trees and "--repair" or "--relink" mends them. It drives the same session as the window.
+// link trees, "--repair" or "--relink" mends them and "--survey" tells the scan's shape. It drives the same session as the window.
 // SIGINT, SIGTERM and SIGHUP are Stop.
 class CommandLine : public QObject
 {
@@ -34,6 +34,7 @@ private slots:
     void undoFinished(const TidyUp::UndoOutcome &outcome, const TidyUp::Settings &settings);
     void previewed(const TidyUp::Preview &preview, const TidyUp::Settings &settings);
     void checked(const TidyUp::CheckOutcome &outcome, const TidyUp::Settings &settings);
+    void surveyed(const TidyUp::Preview &preview, const TidyUp::Settings &settings);
     void signalled();
 
 private:
@@ -49,6 +50,8 @@ private:
     int status = 0;
     bool stopSignalled = false;
     bool json = false;
+    // A refusal then ends as a survey does.
+    bool surveying = false;
     bool progressShown = false;
     QElapsedTimer sinceProgress;
 };

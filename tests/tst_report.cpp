@@ -3,6 +3,7 @@
 // Japanese, the exit status of each kind of outcome, and the outcome's JSON.
 #include "tidyup/report/jsonlines.h"
 #include "tidyup/report/report.h"
+#include "tidyup/survey/surveybuilder.h"
 
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -60,6 +61,21 @@ TidyUp::Outcome outcome(int listed, int moved, const QList<int> &errors = {}, co
         --o.linked;
     }
     return o;
+}
+
+// A grid of energies × projections in the target, its last cells missing, its first
+// duplicates cells also in the originals directory.
+TidyUp::Survey gridSurvey(int energies, int projections, int missing, int duplicates)
+{
+    TidyUp::SurveyBuilder builder;
+    for (int cell = 0; cell < energies * projections - missing; ++cell) {
+        const QByteArray name = "a-" + QByteArray::number(7000 + cell / projections) + "eV-"
+            + QByteArray::number(cell % projections + 1) + ".img";
+        builder.add(name, TidyUp::SurveyBuilder::Target);
+        if (cell < duplicates)
+            builder.add(name, TidyUp::SurveyBuilder::Origs);
+    }
+    return builder.take();
 }
 
 } // namespace
@@ -137,29 +153,31 @@ void TestReport::detailsKeepFilesAndLinksApart()
 
 void TestReport::previewText_data()
 {
-    QTest::addColumn<QList<int>>("counts"); // matching, linkable, energies, seqNos, pairs, taken
+    QTest::addColumn<QList<int>>("counts"); // matching, linkable, taken
+    QTest::addColumn<QList<int>>("grid"); // energies, projections, the last cells missing, duplicates
     QTest::addColumn<QStringList>("toCreate");
     QTest::addColumn<QString>("text");
     // clang-format off
-    QTest::newRow("grid, a dark frame, a name taken") << QList<int>{ 1001, 1000, 10, 100, 1000, 1 } << QStringList{ "E", "S" } << "1,001 files match *.img in /d/T: 1,000 to link (10 energies × 100 projections), 1 without energy and number. 1 file would stay, its new name taken in O. E and S will be created.";
-    QTest::newRow("irregular") << QList<int>{ 3, 3, 2, 3, 3, 0 } << QStringList{ "O", "E", "S" } << "3 files match *.img in /d/T: 3 to link (2 energies, 3 projection numbers). O, E and S will be created.";
-    QTest::newRow("no match") << QList<int>{ 0, 0, 0, 0, 0, 0 } << QStringList{ "E" } << "No file matches *.img in /d/T. E will be created.";
-    QTest::newRow("none to link") << QList<int>{ 2, 0, 0, 0, 0, 0 } << QStringList{} << "2 files match *.img in /d/T: none to link, 2 without energy and number.";
+    QTest::newRow("grid, a dark frame, a name taken") << QList<int>{ 1001, 1000, 1 } << QList<int>{ 10, 100, 0, 0 } << QStringList{ "E", "S" } << "1,001 files match *.img in /d/T: 1,000 to link (10 energies × 100 projections, complete), 1 without energy and number. 1 file would stay, its new name taken in O. E and S will be created.";
+    QTest::newRow("holes and a duplicate") << QList<int>{ 59, 59, 0 } << QList<int>{ 6, 10, 2, 1 } << QStringList{ "O", "E", "S" } << "59 files match *.img in /d/T: 59 to link (6 energies × 10 projections, 2 missing, 1 duplicate). O, E and S will be created.";
+    QTest::newRow("no match") << QList<int>{ 0, 0, 0 } << QList<int>{ 0, 0, 0, 0 } << QStringList{ "E" } << "No file matches *.img in /d/T. E will be created.";
+    QTest::newRow("none to link") << QList<int>{ 2, 0, 0 } << QList<int>{ 0, 0, 0, 0 } << QStringList{} << "2 files match *.img in /d/T: none to link, 2 without energy and number.";
     // clang-format on
 }
 
 void TestReport::previewText()
 {
     QFETCH(QList<int>, counts);
+    QFETCH(QList<int>, grid);
     QFETCH(QStringList, toCreate);
     QFETCH(QString, text);
     QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
     QCoreApplication::installTranslator(&english);
     TidyUp::Preview preview;
     preview.targetFound = preview.targetIsDir = true;
-    preview.matching = counts[0], preview.linkable = counts[1], preview.energies = counts[2];
-    preview.seqNos = counts[3], preview.pairs = counts[4], preview.taken = counts[5];
+    preview.matching = counts[0], preview.linkable = counts[1], preview.taken = counts[2];
     preview.toCreate = toCreate;
+    preview.survey = gridSurvey(grid[0], grid[1], grid[2], grid[3]);
     QCOMPARE(Report::previewText(preview, settings()), text);
     QCoreApplication::removeTranslator(&english);
 }

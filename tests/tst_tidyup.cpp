@@ -404,19 +404,19 @@ void TestTidyUp::undoLeavesWhatChanged()
 void TestTidyUp::preview_data()
 {
     QTest::addColumn<QStringList>("files"); // in T, as in the run table; "-": no T, "=": T a file
-    QTest::addColumn<QList<int>>("counts"); // matching, linkable, energies, seqNos, pairs, taken
+    QTest::addColumn<QList<int>>("counts"); // matching, linkable, energies, seqNos, taken; the survey's files, missing, duplicates
     QTest::addColumn<QStringList>("toCreate"); // of O, E and S
     QTest::addColumn<QString>("problem"); // "@": T
     QTest::newRow("grid and a dark frame") << QStringList { "a-1eV-1.tif", "a-1eV-2.tif", "a-2eV-1.tif", "a-2eV-2.tif", "dark.tif" }
-                                           << QList<int> { 5, 4, 2, 2, 4, 0 } << QStringList { "O", "E", "S" } << "";
-    QTest::newRow("irregular") << QStringList { "a-1eV-1.tif", "a-2eV-2.tif", "b-2eV-3.tif", "c.img" } << QList<int> { 3, 3, 2, 3, 3, 0 }
+                                           << QList<int> { 5, 4, 2, 2, 0, 4, 0, 0 } << QStringList { "O", "E", "S" } << "";
+    QTest::newRow("irregular") << QStringList { "a-1eV-1.tif", "a-2eV-2.tif", "b-2eV-3.tif", "c.img" } << QList<int> { 3, 3, 2, 3, 0, 3, 2, 0 }
                                << QStringList { "O", "E", "S" } << "";
-    QTest::newRow("no match") << QStringList { "E/", "x.img", "x.tif/" } << QList<int> { 1, 0, 0, 0, 0, 0 } << QStringList { "O", "S" } << "";
+    QTest::newRow("no match") << QStringList { "E/", "x.img", "x.tif/" } << QList<int> { 1, 0, 0, 0, 0, 0, 0, 0 } << QStringList { "O", "S" } << "";
     QTest::newRow("missing target") << QStringList { "-" } << QList<int>() << QStringList() << "";
     QTest::newRow("target is a file") << QStringList { "=" } << QList<int>() << QStringList() << "";
     QTest::newRow("names taken") << QStringList { "O/a-2_00eV-1.tif", "O/.h", "a-1eV-1.tif", "a-1_00eV-1.tif", "a-2eV-1.tif" }
-                                 << QList<int> { 3, 3, 2, 1, 2, 2 } << QStringList { "E", "S" } << "";
-    QTest::newRow("output entry not a directory") << QStringList { "O", "a-1eV-1.tif" } << QList<int> { 0, 0, 0, 0, 0, 0 } << QStringList()
+                                 << QList<int> { 3, 3, 2, 1, 2, 4, 0, 2 } << QStringList { "E", "S" } << "";
+    QTest::newRow("output entry not a directory") << QStringList { "O", "a-1eV-1.tif" } << QList<int> { 0, 0, 0, 0, 0, 0, 0, 0 } << QStringList()
                                                   << "The entry [O] in [@] is not directory.";
 }
 // clang-format on
@@ -433,7 +433,7 @@ void TestTidyUp::preview()
         QVERIFY(f == "-" || FsTree::make(f == "=" ? t : t + '/' + f, f.toUtf8()));
     const QStringList before = snapshot(tmp->path());
     const TidyUp::Preview p = TidyUp::preview(settings(t, "O", "E", "S", "tif"));
-    QCOMPARE(p.targetIsDir ? QList<int>({ p.matching, p.linkable, p.energies, p.seqNos, p.pairs, p.taken }) : QList<int>(), counts);
+    QCOMPARE(p.targetIsDir ? QList<int>({ p.matching, p.linkable, p.energies, p.seqNos, p.taken, int(p.survey.files), int(p.survey.missing), int(p.survey.duplicates) }) : QList<int>(), counts);
     QCOMPARE(p.toCreate, toCreate);
     QCOMPARE(QString(p.problem).replace(t, "@"), problem);
     QCOMPARE(p.targetFound, files != QStringList { "-" });

@@ -80,7 +80,6 @@ Preview preview(const Settings &settings, const std::atomic<bool> *stop)
     std::vector<quint64> newNames;
     std::vector<quint64> energies;
     std::vector<quint64> seqNos;
-    std::vector<quint64> pairs;
     QByteArray energy;
     QByteArray seqNo;
     DirScan::matchingEncoded(
@@ -95,11 +94,8 @@ Preview preview(const Settings &settings, const std::atomic<bool> *stop)
             if (energy.isEmpty())
                 return;
             ++preview.linkable;
-            const quint64 e = nameHash(energy);
-            const quint64 q = nameHash(seqNo);
-            energies.push_back(e);
-            seqNos.push_back(q);
-            pairs.push_back(e * 0x9e3779b97f4a7c15ULL ^ q);
+            energies.push_back(nameHash(energy));
+            seqNos.push_back(nameHash(seqNo));
         },
         stop);
     preview.survey = survey.take();
@@ -107,7 +103,6 @@ Preview preview(const Settings &settings, const std::atomic<bool> *stop)
     preview.lastRun = lastRun(settings);
     preview.energies = distinct(energies);
     preview.seqNos = distinct(seqNos);
-    preview.pairs = distinct(pairs);
     // Of several entries with one new name the first takes it.
     std::sort(newNames.begin(), newNames.end());
     for (size_t i = 0; i < newNames.size(); ++i) {

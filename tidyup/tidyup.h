@@ -135,8 +135,6 @@ struct Preview {
     int linkable = 0;
     int energies = 0;
     int seqNos = 0;
-    // Different (energy, sequence) pairs; energies × seqNos of them make a full grid.
-    int pairs = 0;
     // Whose new name is taken in the originals directory, or by an earlier entry.
     int taken = 0;
     // The originals directory holds data files: there are link trees to check.

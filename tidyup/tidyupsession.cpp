@@ -18,6 +18,7 @@ TidyUpSession::~TidyUpSession()
 {
     delete job;
     abandonPreview();
+    surveyStopped->store(true);
     previews.waitForDone();
 }
 
@@ -78,10 +79,22 @@ void TidyUpSession::repair(const TidyUp::Settings &settings, const TidyUp::Repai
         start(new TidyUpJob(TidyUpJob::Repair, settings, this, request));
 }
 
+void TidyUpSession::survey(const TidyUp::Settings &settings)
+{
+    surveyStopped = std::make_shared<std::atomic<bool>>(false);
+    previews.start([this, stop = surveyStopped, settings] {
+        const TidyUp::Preview preview = TidyUp::preview(settings, stop.get());
+        QMetaObject::invokeMethod(
+            this, [this, preview, settings] { emit surveyed(preview, settings); },
+            Qt::QueuedConnection);
+    });
+}
+
 void TidyUpSession::stop()
 {
     if (job)
         job->stop();
+    surveyStopped->store(true);
 }
 
 void TidyUpSession::start(TidyUpJob *newJob)

@@ -35,6 +35,8 @@ public slots:
     void check(const TidyUp::Settings &settings);
     // Mends the link trees of the settings' target as request asks; reported as a check is.
     void repair(const TidyUp::Settings &settings, const TidyUp::RepairRequest &request = {});
+    // The scan's shape as a preview gives it, which stop ends early, with what was read.
+    void survey(const TidyUp::Settings &settings);
     void stop();
 
 signals:
@@ -44,6 +46,7 @@ signals:
     void finished(const TidyUp::Outcome &outcome, const TidyUp::Settings &settings);
     void undone(const TidyUp::UndoOutcome &outcome, const TidyUp::Settings &settings);
     void checked(const TidyUp::CheckOutcome &outcome, const TidyUp::Settings &settings);
+    void surveyed(const TidyUp::Preview &preview, const TidyUp::Settings &settings);
 
 private slots:
     void jobFinished(const TidyUp::Outcome &outcome);
@@ -62,5 +65,6 @@ private:
     QTimer previewTimer;
     TidyUp::Settings edited;
     std::shared_ptr<std::atomic<bool>> previewAbandoned = std::make_shared<std::atomic<bool>>();
+    std::shared_ptr<std::atomic<bool>> surveyStopped = std::make_shared<std::atomic<bool>>();
     QThreadPool previews;
 };

@@ -1,8 +1,10 @@
 // SPDX-License-Identifier: MIT
 #include "tidyup/report/jsonlines.h"
+#include "tidyup/report/surveyreport.h"
 
 #include <QDir>
 #include <QFile>
+#include <QLocale>
 
 namespace
 {
@@ -88,6 +90,11 @@ QByteArray quoted(const QByteArray &bytes, bool marking)
 }
 
 QByteArray number(qint64 value)
+{
+    return QByteArray::number(value);
+}
+
+QByteArray count(quint64 value)
 {
     return QByteArray::number(value);
 }
@@ -210,5 +217,61 @@ QByteArray JsonLines::preview(
         + ",\"would_stay\":" + number(preview.taken) + ",\"energies\":" + number(preview.energies)
         + ",\"projections\":" + number(preview.seqNos) + ",\"would_create\":" + created + ']'
         + ",\"problem\":" + (preview.problem.isEmpty() ? QByteArray("null") : text(preview.problem))
+        + ",\"settings\":" + settingsObject(settings) + '}';
+}
+
+QByteArray JsonLines::series(const TidyUp::SurveySeries &series)
+{
+    const auto fields = [](const std::vector<QByteArray> &numbers) -> QByteArray {
+        QByteArray list = "[";
+        for (const QByteArray &number : numbers)
+            list += (list.size() > 1 ? "," : "") + name(number);
+        return list + ']';
+    };
+    QByteArray rows;
+    for (const TidyUp::SurveyRow &row : series.rows) {
+        QByteArray missing = "[";
+        for (const auto &range : series.missingRanges(row)) {
+            missing += (missing.size() > 1 ? ",[" : "[") + name(range.first) + ','
+                + name(range.second) + ']';
+        }
+        // A value that is a whole number still reads as a decimal one.
+        QByteArray ev = "null";
+        if (row.numeric && qIsFinite(row.ev)) {
+            ev = QByteArray::number(row.ev, 'g', QLocale::FloatingPointShortest);
+            if (!ev.contains('.') && !ev.contains('e'))
+                ev += ".0";
+        }
+        rows += (rows.isEmpty() ? "{" : ",{") + QByteArray("\"energy\":") + name(row.energy)
+            + ",\"ev\":" + ev + ",\"files\":" + count(row.files) + ",\"missing\":" + missing
+            + "],\"duplicates\":" + fields(series.duplicated(row)) + '}';
+    }
+    const bool any = !series.projections.empty();
+    return "{\"type\":\"series\",\"prefix\":" + name(series.prefix)
+        + ",\"energies\":" + count(series.rows.size()) + ",\"projections\":"
+        + count(series.expected) + ",\"first_projection\":"
+        + (any ? name(series.field(series.projections.front())) : QByteArray("null"))
+        + ",\"last_projection\":"
+        + (any ? name(series.field(series.projections.back())) : QByteArray("null"))
+        + ",\"files\":" + count(series.files) + ",\"tidied\":" + count(series.tidied)
+        + ",\"waiting\":" + count(series.waiting) + ",\"missing\":" + count(series.missing)
+        + ",\"duplicates\":" + count(series.duplicates) + ",\"rows\":[" + rows + "]}";
+}
+
+QByteArray JsonLines::survey(
+    const TidyUp::Preview &preview, const TidyUp::Settings &settings, int status)
+{
+    const TidyUp::Survey &survey = preview.survey;
+    const QString problem = !preview.targetIsDir
+        ? SurveyReport::text(preview, settings)
+        : preview.problem;
+    return "{\"type\":\"outcome\",\"status\":" + number(status)
+        + ",\"survey\":true,\"stopped\":" + boolean(preview.stopped)
+        + ",\"series\":" + count(survey.series.size()) + ",\"files\":" + count(survey.files)
+        + ",\"missing\":" + count(survey.missing) + ",\"duplicates\":" + count(survey.duplicates)
+        + ",\"without_fields\":" + count(survey.withoutFields) + ",\"complete\":"
+        + boolean(survey.complete() && problem.isEmpty()) + ",\"elapsed_ms\":"
+        + number(preview.elapsedMs)
+        + ",\"problem\":" + (problem.isEmpty() ? QByteArray("null") : text(problem))
         + ",\"settings\":" + settingsObject(settings) + '}';
 }

@@ -26,6 +26,11 @@ public:
     static QByteArray preview(
         const TidyUp::Preview &preview, const TidyUp::Settings &settings, int status);
 
+    // A series of the scan's survey, with its rows, and the last line of a survey.
+    static QByteArray series(const TidyUp::SurveySeries &series);
+    static QByteArray survey(
+        const TidyUp::Preview &preview, const TidyUp::Settings &settings, int status);
+
     // A file name or path, in the file system's encoding, as a JSON string.
     static QByteArray name(const QByteArray &bytes);
     static QByteArray text(const QString &text);

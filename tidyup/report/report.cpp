@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: MIT
 #include "tidyup/report/report.h"
+#include "tidyup/report/surveyreport.h"
 
 #include <QLocale>
 #include <algorithm>
@@ -134,13 +135,10 @@ QString Report::previewText(const TidyUp::Preview &preview, const TidyUp::Settin
         text = tr("No file matches %1 in %2.").arg(pattern, settings.target);
     } else {
         const int unlinked = preview.matching - preview.linkable;
-        const QString energies = tr("%Ln energy(ies)", nullptr, preview.energies);
-        const QString shape = qint64(preview.energies) * preview.seqNos == preview.pairs
-            ? tr("%1 × %2").arg(energies, tr("%Ln projection(s)", nullptr, preview.seqNos))
-            : tr("%1, %2").arg(energies, tr("%Ln projection number(s)", nullptr, preview.seqNos));
         const QString linked = preview.linkable == 0
             ? tr("none to link")
-            : tr("%Ln to link (%1)", nullptr, preview.linkable).arg(shape);
+            : tr("%Ln to link (%1)", nullptr, preview.linkable)
+                  .arg(SurveyReport::shape(preview.survey));
         text = unlinked == 0
             ? tr("%Ln file(s) match %1 in %2: %3.", nullptr, preview.matching)
                   .arg(pattern, settings.target, linked)

@@ -1,0 +1,141 @@
+// SPDX-License-Identifier: MIT
+#include "tidyup/report/surveyreport.h"
+
+#include <QFile>
+#include <QLocale>
+#include <limits>
+
+QString SurveyReport::counted(const char *text, quint64 count)
+{
+    constexpr int most = std::numeric_limits<int>::max();
+    QString words = tr(text, nullptr, int(qMin<quint64>(count, most)));
+    if (count > quint64(most))
+        words.replace(QLocale().toString(most), QLocale().toString(count));
+    return words;
+}
+
+QString SurveyReport::prefix(const TidyUp::SurveySeries &series)
+{
+    return QFile::decodeName(series.prefix);
+}
+
+QString SurveyReport::grid(const TidyUp::SurveySeries &series)
+{
+    return tr("%1 × %2").arg(counted(QT_TR_N_NOOP("%Ln energy(ies)"), series.rows.size()),
+        counted(QT_TR_N_NOOP("%Ln projection(s)"), series.expected));
+}
+
+QString SurveyReport::seriesText(const TidyUp::SurveySeries &series)
+{
+    if (series.missing == 0 && series.duplicates == 0)
+        return tr("%1: %2, complete.").arg(prefix(series), grid(series));
+    QStringList lacks;
+    if (series.missing > 0) {
+        quint64 ragged = 0;
+        for (const TidyUp::SurveyRow &row : series.rows)
+            ragged += row.missing > 0;
+        lacks << tr("%1 at %2").arg(counted(QT_TR_N_NOOP("%Ln missing"), series.missing),
+            counted(QT_TR_N_NOOP("%Ln energy(ies)"), ragged));
+    }
+    if (series.duplicates > 0)
+        lacks << counted(QT_TR_N_NOOP("%Ln duplicate(s)"), series.duplicates);
+    return tr("%1: %2, %3.").arg(prefix(series), grid(series), lacks.join(tr(", ")));
+}
+
+QStringList SurveyReport::holeLines(const TidyUp::Survey &survey, int most)
+{
+    QStringList lines;
+    quint64 more = 0;
+    for (const TidyUp::SurveySeries &series : survey.series) {
+        for (const TidyUp::SurveyRow &row : series.rows) {
+            if (row.missing == 0)
+                continue;
+            if (lines.size() == most) {
+                ++more;
+                continue;
+            }
+            QStringList ranges;
+            for (const auto &range : series.missingRanges(row)) {
+                ranges << (range.first == range.second
+                        ? QString::fromLatin1(range.first)
+                        : QString::fromUtf8(range.first + "\u2013" + range.second));
+            }
+            lines << tr("%1, %2 eV: missing %3.")
+                         .arg(prefix(series), QFile::decodeName(row.energy), ranges.join(tr(", ")));
+        }
+    }
+    if (more > 0)
+        lines << counted(QT_TR_N_NOOP("\u2026 and %Ln more energy(ies)."), more);
+    return lines;
+}
+
+QString SurveyReport::text(const TidyUp::Preview &preview, const TidyUp::Settings &settings)
+{
+    if (!preview.targetIsDir)
+        return Report::targetProblem(settings.target, preview.targetFound);
+    if (!preview.problem.isEmpty())
+        return preview.problem;
+    const TidyUp::Survey &survey = preview.survey;
+    QStringList lines;
+    if (survey.series.empty()) {
+        lines << tr("No file with energy and number matches %1 in %2.")
+                     .arg(QStringLiteral("*.") + settings.fileExt, settings.target);
+    }
+    for (const TidyUp::SurveySeries &series : survey.series)
+        lines << seriesText(series);
+    lines << holeLines(survey);
+    if (survey.withoutFields > 0) {
+        lines << counted(
+            QT_TR_N_NOOP("%Ln file(s) without energy and number, not in any grid."),
+            survey.withoutFields);
+    }
+    if (preview.stopped)
+        lines << tr("Stopped before every name was read.");
+    return lines.join(QLatin1Char('\n'));
+}
+
+QString SurveyReport::shape(const TidyUp::Survey &survey)
+{
+    if (survey.series.empty())
+        return QString();
+    QStringList words { grid(survey.series.front()) };
+    if (survey.complete())
+        words << tr("complete");
+    if (survey.missing > 0)
+        words << counted(QT_TR_N_NOOP("%Ln missing"), survey.missing);
+    if (survey.duplicates > 0)
+        words << counted(QT_TR_N_NOOP("%Ln duplicate(s)"), survey.duplicates);
+    return words.join(tr(", "));
+}
+
+QString SurveyReport::stateName(TidyUp::SurveyCell::State state)
+{
+    switch (state) {
+    case TidyUp::SurveyCell::Tidied:
+        return tr("tidied");
+    case TidyUp::SurveyCell::Waiting:
+        return tr("waiting");
+    case TidyUp::SurveyCell::Missing:
+        return tr("missing");
+    case TidyUp::SurveyCell::Duplicate:
+        return tr("duplicate");
+    }
+    return QString();
+}
+
+QString SurveyReport::legend(const TidyUp::SurveySeries &series)
+{
+    const QLocale locale;
+    return tr("%1 tidied · %2 waiting · %3 missing · %4 duplicate")
+        .arg(locale.toString(series.tidied), locale.toString(series.waiting),
+            locale.toString(series.missing), locale.toString(series.duplicates));
+}
+
+Report::Status SurveyReport::status(const TidyUp::Preview &preview)
+{
+    if (!preview.targetIsDir || !preview.problem.isEmpty())
+        return Report::BadUsage;
+    if (preview.stopped)
+        return Report::Stopped;
+    return preview.survey.complete() ? Report::Done : Report::SomeLeft;
+}

@@ -1,0 +1,39 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include "tidyup/report/report.h"
+#include "tidyup/tidyup.h"
+
+#include <QCoreApplication>
+#include <QString>
+#include <QStringList>
+
+// What a person is told of a scan's shape: a sentence a series, a line for each energy with a
+// hole, the preview's words for the grid, and the names of the cells' states.
+class SurveyReport
+{
+    Q_DECLARE_TR_FUNCTIONS(SurveyReport)
+
+public:
+    // "sample-: 6 energies × 10 projections, 13 missing at 6 energies, 1 duplicate."
+    static QString seriesText(const TidyUp::SurveySeries &series);
+    // "sample-, 7002_5 eV: missing 0003, 0007–0010.", by series and energy, at most most of
+    // them, then how many more energies have a hole.
+    static QStringList holeLines(const TidyUp::Survey &survey, int most = 20);
+    // All that --survey says: the sentences of every series, then the holes.
+    static QString text(const TidyUp::Preview &preview, const TidyUp::Settings &settings);
+    // The largest series' grid and what the whole scan lacks: "5 energies × 4 projections,
+    // complete".
+    static QString shape(const TidyUp::Survey &survey);
+    // "20 tidied · 0 waiting · 1 missing · 0 duplicate"
+    static QString legend(const TidyUp::SurveySeries &series);
+    static QString stateName(TidyUp::SurveyCell::State state);
+    static QString prefix(const TidyUp::SurveySeries &series);
+    // 0 complete, 1 something missing or duplicated, 2 nothing to survey, 3 stopped.
+    static Report::Status status(const TidyUp::Preview &preview);
+
+private:
+    // A count in the words of text ("%Ln energy(ies)"), for counts past what plural forms take.
+    static QString counted(const char *text, quint64 count);
+    static QString grid(const TidyUp::SurveySeries &series);
+};
