@@ -47,6 +47,7 @@ Body::Body(const ParamTable &args, QWidget *parent)
     connect(session, &TidyUpSession::undone, this, &Body::undoFinished);
     connect(session, &TidyUpSession::checked, this, &Body::checkFinished);
     connect(session, &TidyUpSession::previewed, statusbar, &RunStatus::showPreview);
+    connect(session, &TidyUpSession::previewed, Scan, &ScanView::showPreview);
     for (QLineEdit *field : findChildren<QLineEdit *>())
         connect(field, &QLineEdit::textChanged, this, &Body::fieldsEdited);
     connect(actionRelativeLinks, &QAction::toggled, this, &Body::fieldsEdited);

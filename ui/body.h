@@ -9,8 +9,9 @@
 class ParamTable;
 class TidyUpSession;
 
-// The main window: the target directory above the output names, "Exec" below, and the status
-// bar that says what a run would do, follows it, and offers to undo it.
+// The main window: the target directory above the output names, "Exec" below, the scan's grid
+// under them, and the status bar that says what a run would do, follows it, and offers to undo
+// it.
 class Body : public QMainWindow, private Ui_Body
 {
     Q_OBJECT

@@ -123,12 +123,28 @@ QString SurveyReport::stateName(TidyUp::SurveyCell::State state)
     return QString();
 }
 
-QString SurveyReport::legend(const TidyUp::SurveySeries &series)
+QStringList SurveyReport::legendParts(const TidyUp::SurveySeries &series)
 {
     const QLocale locale;
-    return tr("%1 tidied · %2 waiting · %3 missing · %4 duplicate")
-        .arg(locale.toString(series.tidied), locale.toString(series.waiting),
-            locale.toString(series.missing), locale.toString(series.duplicates));
+    return { tr("%1 tidied").arg(locale.toString(series.tidied)),
+        tr("%1 waiting").arg(locale.toString(series.waiting)),
+        tr("%1 missing").arg(locale.toString(series.missing)),
+        tr("%1 duplicate").arg(locale.toString(series.duplicates)) };
+}
+
+QString SurveyReport::legend(const TidyUp::SurveySeries &series)
+{
+    return legendParts(series).join(tr(" · "));
+}
+
+QString SurveyReport::cellText(
+    const TidyUp::SurveySeries &series, const TidyUp::SurveyRow &row, quint64 column)
+{
+    QByteArray projection;
+    const TidyUp::SurveyCell::State state = series.cellAt(row, column, projection);
+    return tr("%1 eV, projection %2: %3, %4")
+        .arg(QFile::decodeName(row.energy), QString::fromLatin1(series.field(projection)),
+            stateName(state), QFile::decodeName(series.fileName(row, projection)));
 }
 
 Report::Status SurveyReport::status(const TidyUp::Preview &preview)

@@ -25,8 +25,12 @@ public:
     // The largest series' grid and what the whole scan lacks: "5 energies × 4 projections,
     // complete".
     static QString shape(const TidyUp::Survey &survey);
-    // "20 tidied · 0 waiting · 1 missing · 0 duplicate"
+    // "20 tidied · 0 waiting · 1 missing · 0 duplicate", and its four parts, by state.
     static QString legend(const TidyUp::SurveySeries &series);
+    static QStringList legendParts(const TidyUp::SurveySeries &series);
+    // What a cell is: "7002_5 eV, projection 0003: missing, sample-7002_5eV-0003.img".
+    static QString cellText(const TidyUp::SurveySeries &series, const TidyUp::SurveyRow &row,
+        quint64 column);
     static QString stateName(TidyUp::SurveyCell::State state);
     static QString prefix(const TidyUp::SurveySeries &series);
     // 0 complete, 1 something missing or duplicated, 2 nothing to survey, 3 stopped.
