@@ -24,6 +24,7 @@ private slots:
     void json();
     void jsonOnEveryPath_data();
     void jsonOnEveryPath();
+    void survey();
     void helpInJapanese_data();
     void helpInJapanese();
     void stoppedBySignal();
@@ -49,7 +50,10 @@ void TestCommandLine::runs_data()
     QTest::addColumn<QList<int>>("counts"); // untouched, moved, links, broken links afterwards
     QTest::newRow("whole run") << "" << "--run -e --target @ --origs O --energy E --seqno S" << 0 << "Moved 300 files into O and made 600 links in T s.\n" << QList<int>{ 0, 300, 600, 0 };
     QTest::newRow("a name taken") << "taken" << "--run -e --target @ --origs O --energy E --seqno S" << 1 << "Moved 299 files into O and made 598 links in T s. 1 file was not moved: the new name is taken (1).\n" << QList<int>{ 1, 299, 598, 0 };
-    QTest::newRow("dry run") << "" << "--dry-run -e --target @ --origs O" << 0 << "300 files match *.img in @: 300 to link (3 energies × 100 projections). O, Energy and SeqNo will be created.\n" << QList<int>{ 300, 0, 0, 0 };
+    QTest::newRow("dry run") << "" << "--dry-run -e --target @ --origs O" << 0 << "300 files match *.img in @: 300 to link (3 energies × 100 projections, complete). O, Energy and SeqNo will be created.\n" << QList<int>{ 300, 0, 0, 0 };
+    QTest::newRow("survey of a complete scan") << "" << "--survey -e --target @ --origs O" << 0 << "a-: 3 energies × 100 projections, complete.\n" << QList<int>{ 300, 0, 0, 0 };
+    QTest::newRow("survey of a missing target") << "-" << "--survey -e --target @" << 2 << "" << QList<int>{ 0, 0, 0, 0 };
+    QTest::newRow("a survey and a check: neither") << "" << "--survey -e --check --target @" << 2 << "" << QList<int>{ 300, 0, 0, 0 };
     QTest::newRow("settings from a file") << "cfg" << "--run -e -c @.cfg --ext img" << 0 << "Moved 300 files into O and made 600 links in T s.\n" << QList<int>{ 0, 300, 600, 0 };
     QTest::newRow("missing target: nothing made") << "-" << "--run -e --target @ --origs O" << 2 << "" << QList<int>{ 0, 0, 0, 0 };
     QTest::newRow("no target given") << "" << "--run -e --origs O" << 2 << "" << QList<int>{ 300, 0, 0, 0 };
@@ -66,7 +70,7 @@ void TestCommandLine::runs_data()
     QTest::newRow("relinked relative after the scan moved") << "tidied" << "--relink relative -e --target @ --origs O --energy E --seqno S" << 0 << "Repaired 600 links in @: 0 made, 600 rewritten. The links made are relative.\n" << QList<int>{ 0, 300, 600, 0 };
     QTest::newRow("unknown relink style") << "tidied" << "--relink sideways -e --target @ --origs O --energy E --seqno S" << 2 << "" << QList<int>{ 0, 300, 600, 600 };
     QTest::newRow("no display: no window tried") << "" << "-e --target @" << 2 << "" << QList<int>{ 300, 0, 0, 0 };
-    QTest::newRow("Japanese without -e") << "" << "--dry-run --target @ --origs O --energy E --seqno S" << 0 << "@ で *.img に一致するファイル 300 個: リンク対象 300 件 (3 エネルギー × 100 投影)。 O、E、S を作成します。\n" << QList<int>{ 300, 0, 0, 0 };
+    QTest::newRow("Japanese without -e") << "" << "--dry-run --target @ --origs O --energy E --seqno S" << 0 << "@ で *.img に一致するファイル 300 個: リンク対象 300 件 (3 エネルギー × 100 投影、欠けなし)。 O、E、S を作成します。\n" << QList<int>{ 300, 0, 0, 0 };
 }
 // clang-format on
 
@@ -253,6 +257,52 @@ void TestCommandLine::jsonOnEveryPath()
 
 // SIGTERM is Stop: the entry in hand is finished, the moved files keep their links, the
 // outcome is printed, and the status says the run was stopped.
+// A scan with holes, before and after a run: the same holes, its cells now tidied.
+void TestCommandLine::survey()
+{
+    QTemporaryDir tmp;
+    const QString t = tmp.filePath("T");
+    QVERIFY(makeScan(t, 300) && FsTree::make(t + "/a-7000_00eV-5.img") && FsTree::make(t + "/notes.img"));
+    for (const char *hole : { "7001eV-7", "7001eV-8", "7001eV-9", "7001eV-40", "7002eV-99" })
+        QVERIFY(QFile::remove(t + "/a-" + hole + ".img"));
+    const auto run = [&t](const QString &args, int status) {
+        QProcess program;
+        program.setProcessEnvironment(noDisplay());
+        program.start(QUORVIX_PROGRAM, QString(args + " -e --target " + t + " --origs O --energy E --seqno S").split(' '));
+        const bool ended = program.waitForFinished(60000) && program.exitCode() == status;
+        return ended ? QString::fromUtf8(program.readAllStandardOutput()) : QString("status %1").arg(program.exitCode());
+    };
+    const QString sentences = "a-: 3 energies × 100 projections, 5 missing at 2 energies, 1 duplicate.\n"
+                              "a-, 7001_00 eV: missing 07–09, 40.\n"
+                              "a-, 7002_00 eV: missing 99.\n"
+                              "1 file without energy and number, not in any grid.\n";
+    QCOMPARE(run("--survey", 1), sentences);
+    for (const bool tidied : { false, true }) {
+        const QStringList lines = run("--survey --json", 1).split('\n', Qt::SkipEmptyParts);
+        QCOMPARE(lines.size(), 2);
+        const QJsonObject series = QJsonDocument::fromJson(lines[0].toUtf8()).object();
+        QStringList values;
+        for (const char *key : { "type", "prefix", "first_projection", "last_projection" })
+            values << series[key].toString();
+        for (const char *key : { "energies", "projections", "files", "tidied", "waiting", "missing", "duplicates" })
+            values << QString::number(series[key].toInt());
+        QCOMPARE(values.join(' '), QString(tidied ? "series a- 00 99 3 100 296 294 0 5 1" : "series a- 00 99 3 100 296 0 294 5 1"));
+        const QJsonArray rows = series["rows"].toArray();
+        QCOMPARE(rows.size(), 3);
+        QCOMPARE(QJsonDocument(rows[1].toObject()).toJson(QJsonDocument::Compact), QByteArray("{\"duplicates\":[],\"energy\":\"7001_00\",\"ev\":7001,\"files\":96,\"missing\":[[\"07\",\"09\"],[\"40\",\"40\"]]}"));
+        QCOMPARE(rows[0].toObject()["duplicates"].toArray().toVariantList(), QVariantList{ "05" });
+        const QJsonObject outcome = QJsonDocument::fromJson(lines[1].toUtf8()).object();
+        QStringList keys = outcome.keys();
+        QCOMPARE(keys, QStringList({ "complete", "duplicates", "elapsed_ms", "files", "missing", "problem", "series", "settings", "status", "stopped", "survey", "type", "without_fields" }));
+        QCOMPARE(QStringList({ outcome["type"].toString(), QString::number(outcome["status"].toInt()), QString::number(outcome["files"].toInt()), QString::number(outcome["missing"].toInt()), QString::number(outcome["duplicates"].toInt()), QString::number(outcome["without_fields"].toInt()) }).join(' '), QString("outcome 1 296 5 1 1"));
+        QVERIFY(outcome["survey"].toBool() && !outcome["complete"].toBool() && !outcome["stopped"].toBool() && outcome["problem"].isNull());
+        // A survey changes nothing; then the run tidies all but the file whose new name is taken.
+        QCOMPARE(runCounts(t)[1], tidied ? 295 : 0);
+        if (!tidied)
+            QVERIFY(run("--run", 1).startsWith("Moved 296 files into O"));
+    }
+}
+
 void TestCommandLine::helpInJapanese_data()
 {
     QTest::addColumn<QString>("option");
@@ -279,7 +329,7 @@ void TestCommandLine::helpInJapanese()
         ++options;
         QVERIFY2(option.captured(1).contains(QRegularExpression("[^\\x00-\\x7f]")), qPrintable(line));
     }
-    QCOMPARE(options, 18);
+    QCOMPARE(options, 19);
 }
 
 void TestCommandLine::stoppedBySignal()

@@ -3,6 +3,7 @@
 // Japanese, the exit status of each kind of outcome, and the outcome's JSON.
 #include "tidyup/report/jsonlines.h"
 #include "tidyup/report/report.h"
+#include "tidyup/report/surveyreport.h"
 #include "tidyup/survey/surveybuilder.h"
 
 #include <QJsonDocument>
@@ -24,6 +25,8 @@ private slots:
     void detailsKeepFilesAndLinksApart();
     void previewText_data();
     void previewText();
+    void surveyText_data();
+    void surveyText();
     void status_data();
     void status();
     void outcomeJson();
@@ -63,12 +66,14 @@ TidyUp::Outcome outcome(int listed, int moved, const QList<int> &errors = {}, co
     return o;
 }
 
-// A grid of energies × projections in the target, its last cells missing, its first
-// duplicates cells also in the originals directory.
-TidyUp::Survey gridSurvey(int energies, int projections, int missing, int duplicates)
+// A grid of energies × projections in the target, but for the cells missing (numbered row by
+// row), its first duplicates cells also in the originals directory.
+TidyUp::Survey gridSurvey(int energies, int projections, const QList<int> &missing, int duplicates)
 {
     TidyUp::SurveyBuilder builder;
-    for (int cell = 0; cell < energies * projections - missing; ++cell) {
+    for (int cell = 0; cell < energies * projections; ++cell) {
+        if (missing.contains(cell))
+            continue;
         const QByteArray name = "a-" + QByteArray::number(7000 + cell / projections) + "eV-"
             + QByteArray::number(cell % projections + 1) + ".img";
         builder.add(name, TidyUp::SurveyBuilder::Target);
@@ -76,6 +81,14 @@ TidyUp::Survey gridSurvey(int energies, int projections, int missing, int duplic
             builder.add(name, TidyUp::SurveyBuilder::Origs);
     }
     return builder.take();
+}
+
+QList<int> range(int first, int last)
+{
+    QList<int> numbers;
+    for (int n = first; n <= last; n += 1)
+        numbers << n;
+    return numbers;
 }
 
 } // namespace
@@ -154,7 +167,7 @@ void TestReport::detailsKeepFilesAndLinksApart()
 void TestReport::previewText_data()
 {
     QTest::addColumn<QList<int>>("counts"); // matching, linkable, taken
-    QTest::addColumn<QList<int>>("grid"); // energies, projections, the last cells missing, duplicates
+    QTest::addColumn<QList<int>>("grid"); // energies, projections, cells missing from the end, duplicates
     QTest::addColumn<QStringList>("toCreate");
     QTest::addColumn<QString>("text");
     // clang-format off
@@ -177,8 +190,41 @@ void TestReport::previewText()
     preview.targetFound = preview.targetIsDir = true;
     preview.matching = counts[0], preview.linkable = counts[1], preview.taken = counts[2];
     preview.toCreate = toCreate;
-    preview.survey = gridSurvey(grid[0], grid[1], grid[2], grid[3]);
+    preview.survey = gridSurvey(grid[0], grid[1], range(grid[0] * grid[1] - grid[2], grid[0] * grid[1] - 1), grid[3]);
     QCOMPARE(Report::previewText(preview, settings()), text);
+    QCoreApplication::removeTranslator(&english);
+}
+
+void TestReport::surveyText_data()
+{
+    QTest::addColumn<QList<int>>("grid"); // energies, projections, duplicates
+    QTest::addColumn<QList<int>>("missing"); // cells, numbered row by row
+    QTest::addColumn<QStringList>("lines");
+    QTest::addColumn<QString>("legend");
+    // clang-format off
+    QTest::newRow("complete") << QList<int>{ 5, 4, 0 } << QList<int>{} << QStringList{ "a-: 5 energies × 4 projections, complete." } << "0 tidied · 20 waiting · 0 missing · 0 duplicate";
+    QTest::newRow("holes and a duplicate") << QList<int>{ 6, 10, 1 } << (QList<int>{ 12, 16 } + range(40, 42) + range(56, 59))
+        << QStringList{ "a-: 6 energies × 10 projections, 9 missing at 3 energies, 1 duplicate.", "a-, 7001_00 eV: missing 3, 7.", "a-, 7004_00 eV: missing 1–3.", "a-, 7005_00 eV: missing 7–10." } << "0 tidied · 50 waiting · 9 missing · 1 duplicate";
+    QTest::newRow("nothing with fields") << QList<int>{ 1, 1, 0 } << QList<int>{ 0 } << QStringList{ "No file with energy and number matches *.img in /d/T." } << "";
+    // clang-format on
+}
+
+void TestReport::surveyText()
+{
+    QFETCH(QList<int>, grid);
+    QFETCH(QList<int>, missing);
+    QFETCH(QStringList, lines);
+    QFETCH(QString, legend);
+    QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
+    QCoreApplication::installTranslator(&english);
+    TidyUp::Preview preview;
+    preview.targetFound = preview.targetIsDir = true;
+    preview.survey = gridSurvey(grid[0], grid[1], missing, grid[2]);
+    QCOMPARE(SurveyReport::text(preview, settings()).split('\n'), lines);
+    // Past 20 lines the rest of the energies with a hole are counted.
+    QCOMPARE(SurveyReport::holeLines(preview.survey, 2).mid(2), lines.size() > 3 ? QStringList{ "… and 1 more energy." } : QStringList());
+    QCOMPARE(preview.survey.series.empty() ? QString() : SurveyReport::legend(preview.survey.series.front()), legend);
+    QCOMPARE(int(SurveyReport::status(preview)), lines.size() > 1 ? 1 : 0);
     QCoreApplication::removeTranslator(&english);
 }
 

@@ -4,6 +4,7 @@
 #include "ui/body.h"
 #include "ui/detailswindow.h"
 #include "ui/dirselector.h"
+#include "ui/scanview.h"
 #include "params/paramtable.h"
 #include "tests/testsupport.h"
 #include "tidyup/record/runrecord.h"
@@ -63,6 +64,19 @@ static bool exec(Body &body)
 {
     click(body, "Exec");
     return QTest::qWaitFor([&body] { return body.findChild<QPushButton *>("Exec")->isEnabled(); }, 60000);
+}
+
+// The cells of the scan view's series, tidied, waiting, missing and duplicate; then what it says
+// of itself.
+static QString scanCells(Body &body)
+{
+    auto *view = body.findChild<ScanView *>("Scan");
+    if (view->survey().series.empty())
+        return "no survey";
+    const TidyUp::SurveySeries &series = view->survey().series.front();
+    QAccessibleInterface *described = QAccessible::queryAccessibleInterface(view);
+    return QString("%1 %2 %3 %4 %5: %6").arg(series.tidied).arg(series.waiting).arg(series.missing).arg(series.duplicates)
+        .arg(described->text(QAccessible::Name), described->text(QAccessible::Description).section('\n', 0, 0));
 }
 
 // The dialog has no parent: findChild cannot see it.
@@ -269,11 +283,11 @@ void TestWindow::preview_data()
     QTest::addColumn<QString>("field"); // edited after the window opened; "" for none
     QTest::addColumn<QString>("value"); // "@": the target
     QTest::addColumn<QString>("text");
-    QTest::newRow("grid, a dark frame, a name taken") << "" << "" << "1,001 files match *.img in @: 1,000 to link (10 energies × 100 projections), 1 without energy and number. 1 file would stay, its new name taken in O. E and S will be created.";
+    QTest::newRow("grid, a dark frame, a name taken") << "" << "" << "1,001 files match *.img in @: 1,000 to link (10 energies × 100 projections, 1 duplicate), 1 without energy and number. 1 file would stay, its new name taken in O. E and S will be created.";
     QTest::newRow("missing target") << "SelectedDir" << "@/missing" << "@/missing does not exist.";
     QTest::newRow("target is a file") << "SelectedDir" << "@/dark.img" << "@/dark.img is not a directory.";
     QTest::newRow("output name is a file") << "Origs" << "dark.img" << "The entry [dark.img] in [@] is not directory.";
-    QTest::newRow("new originals directory") << "Origs" << "P" << "1,001 files match *.img in @: 1,000 to link (10 energies × 100 projections), 1 without energy and number. P, E and S will be created.";
+    QTest::newRow("new originals directory") << "Origs" << "P" << "1,001 files match *.img in @: 1,000 to link (10 energies × 100 projections, complete), 1 without energy and number. P, E and S will be created.";
 }
 // clang-format on
 
@@ -308,7 +322,10 @@ void TestWindow::undo()
     {
         Body first(commandLine({ "quorvix-data", "-e" }));
         first.show();
+        // The scan's grid is the scan's, before a run and after it and its undo.
+        QTRY_COMPARE_WITH_TIMEOUT(scanCells(first), QString("0 2999 0 1 Scan: a-: 30 energies × 100 projections, 1 duplicate."), 60000);
         QVERIFY(exec(first) && first.findChild<QPushButton *>("Undo")->isVisible());
+        QTRY_COMPARE_WITH_TIMEOUT(scanCells(first), QString("2999 0 0 1 Scan: a-: 30 energies × 100 projections, 1 duplicate."), 60000);
         // Exec again with nothing left to do: Undo is still the first run's.
         QVERIFY(exec(first));
         QTRY_VERIFY(first.findChild<QPushButton *>("Undo")->isVisible());
@@ -341,6 +358,7 @@ void TestWindow::undo()
     QVERIFY(QTest::qWaitFor([&body] { return body.findChild<QPushButton *>("Exec")->isEnabled(); }, 60000));
     QCOMPARE(outcome->text(), "Moved 2,999 files back to " + scan + " and removed 5,998 links.");
     QTRY_VERIFY(!undo->isVisible());
+    QTRY_COMPARE_WITH_TIMEOUT(scanCells(body), QString("0 2999 0 1 Scan: a-: 30 energies × 100 projections, 1 duplicate."), 60000);
     QStringList repaired = before;
     repaired << "E/" << "E/7029_00/" << "E/7029_00/a-7029_00eV-99.img>O/a-7029_00eV-99.img" << "S/" << "S/99/" << "S/99/a-7029_00eV-99.img>O/a-7029_00eV-99.img";
     repaired.sort();

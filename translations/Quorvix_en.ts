@@ -157,27 +157,6 @@
         </translation>
     </message>
     <message numerus="yes">
-        <source>%Ln energy(ies)</source>
-        <translation>
-            <numerusform>%Ln energy</numerusform>
-            <numerusform>%Ln energies</numerusform>
-        </translation>
-    </message>
-    <message numerus="yes">
-        <source>%Ln projection(s)</source>
-        <translation>
-            <numerusform>%Ln projection</numerusform>
-            <numerusform>%Ln projections</numerusform>
-        </translation>
-    </message>
-    <message numerus="yes">
-        <source>%Ln projection number(s)</source>
-        <translation>
-            <numerusform>%Ln projection number</numerusform>
-            <numerusform>%Ln projection numbers</numerusform>
-        </translation>
-    </message>
-    <message numerus="yes">
         <source>%Ln to link (%1)</source>
         <translation>
             <numerusform>%Ln to link (%1)</numerusform>
@@ -231,6 +210,51 @@
         <translation>
             <numerusform>%Ln link was not made: %1.</numerusform>
             <numerusform>%Ln links were not made: %1.</numerusform>
+        </translation>
+    </message>
+</context>
+<context>
+    <name>SurveyReport</name>
+    <message numerus="yes">
+        <source>%Ln energy(ies)</source>
+        <translation>
+            <numerusform>%Ln energy</numerusform>
+            <numerusform>%Ln energies</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%Ln projection(s)</source>
+        <translation>
+            <numerusform>%Ln projection</numerusform>
+            <numerusform>%Ln projections</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%Ln missing</source>
+        <translation>
+            <numerusform>%Ln missing</numerusform>
+            <numerusform>%Ln missing</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%Ln duplicate(s)</source>
+        <translation>
+            <numerusform>%Ln duplicate</numerusform>
+            <numerusform>%Ln duplicates</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>… and %Ln more energy(ies).</source>
+        <translation>
+            <numerusform>… and %Ln more energy.</numerusform>
+            <numerusform>… and %Ln more energies.</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%Ln file(s) without energy and number, not in any grid.</source>
+        <translation>
+            <numerusform>%Ln file without energy and number, not in any grid.</numerusform>
+            <numerusform>%Ln files without energy and number, not in any grid.</numerusform>
         </translation>
     </message>
 </context>

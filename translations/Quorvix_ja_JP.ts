@@ -248,8 +248,12 @@
         <translation>修復し、すべてのリンクをこの方式に書き換えます。</translation>
     </message>
     <message>
-        <source>Give one of --run, --dry-run, --undo, --check and --repair.</source>
-        <translation>--run、--dry-run、--undo、--check、--repair のうち一つを指定してください。</translation>
+        <source>Say the shape of the scan, from the target and the originals directory: for each series its energies and projections, and every projection missing. Changes nothing.</source>
+        <translation>対象とオリジナルのディレクトリから、スキャンの形を表示します: 系列ごとのエネルギーと投影、欠けている投影すべて。何も変更しません。</translation>
+    </message>
+    <message>
+        <source>Give one of --run, --dry-run, --undo, --check, --repair and --survey.</source>
+        <translation>--run、--dry-run、--undo、--check、--repair、--survey のうち一つを指定してください。</translation>
     </message>
 </context>
 <context>
@@ -622,32 +626,6 @@
         <source>%1 is not a directory.</source>
         <translation>%1 はディレクトリではありません。</translation>
     </message>
-    <message numerus="yes">
-        <source>%Ln energy(ies)</source>
-        <translation>
-            <numerusform>%Ln エネルギー</numerusform>
-        </translation>
-    </message>
-    <message>
-        <source>%1 × %2</source>
-        <translation>%1 × %2</translation>
-    </message>
-    <message numerus="yes">
-        <source>%Ln projection(s)</source>
-        <translation>
-            <numerusform>%Ln 投影</numerusform>
-        </translation>
-    </message>
-    <message>
-        <source>%1, %2</source>
-        <translation>%1、%2</translation>
-    </message>
-    <message numerus="yes">
-        <source>%Ln projection number(s)</source>
-        <translation>
-            <numerusform>投影番号 %Ln 種</numerusform>
-        </translation>
-    </message>
     <message>
         <source>none to link</source>
         <translation>リンク対象なし</translation>
@@ -775,6 +753,156 @@
     <message>
         <source>This scan was tidied as %1.</source>
         <translation>このスキャンは %1 として整理されました。</translation>
+    </message>
+</context>
+<context>
+    <name>ScanView</name>
+    <message>
+        <source>Scan</source>
+        <translation>スキャン</translation>
+    </message>
+    <message>
+        <source>%1 eV</source>
+        <translation>%1 eV</translation>
+    </message>
+    <message>
+        <source>projection</source>
+        <translation>投影</translation>
+    </message>
+    <message>
+        <source>Save Picture…</source>
+        <translation>画像を保存…</translation>
+    </message>
+    <message>
+        <source>Save Picture</source>
+        <translation>画像を保存</translation>
+    </message>
+    <message>
+        <source>scan.png</source>
+        <translation>scan.png</translation>
+    </message>
+    <message>
+        <source>PNG pictures (*.png)</source>
+        <translation>PNG 画像 (*.png)</translation>
+    </message>
+    <message>
+        <source>Can&apos;t save the picture to %1.</source>
+        <translation>画像を %1 に保存できません。</translation>
+    </message>
+</context>
+<context>
+    <name>SurveyReport</name>
+    <message>
+        <source>%1 × %2</source>
+        <translation>%1 × %2</translation>
+    </message>
+    <message numerus="yes">
+        <source>%Ln energy(ies)</source>
+        <translation>
+            <numerusform>%Ln エネルギー</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%Ln projection(s)</source>
+        <translation>
+            <numerusform>%Ln 投影</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>%1: %2, complete.</source>
+        <translation>%1: %2、欠けなし。</translation>
+    </message>
+    <message>
+        <source>%1 at %2</source>
+        <translation>%2 で %1</translation>
+    </message>
+    <message numerus="yes">
+        <source>%Ln missing</source>
+        <translation>
+            <numerusform>%Ln 個欠落</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%Ln duplicate(s)</source>
+        <translation>
+            <numerusform>%Ln 個重複</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>%1: %2, %3.</source>
+        <translation>%1: %2、%3。</translation>
+    </message>
+    <message>
+        <source>, </source>
+        <translation>、</translation>
+    </message>
+    <message>
+        <source>%1, %2 eV: missing %3.</source>
+        <translation>%1、%2 eV: %3 が欠落。</translation>
+    </message>
+    <message numerus="yes">
+        <source>… and %Ln more energy(ies).</source>
+        <translation>
+            <numerusform>… ほかに %Ln エネルギー。</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>No file with energy and number matches %1 in %2.</source>
+        <translation>%2 には %1 に一致するエネルギーと番号のあるファイルがありません。</translation>
+    </message>
+    <message numerus="yes">
+        <source>%Ln file(s) without energy and number, not in any grid.</source>
+        <translation>
+            <numerusform>エネルギーと番号のないファイル %Ln 個はグリッドに含まれません。</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>Stopped before every name was read.</source>
+        <translation>すべての名前を読む前に停止しました。</translation>
+    </message>
+    <message>
+        <source>complete</source>
+        <translation>欠けなし</translation>
+    </message>
+    <message>
+        <source>tidied</source>
+        <translation>整理済み</translation>
+    </message>
+    <message>
+        <source>waiting</source>
+        <translation>待機中</translation>
+    </message>
+    <message>
+        <source>missing</source>
+        <translation>欠落</translation>
+    </message>
+    <message>
+        <source>duplicate</source>
+        <translation>重複</translation>
+    </message>
+    <message>
+        <source>%1 tidied</source>
+        <translation>整理済み %1</translation>
+    </message>
+    <message>
+        <source>%1 waiting</source>
+        <translation>待機中 %1</translation>
+    </message>
+    <message>
+        <source>%1 missing</source>
+        <translation>欠落 %1</translation>
+    </message>
+    <message>
+        <source>%1 duplicate</source>
+        <translation>重複 %1</translation>
+    </message>
+    <message>
+        <source> · </source>
+        <translation> · </translation>
+    </message>
+    <message>
+        <source>%1 eV, projection %2: %3, %4</source>
+        <translation>%1 eV、投影 %2: %3、%4</translation>
     </message>
 </context>
 <context>
