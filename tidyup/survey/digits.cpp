@@ -50,7 +50,7 @@ QByteArray Digits::plus(const QByteArray &number, quint64 add)
     QByteArray front;
     for (quint64 rest = add + carry; rest > 0; rest /= 10)
         front.prepend(char('0' + rest % 10));
-    return front + result;
+    return front.append(result);
 }
 
 quint64 Digits::distance(const QByteArray &from, const QByteArray &to)
@@ -78,5 +78,5 @@ quint64 Digits::distance(const QByteArray &from, const QByteArray &to)
 
 QByteArray Digits::padded(const QByteArray &number, int width)
 {
-    return number.size() >= width ? number : QByteArray(width - number.size(), '0') + number;
+    return number.size() >= width ? number : QByteArray(width - number.size(), '0').append(number);
 }

@@ -2,6 +2,7 @@
 #include "tidyup/survey/survey.h"
 #include "tidyup/survey/digits.h"
 
+#include <QStringBuilder>
 #include <algorithm>
 
 namespace TidyUp

@@ -2,6 +2,7 @@
 #include "tidyup/survey/surveybuilder.h"
 #include "tidyup/survey/digits.h"
 
+#include <QStringBuilder>
 #include <algorithm>
 #include <limits>
 #include <numeric>
