@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 // The name rule on any name: nothing of the name is lost, the new name is stable under the rule,
 // and its fields are the ones it names; on the name's bytes, it gives what it gives on the
-// decoded name.
+// decoded name; the survey finds the same fields.
 #include "tidyup/names/namerule.h"
 
 #include <QFile>
@@ -26,6 +26,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     QByteArray seqNoBytes;
     if (TidyUp::rewriteFileName(bytes, energyBytes, seqNoBytes) != QFile::encodeName(newName)
         || energyBytes != QFile::encodeName(energy) || seqNoBytes != QFile::encodeName(seqNo))
+        std::abort();
+    // The survey's reading of the name agrees with the run's.
+    TidyUp::NameFields fields;
+    const bool found = TidyUp::nameFields(bytes, fields);
+    if (found != !energyBytes.isEmpty()
+        || (found && (fields.energy != energyBytes || fields.seqNo != seqNoBytes || !fields.prefix.endsWith('-')
+               || !fields.tail.startsWith('.'))))
         std::abort();
     return 0;
 }
