@@ -28,22 +28,24 @@ QByteArray Digits::next(const QByteArray &number)
 QByteArray Digits::previous(const QByteArray &number)
 {
     QByteArray result = number;
+    char *const digits = result.data();
     qsizetype i = result.size() - 1;
-    for (; i >= 0 && result[i] == '0'; --i)
-        result[i] = '9';
+    for (; i >= 0 && digits[i] == '0'; --i)
+        digits[i] = '9';
     if (i >= 0)
-        result[i] = char(result[i] - 1);
-    return result.size() > 1 && result[0] == '0' ? result.mid(1) : result;
+        digits[i] = char(digits[i] - 1);
+    return result.size() > 1 && digits[0] == '0' ? result.mid(1) : result;
 }
 
 QByteArray Digits::plus(const QByteArray &number, quint64 add)
 {
     QByteArray result = number;
+    char *const digits = result.data();
     unsigned carry = 0;
     for (qsizetype i = result.size() - 1; i >= 0 && (add > 0 || carry > 0); --i) {
-        const unsigned sum = unsigned(result[i] - '0') + unsigned(add % 10) + carry;
+        const unsigned sum = unsigned(digits[i] - '0') + unsigned(add % 10) + carry;
         add /= 10;
-        result[i] = char('0' + sum % 10);
+        digits[i] = char('0' + sum % 10);
         carry = sum / 10;
     }
     // What is left goes in front: the sum is longer than the number.
@@ -58,13 +60,15 @@ quint64 Digits::distance(const QByteArray &from, const QByteArray &to)
     constexpr quint64 most = std::numeric_limits<quint64>::max();
     // Twenty digits or more may not fit; the difference is worked out digit by digit.
     QByteArray difference = to;
+    char *const digits = difference.data();
+    const char *const subtrahends = from.constData();
     int borrow = 0;
     for (qsizetype i = 0; i < difference.size(); ++i) {
         const qsizetype at = difference.size() - 1 - i;
-        const int subtrahend = i < from.size() ? from[from.size() - 1 - i] - '0' : 0;
-        int digit = difference[at] - '0' - subtrahend - borrow;
+        const int subtrahend = i < from.size() ? subtrahends[from.size() - 1 - i] - '0' : 0;
+        const int digit = digits[at] - '0' - subtrahend - borrow;
         borrow = digit < 0;
-        difference[at] = char('0' + (digit + 10) % 10);
+        digits[at] = char('0' + (digit + 10) % 10);
     }
     quint64 result = 0;
     for (const char digit : static_cast<const QByteArray &>(difference)) {
