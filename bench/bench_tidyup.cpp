@@ -17,6 +17,7 @@
 #include "bench/procstats.h"
 #include "tidyup/check.h"
 #include "tidyup/files/linkpool.h"
+#include "tidyup/preview.h"
 #include "tidyup/repairer.h"
 #include "tidyup/run.h"
 #include "tidyup/tidyup.h"
@@ -77,7 +78,7 @@ template <typename Work> Sample measure(Work work)
 
 // energies x projections empty files named like sample-7002_5eV-0001.img, and two frames that
 // carry no energy.
-void makeScan(const QString &dir, int energies, int projections)
+void makeScan(const QString &dir, int energies, int projections, int holes = 0)
 {
     QDir().mkpath(dir);
     const std::string base = QFile::encodeName(dir).toStdString() + '/';
@@ -95,6 +96,9 @@ void makeScan(const QString &dir, int energies, int projections)
         if (tenths % 10)
             energy += '_' + std::to_string(tenths % 10);
         for (int p = 1; p <= projections; ++p) {
+            // Holes a beamtime leaves: frames dropped through the middle energies.
+            if (e >= energies / 2 && e < energies / 2 + holes && p == projections / 3)
+                continue;
             char seq[16];
             std::snprintf(seq, sizeof seq, "%04d", p);
             touch(base + "sample-" + energy + "eV-" + seq + ".img");
@@ -208,6 +212,19 @@ void checkFloor(const std::string &target)
     }
 }
 
+// Sides that run the program as a process, this one's or the earlier build's, from this
+// benchmark: the earlier build's benchmark may not know them.
+bool processSide(const QString &side)
+{
+    return side == QLatin1String("dry-run") || side == QLatin1String("survey-cli");
+}
+
+bool readsOnly(const QString &sideName)
+{
+    const QString side = sideName.section(QLatin1Char(' '), 0, 0);
+    return processSide(side) || side == QLatin1String("survey");
+}
+
 bool windowSide(const QString &side)
 {
     return side.startsWith(QLatin1String("window")) || side == QLatin1String("open")
@@ -243,6 +260,10 @@ Sample childRun(const QString &sideName, const QString &dir)
         env.insert(QStringLiteral("QUORVIX_PROBE"), side);
         child.setProcessEnvironment(env);
         child.start(program, { QStringLiteral("-e"), QStringLiteral("-c"), config });
+    } else if (processSide(side)) {
+        env.insert(QStringLiteral("QUORVIX_BENCH_PROGRAM"), program);
+        child.setProcessEnvironment(env);
+        child.start(QCoreApplication::applicationFilePath(), { QStringLiteral("--side"), side, dir });
     } else {
         child.setProcessEnvironment(env);
         child.start(before ? beforeBuild + QStringLiteral("/bench/bench_tidyup")
@@ -286,7 +307,7 @@ using Samples = std::vector<std::vector<Sample>>;
 // a layout mismatch.
 std::optional<Medians> table(const QStringList &sides, const QString &makeRoot,
     const QString &runRoot, int energies, int projections, int repeat,
-    const std::function<bool(const Samples &)> &more = {})
+    const std::function<bool(const Samples &)> &more = {}, int holes = 0)
 {
     const int files = energies * projections + 2;
     const auto scanIn = [&sides](const QString &root, int side) -> QString {
@@ -306,7 +327,7 @@ std::optional<Medians> table(const QStringList &sides, const QString &makeRoot,
         for (int k = 0; k < sides.size(); ++k) {
             const int i = (k + run + warmUp) % int(sides.size());
             const QString made = scanIn(makeRoot, i);
-            makeScan(made, energies, projections);
+            makeScan(made, energies, projections, holes);
             const Sample sample = childRun(sides[i], scanIn(runRoot, i));
             if (run >= 0)
                 samples[size_t(i)].push_back(sample);
@@ -316,8 +337,9 @@ std::optional<Medians> table(const QStringList &sides, const QString &makeRoot,
                     QStringLiteral("-nfs/"), QStringLiteral("/"));
             QDir(made).removeRecursively();
         }
+        // Sides that only read the scan leave it as it was made.
         for (int i = 1; run == 0 && i < sides.size(); ++i) {
-            if (layouts[size_t(i)] != layouts[0]) {
+            if (layouts[size_t(i)] != layouts[0] && !readsOnly(sides[i])) {
                 std::fprintf(stderr, "LAYOUT MISMATCH at %d files: %s and %s differ\n", files,
                     qPrintable(sides[i]), qPrintable(sides[0]));
                 return std::nullopt;
@@ -545,6 +567,26 @@ int main(int argc, char *argv[])
             rusage child {};
             getrusage(RUSAGE_CHILDREN, &child);
             s.peakGrowthMb = child.ru_maxrss / 1024.0;
+        } else if (side == QLatin1String("survey")) {
+            // What the window works out before a run: both directories read, and the survey.
+            const TidyUp::Settings settings { dir, QStringLiteral("Origs"),
+                QStringLiteral("Energy"), QStringLiteral("SeqNo"), QStringLiteral("img") };
+            s = measure([&] { TidyUp::preview(settings); });
+        } else if (processSide(side)) {
+            // The program as a script runs it; its memory is its peak.
+            s = measure([&] {
+                QProcess program;
+                program.setStandardOutputFile(QProcess::nullDevice());
+                program.setStandardErrorFile(QProcess::nullDevice());
+                program.start(qEnvironmentVariable("QUORVIX_BENCH_PROGRAM"),
+                    { side == QLatin1String("dry-run") ? QStringLiteral("--dry-run")
+                                                       : QStringLiteral("--survey"),
+                        QStringLiteral("-e"), QStringLiteral("--target"), dir });
+                program.waitForFinished(-1);
+            });
+            rusage child {};
+            getrusage(RUSAGE_CHILDREN, &child);
+            s.peakGrowthMb = child.ru_maxrss / 1024.0;
         } else if (side == QLatin1String("check") || side == QLatin1String("check-floor")) {
             // Of a tidied scan: the run that tidies it is not measured.
             TidyUp::Settings settings { dir, QStringLiteral("Origs"), QStringLiteral("Energy"),
@@ -668,6 +710,12 @@ int main(int argc, char *argv[])
             return 1;
         if (!extras)
             continue;
+        const auto medOf = [](const std::vector<Sample> &v, double Sample::*field) {
+            std::vector<double> values;
+            for (const Sample &s : v)
+                values.push_back(s.*field);
+            return median(values);
+        };
         // The check of the tidied scan, against reading its links one by one; the repair of all
         // its links, against the run that made them.
         const std::optional<Medians> check
@@ -678,6 +726,30 @@ int main(int argc, char *argv[])
             return 1;
         std::printf("%8d check / its floor: %.2f; repair of every link / the engine's run: %.2f\n",
             files, check->wall[1] / check->wall[0], check->wall[3] / check->wall[2]);
+        // The survey of a scan with holes, against the run's floor; the preview that takes it,
+        // as a process, against the earlier build's; --survey's memory, against an empty target.
+        QStringList surveySides { QStringLiteral("floor"), QStringLiteral("survey"),
+            QStringLiteral("survey-cli"), QStringLiteral("dry-run") };
+        if (!beforeBuild.isEmpty())
+            surveySides << QStringLiteral("dry-run before");
+        const std::optional<Medians> survey = table(
+            surveySides, work.path(), work.path(), energies, projections, repeat, {}, 5);
+        if (!survey)
+            return 1;
+        std::vector<Sample> surveyEmpty;
+        for (int run = 0; run < repeat; ++run) {
+            const QString empty = work.filePath(QStringLiteral("empty"));
+            QDir().mkpath(empty);
+            surveyEmpty.push_back(childRun(QStringLiteral("survey-cli"), empty));
+            QDir(empty).removeRecursively();
+        }
+        std::printf("%8d survey / the run's floor: %.3f; --survey on an empty target: %.1f MB "
+                    "peak resident%s\n",
+            files, survey->wall[1] / survey->wall[0], medOf(surveyEmpty, &Sample::peakGrowthMb),
+            beforeBuild.isEmpty()
+                ? ""
+                : qPrintable(QStringLiteral("; dry run / the earlier build's: %1")
+                        .arg(survey->wall[3] / survey->wall[4], 0, 'f', 2)));
         // What merely opening the window on the scan costs, against an empty directory.
         std::vector<Sample> onScan, onEmpty;
         for (int run = 0; run < repeat; ++run) {
@@ -690,12 +762,6 @@ int main(int argc, char *argv[])
             QDir(scan).removeRecursively();
             QDir(empty).removeRecursively();
         }
-        const auto medOf = [](const std::vector<Sample> &v, double Sample::*field) {
-            std::vector<double> values;
-            for (const Sample &s : v)
-                values.push_back(s.*field);
-            return median(values);
-        };
         std::printf("%8d opening the window until its preview shows: %.1f ms CPU, %.1f MB peak "
                     "resident; on an empty directory %.1f ms, %.1f MB\n",
             files, medOf(onScan, &Sample::cpuMs), medOf(onScan, &Sample::peakGrowthMb),

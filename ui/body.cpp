@@ -15,7 +15,7 @@ Body::Body(const ParamTable &args, QWidget *parent)
     setupUi(this);
     // A status text that wraps onto more lines makes the window taller rather than squeezing
     // the fields: the window's own minimum does not follow the height the wrapped text needs.
-    centralWidget()->setMinimumHeight(centralWidget()->sizeHint().height());
+    centralWidget()->setMinimumHeight(centralWidget()->minimumSizeHint().height());
     statusbar->installEventFilter(this);
 
     QString configFile = args.paramValue(QStringLiteral("-c"), QString());
