@@ -4,6 +4,7 @@
 
 #include <QStringBuilder>
 #include <algorithm>
+#include <cstring>
 #include <limits>
 #include <numeric>
 
@@ -46,13 +47,18 @@ void SurveyBuilder::add(const QByteArray &name, Place place)
         ++withoutFields;
         return;
     }
-    auto series = seriesIds.constFind(fields.prefix);
-    if (series == seriesIds.constEnd()) {
-        series = seriesIds.insert(fields.prefix, quint32(building.size()));
-        prefixes.push_back(fields.prefix);
-        building.emplace_back();
+    // A directory lists a series' names together, and often an energy's: the last one found is
+    // tried first.
+    if (last.series < 0 || fields.prefix != prefixes[size_t(last.series)]) {
+        auto series = seriesIds.constFind(fields.prefix);
+        if (series == seriesIds.constEnd()) {
+            series = seriesIds.insert(fields.prefix, quint32(building.size()));
+            prefixes.push_back(fields.prefix);
+            building.emplace_back();
+        }
+        last = { int(*series), -1 };
     }
-    Building &into = building[*series];
+    Building &into = building[size_t(last.series)];
     const auto idOf = [](QHash<QByteArray, quint32> &ids, std::vector<QByteArray> &names,
                           const QByteArray &key) {
         auto found = ids.constFind(key);
@@ -62,15 +68,21 @@ void SurveyBuilder::add(const QByteArray &name, Place place)
         }
         return *found;
     };
-    const quint32 energy = idOf(into.energyIds, into.energies, fields.energy);
+    if (last.energy < 0 || fields.energy != into.energies[size_t(last.energy)])
+        last.energy = int(idOf(into.energyIds, into.energies, fields.energy));
+    // The projection without its leading zeros, in storage kept from name to name.
     const qsizetype width = fields.seqNo.size();
-    const quint32 projection = idOf(into.projectionIds, into.projections,
-        Digits::bare(fields.seqNo.constData(), width));
+    qsizetype zeros = 0;
+    while (zeros + 1 < width && fields.seqNo.constData()[zeros] == '0')
+        ++zeros;
+    bare.resize(width - zeros);
+    std::memcpy(bare.data(), fields.seqNo.constData() + zeros, size_t(width - zeros));
+    const quint32 projection = idOf(into.projectionIds, into.projections, bare);
     ++into.tails[fields.tail];
     if (into.widths.size() <= size_t(width))
         into.widths.resize(size_t(width) + 1);
     ++into.widths[size_t(width)];
-    into.entries.push_back({ energy, projection, place });
+    into.entries.push_back({ quint32(last.energy), projection, place });
 }
 
 Survey SurveyBuilder::take()

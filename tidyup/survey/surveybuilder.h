@@ -48,7 +48,13 @@ private:
     std::vector<QByteArray> prefixes;
     std::vector<Building> building;
     quint64 withoutFields = 0;
+    // The series and energy of the name before, -1 for none.
+    struct {
+        int series = -1;
+        int energy = -1;
+    } last;
     NameFields fields;
+    QByteArray bare;
 };
 
 } // namespace TidyUp
