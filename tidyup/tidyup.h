@@ -113,6 +113,10 @@ struct Outcome : Counts {
     int restored = 0;
     // Moves that an interrupted earlier run left with the file under both names.
     int finished = 0;
+    // Of a run that followed a measurement being written: the files still being written when it
+    // ended, which stay in the target.
+    bool follow = false;
+    int settling = 0;
 };
 
 // What an undo did: moved counts the files moved back, linked the links removed, notMoved the
