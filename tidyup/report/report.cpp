@@ -1,10 +1,10 @@
 // SPDX-License-Identifier: MIT
 #include "tidyup/report/report.h"
-#include "tidyup/report/surveyreport.h"
 
 #include <QLocale>
 #include <algorithm>
 #include <cerrno>
+#include <limits>
 
 QString Report::reasonWords(const Reason &reason, int what)
 {
@@ -137,8 +137,7 @@ QString Report::previewText(const TidyUp::Preview &preview, const TidyUp::Settin
         const int unlinked = preview.matching - preview.linkable;
         const QString linked = preview.linkable == 0
             ? tr("none to link")
-            : tr("%Ln to link (%1)", nullptr, preview.linkable)
-                  .arg(SurveyReport::shape(preview.survey));
+            : tr("%Ln to link (%1)", nullptr, preview.linkable).arg(surveyShape(preview.survey));
         text = unlinked == 0
             ? tr("%Ln file(s) match %1 in %2: %3.", nullptr, preview.matching)
                   .arg(pattern, settings.target, linked)
@@ -162,6 +161,39 @@ QString Report::previewText(const TidyUp::Preview &preview, const TidyUp::Settin
         text += QLatin1Char(' ')
             + tr("%1, %2 and %3 will be created.").arg(made[0], made[1], made[2]);
     return text;
+}
+
+QString Report::counted(const char *text, quint64 count)
+{
+    constexpr int most = std::numeric_limits<int>::max();
+    QString words = QCoreApplication::translate(
+        "SurveyReport", text, nullptr, int(qMin<quint64>(count, most)));
+    if (count > quint64(most))
+        words.replace(QLocale().toString(most), QLocale().toString(count));
+    return words;
+}
+
+QString Report::surveyGrid(const TidyUp::SurveySeries &series)
+{
+    return QCoreApplication::translate("SurveyReport", "%1 × %2")
+        .arg(counted(QT_TRANSLATE_N_NOOP("SurveyReport", "%Ln energy(ies)"), series.rows.size()),
+            counted(QT_TRANSLATE_N_NOOP("SurveyReport", "%Ln projection(s)"), series.expected));
+}
+
+QString Report::surveyShape(const TidyUp::Survey &survey)
+{
+    if (survey.series.empty())
+        return QString();
+    QStringList words { surveyGrid(survey.series.front()) };
+    if (survey.complete())
+        words << QCoreApplication::translate("SurveyReport", "complete");
+    if (survey.missing > 0)
+        words << counted(QT_TRANSLATE_N_NOOP("SurveyReport", "%Ln missing"), survey.missing);
+    if (survey.duplicates > 0) {
+        words << counted(
+            QT_TRANSLATE_N_NOOP("SurveyReport", "%Ln duplicate(s)"), survey.duplicates);
+    }
+    return words.join(QCoreApplication::translate("SurveyReport", ", "));
 }
 
 bool Report::undoable(const TidyUp::RecordedRun &run)

@@ -27,6 +27,13 @@ public:
     static bool undoable(const TidyUp::RecordedRun &run);
     static QString lastRunText(const TidyUp::RecordedRun &run);
     static QString progressText(int done, int listed);
+    // The largest series' grid and what the whole scan lacks, as the preview names them:
+    // "5 energies × 4 projections, complete"; and a series' grid.
+    static QString surveyShape(const TidyUp::Survey &survey);
+    static QString surveyGrid(const TidyUp::SurveySeries &series);
+    // A count in the words of a survey's text ("%Ln energy(ies)", marked in the context
+    // SurveyReport), for counts past what plural forms take too.
+    static QString counted(const char *text, quint64 count);
     // A target that cannot be worked on.
     static QString targetProblem(const QString &target, bool exists);
 

@@ -3,43 +3,28 @@
 
 #include <QFile>
 #include <QLocale>
-#include <limits>
-
-QString SurveyReport::counted(const char *text, quint64 count)
-{
-    constexpr int most = std::numeric_limits<int>::max();
-    QString words = tr(text, nullptr, int(qMin<quint64>(count, most)));
-    if (count > quint64(most))
-        words.replace(QLocale().toString(most), QLocale().toString(count));
-    return words;
-}
 
 QString SurveyReport::prefix(const TidyUp::SurveySeries &series)
 {
     return QFile::decodeName(series.prefix);
 }
 
-QString SurveyReport::grid(const TidyUp::SurveySeries &series)
-{
-    return tr("%1 × %2").arg(counted(QT_TR_N_NOOP("%Ln energy(ies)"), series.rows.size()),
-        counted(QT_TR_N_NOOP("%Ln projection(s)"), series.expected));
-}
-
 QString SurveyReport::seriesText(const TidyUp::SurveySeries &series)
 {
     if (series.missing == 0 && series.duplicates == 0)
-        return tr("%1: %2, complete.").arg(prefix(series), grid(series));
+        return tr("%1: %2, complete.").arg(prefix(series), Report::surveyGrid(series));
     QStringList lacks;
     if (series.missing > 0) {
         quint64 ragged = 0;
         for (const TidyUp::SurveyRow &row : series.rows)
             ragged += row.missing > 0;
-        lacks << tr("%1 at %2").arg(counted(QT_TR_N_NOOP("%Ln missing"), series.missing),
-            counted(QT_TR_N_NOOP("%Ln energy(ies)"), ragged));
+        lacks << tr("%1 at %2")
+                     .arg(Report::counted(QT_TR_N_NOOP("%Ln missing"), series.missing),
+                         Report::counted(QT_TR_N_NOOP("%Ln energy(ies)"), ragged));
     }
     if (series.duplicates > 0)
-        lacks << counted(QT_TR_N_NOOP("%Ln duplicate(s)"), series.duplicates);
-    return tr("%1: %2, %3.").arg(prefix(series), grid(series), lacks.join(tr(", ")));
+        lacks << Report::counted(QT_TR_N_NOOP("%Ln duplicate(s)"), series.duplicates);
+    return tr("%1: %2, %3.").arg(prefix(series), Report::surveyGrid(series), lacks.join(tr(", ")));
 }
 
 QStringList SurveyReport::holeLines(const TidyUp::Survey &survey, int most)
@@ -65,7 +50,7 @@ QStringList SurveyReport::holeLines(const TidyUp::Survey &survey, int most)
         }
     }
     if (more > 0)
-        lines << counted(QT_TR_N_NOOP("\u2026 and %Ln more energy(ies)."), more);
+        lines << Report::counted(QT_TR_N_NOOP("\u2026 and %Ln more energy(ies)."), more);
     return lines;
 }
 
@@ -85,27 +70,13 @@ QString SurveyReport::text(const TidyUp::Preview &preview, const TidyUp::Setting
         lines << seriesText(series);
     lines << holeLines(survey);
     if (survey.withoutFields > 0) {
-        lines << counted(
+        lines << Report::counted(
             QT_TR_N_NOOP("%Ln file(s) without energy and number, not in any grid."),
             survey.withoutFields);
     }
     if (preview.stopped)
         lines << tr("Stopped before every name was read.");
     return lines.join(QLatin1Char('\n'));
-}
-
-QString SurveyReport::shape(const TidyUp::Survey &survey)
-{
-    if (survey.series.empty())
-        return QString();
-    QStringList words { grid(survey.series.front()) };
-    if (survey.complete())
-        words << tr("complete");
-    if (survey.missing > 0)
-        words << counted(QT_TR_N_NOOP("%Ln missing"), survey.missing);
-    if (survey.duplicates > 0)
-        words << counted(QT_TR_N_NOOP("%Ln duplicate(s)"), survey.duplicates);
-    return words.join(tr(", "));
 }
 
 QString SurveyReport::stateName(TidyUp::SurveyCell::State state)

@@ -22,9 +22,6 @@ public:
     static QStringList holeLines(const TidyUp::Survey &survey, int most = 20);
     // All that --survey says: the sentences of every series, then the holes.
     static QString text(const TidyUp::Preview &preview, const TidyUp::Settings &settings);
-    // The largest series' grid and what the whole scan lacks: "5 energies × 4 projections,
-    // complete".
-    static QString shape(const TidyUp::Survey &survey);
     // "20 tidied · 0 waiting · 1 missing · 0 duplicate", and its four parts, by state.
     static QString legend(const TidyUp::SurveySeries &series);
     static QStringList legendParts(const TidyUp::SurveySeries &series);
@@ -36,8 +33,4 @@ public:
     // 0 complete, 1 something missing or duplicated, 2 nothing to survey, 3 stopped.
     static Report::Status status(const TidyUp::Preview &preview);
 
-private:
-    // A count in the words of text ("%Ln energy(ies)"), for counts past what plural forms take.
-    static QString counted(const char *text, quint64 count);
-    static QString grid(const TidyUp::SurveySeries &series);
 };
