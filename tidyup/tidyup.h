@@ -41,6 +41,12 @@ struct Settings {
     // absoluteLinks or relativeLinks; anything else is taken as absoluteLinks.
     QString links = QLatin1String(absoluteLinks);
     bool relative() const { return links == QLatin1String(relativeLinks); }
+    // Of a run that follows a measurement being written: how long a file's size and time must
+    // stay the same, the longest wait between two looks at the target, and how long nothing
+    // may settle or arrive before the follow ends by itself (-1: never).
+    qint64 settleMs = 10000;
+    qint64 pollMs = 2000;
+    qint64 untilIdleMs = -1;
 };
 
 // The newest run of a target that is not undone, as its record says.
