@@ -47,8 +47,9 @@ void print(FILE *stream, const QString &text)
 bool CommandLine::wanted(int argc, const char *const *argv)
 {
     for (int i = 1; i < argc; ++i) {
-        for (const char *option : { "--run", "--dry-run", "--undo", "--check", "--repair", "--survey", "--follow", "--help",
-                 "--help-all", "-h" }) {
+        for (const char *option :
+            { "--run", "--dry-run", "--undo", "--check", "--repair", "--survey", "--follow",
+                "--settle", "--poll", "--until-idle", "--help", "--help-all", "-h" }) {
             if (std::strcmp(argv[i], option) == 0)
                 return true;
         }

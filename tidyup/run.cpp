@@ -248,7 +248,10 @@ Outcome run(const Settings &settings, const Progress &progress, const std::atomi
                     reporter.report(++outcome.done, outcome.listed);
                 }
             }
+            links.flush();
         }
+        // A follow ends on stop between rounds too.
+        outcome.stopped = outcome.stopped || (rounds && stopRequested());
         outcome.settling = source.settling();
         // Leaving this scope waits for the links of every file moved.
     }
