@@ -212,6 +212,13 @@
             <numerusform>%Ln links were not made: %1.</numerusform>
         </translation>
     </message>
+    <message numerus="yes">
+        <source>%Ln file(s) were still being written and stay in %1.</source>
+        <translation>
+            <numerusform>%Ln file was still being written and stays in %1.</numerusform>
+            <numerusform>%Ln files were still being written and stay in %1.</numerusform>
+        </translation>
+    </message>
 </context>
 <context>
     <name>SurveyReport</name>
