@@ -4,6 +4,9 @@
 // whole follow. The settle times are many times the writers' pauses, and every wait is on the
 // program's output or on the tree, with a bound.
 #include "tests/testsupport.h"
+#include "tidyup/record/runrecord.h"
+#include "tidyup/report/report.h"
+#include "tidyup/undo.h"
 
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -117,6 +120,10 @@ void TestFollow::arrivingFiles()
         QVERIFY(QFile::rename(t + "/new/" + name, t + '/' + QString(name).replace("a-7000eV", "a-7001eV")));
     QTRY_COMPARE_WITH_TIMEOUT(runCounts(t), QList<int>({ 0, 200, 400, 0 }), 30000);
     QCOMPARE(counts(terminated(program)), QString("exit 0 status 0 moved 200 linked 400 settling 0 stopped follow"));
+    // One record for the whole follow, which says so.
+    const TidyUp::RecordedRun last = TidyUp::lastRun({ t, "O", "E", "S", "img" });
+    QCOMPARE(Report::lastRunText(last).replace(QRegularExpression("\\d+ \\w+ \\d{4} \\d\\d:\\d\\d–\\d\\d:\\d\\d"), "D"),
+        "Last run: followed D by " + RunRecord::user() + ", 200 file(s).");
     QProcess undo;
     undo.setProcessEnvironment(noDisplay());
     undo.start(QUORVIX_PROGRAM, { "--undo", "-e", "--target", t, "--origs", "O", "--energy", "E", "--seqno", "S" });

@@ -36,6 +36,7 @@ Outcome run(const Settings &settings, const Progress &progress, const std::atomi
     header.energy = absolute(settings.energy);
     header.seqNo = absolute(settings.seqNo);
     header.fileExt = settings.fileExt;
+    header.follow = rounds != nullptr;
     header.links
         = settings.relative() ? QLatin1String(relativeLinks) : QLatin1String(absoluteLinks);
     if (settings.relative()

@@ -59,6 +59,9 @@ struct RecordedRun {
     int moved = 0;
     // Its process still writes it.
     bool running = false;
+    // It followed a measurement being written, until ended.
+    bool followed = false;
+    QDateTime ended;
     // It used other output directories than the settings name: Undo leaves it alone.
     bool otherDirs = false;
     // Where the record says the scan was tidied, when that is not where it is now: the scan was

@@ -792,6 +792,16 @@
             <numerusform>%Ln 個のファイルはまだ書き込み中のため %1 に残ります。</numerusform>
         </translation>
     </message>
+    <message numerus="yes">
+        <source>Last run: followed %1–%2 by %3, %Ln file(s).</source>
+        <translation>
+            <numerusform>前回の実行: %3 が %1–%2 に追従、%Ln 個のファイル。</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>HH:mm</source>
+        <translation>HH:mm</translation>
+    </message>
 </context>
 <context>
     <name>ScanView</name>

@@ -211,6 +211,11 @@ QString Report::lastRunText(const TidyUp::RecordedRun &run)
     if (!undoable(run))
         return QString();
     const QLocale locale;
+    if (run.followed && run.ended.isValid()) {
+        return tr("Last run: followed %1–%2 by %3, %Ln file(s).", nullptr, run.moved)
+            .arg(locale.toString(run.started.toLocalTime(), tr("d MMM yyyy HH:mm")),
+                locale.toString(run.ended.toLocalTime(), tr("HH:mm")), run.user);
+    }
     return tr("Last run: %1 by %2, %Ln file(s).", nullptr, run.moved)
         .arg(locale.toString(run.started.toLocalTime(), tr("d MMM yyyy HH:mm")), run.user);
 }
