@@ -4,6 +4,7 @@
 #include "tidyup/settingkeys.h"
 
 #include <QCommandLineParser>
+#include <QRegularExpression>
 
 // The toolkit prints the lines of its help options itself, in its own context, for which the
 // toolkit's Japanese catalogue has no text; ours gives them one.
@@ -36,6 +37,20 @@ Arguments Arguments::parse(const QStringList &arguments)
             tr("Say the shape of the scan, from the target and the originals directory: for each "
                "series its energies and projections, and every projection missing. Changes "
                "nothing.") },
+        { QStringLiteral("follow"),
+            tr("Tidy up the target as a run does, and go on while the measurement is written: "
+               "each file once it has settled. Ends on SIGINT, SIGTERM or SIGHUP, or with "
+               "--until-idle.") },
+        { QStringLiteral("settle"),
+            tr("How long a file's size and time must stay the same before it is moved, in "
+               "seconds (default 10, or Settle_Seconds)."),
+            tr("seconds") },
+        { QStringLiteral("poll"),
+            tr("The longest wait between two looks at the target, in seconds (default 2)."),
+            tr("seconds") },
+        { QStringLiteral("until-idle"),
+            tr("End once nothing has settled or arrived for this long, in seconds."),
+            tr("seconds") },
         { QStringLiteral("relink"), tr("Repair, and rewrite every link into this style."),
             QStringLiteral("absolute|relative") },
         { QStringLiteral("json"),
@@ -71,19 +86,37 @@ Arguments Arguments::parse(const QStringList &arguments)
     const bool repair
         = parser.isSet(QStringLiteral("repair")) || parser.isSet(QStringLiteral("relink"));
     int actions = int(repair);
-    for (const char *action : { "run", "dry-run", "undo", "check", "survey" })
+    for (const char *action : { "run", "dry-run", "undo", "check", "survey", "follow" })
         actions += int(parser.isSet(QLatin1String(action)));
     if (actions > 1) {
         result.problem
-            = tr("Give one of --run, --dry-run, --undo, --check, --repair and --survey.");
+            = tr("Give one of --run, --dry-run, --undo, --check, --repair, --survey and --follow.");
         return result;
     }
-    result.action = parser.isSet(QStringLiteral("dry-run")) ? DryRun
-        : parser.isSet(QStringLiteral("undo"))              ? Undo
-        : parser.isSet(QStringLiteral("check"))             ? Check
-        : parser.isSet(QStringLiteral("survey"))            ? Survey
-        : repair                                            ? Repair
-                                                            : Run;
+    // Times of a follow: decimal seconds, a tenth at least, and only with --follow.
+    for (const char *name : { "settle", "poll", "until-idle" }) {
+        const QString option = QLatin1String(name);
+        if (!parser.isSet(option))
+            continue;
+        if (!parser.isSet(QStringLiteral("follow"))) {
+            result.problem = tr("--%1 goes with --follow.").arg(option);
+            return result;
+        }
+        const qint64 ms = milliseconds(parser.value(option));
+        if (ms < 0) {
+            result.problem
+                = tr("--%1 takes seconds, 0.1 or more: %2").arg(option, parser.value(option));
+            return result;
+        }
+        result.values.insert(option, QString::number(ms));
+    }
+    result.action = parser.isSet(QStringLiteral("follow")) ? Follow
+        : parser.isSet(QStringLiteral("dry-run"))          ? DryRun
+        : parser.isSet(QStringLiteral("undo"))             ? Undo
+        : parser.isSet(QStringLiteral("check"))            ? Check
+        : parser.isSet(QStringLiteral("survey"))           ? Survey
+        : repair                                           ? Repair
+                                                           : Run;
     QStringList withValues { QStringLiteral("c"), QStringLiteral("config"),
         QStringLiteral("relink") };
     for (const SettingKeys::Key &key : SettingKeys::keys)
@@ -93,6 +126,15 @@ Arguments Arguments::parse(const QStringList &arguments)
             result.values.insert(name, parser.value(name));
     }
     return result;
+}
+
+qint64 Arguments::milliseconds(const QString &seconds)
+{
+    static const QRegularExpression decimal(QStringLiteral("^[0-9]+(\\.[0-9]+)?$"));
+    if (!decimal.match(seconds).hasMatch())
+        return -1;
+    const double value = seconds.toDouble();
+    return value >= 0.1 && value < 1e9 ? qint64(value * 1000 + 0.5) : -1;
 }
 
 QString Arguments::configFile(bool *named) const
@@ -112,6 +154,22 @@ bool Arguments::settings(
         problem = tr("No target: give --target DIR, or Default_Dir in the settings.");
         return false;
     }
+    const auto given = [this](const char *name, qint64 fallback) {
+        return values.contains(QLatin1String(name)) ? values.value(QLatin1String(name)).toLongLong()
+                                                    : fallback;
+    };
+    const QString configured = config.paramValueNoCase(QStringLiteral("Settle_Seconds"), QString());
+    qint64 settle = settings.settleMs;
+    if (!configured.isEmpty()) {
+        settle = milliseconds(configured);
+        if (settle < 0) {
+            problem = tr("Settle_Seconds takes seconds, 0.1 or more: %1").arg(configured);
+            return false;
+        }
+    }
+    settings.settleMs = given("settle", settle);
+    settings.pollMs = given("poll", settings.pollMs);
+    settings.untilIdleMs = given("until-idle", settings.untilIdleMs);
     for (const QString &style :
         { settings.links, values.value(QStringLiteral("relink"), settings.links) }) {
         if (style != QLatin1String(TidyUp::absoluteLinks)

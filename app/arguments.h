@@ -17,7 +17,7 @@ class Arguments
     Q_DECLARE_TR_FUNCTIONS(CommandLine)
 
 public:
-    enum Action { Run, DryRun, Undo, Check, Repair, Survey, Help };
+    enum Action { Run, DryRun, Undo, Check, Repair, Survey, Follow, Help };
 
     // A usage problem leaves problem set and action Help; json is set whenever an argument is
     // exactly "--json", so that a script learns of the problem in the form it reads.
@@ -32,6 +32,9 @@ public:
     // What a repair is asked for: the style that --relink or, failing it, --links names, and
     // whether to rewrite every link into it.
     TidyUp::RepairRequest repairRequest() const;
+
+    // Decimal seconds as milliseconds; -1 where they are not 0.1 or more, written as digits.
+    static qint64 milliseconds(const QString &seconds);
 
     Action action = Help;
     bool json = false;

@@ -47,8 +47,9 @@ void print(FILE *stream, const QString &text)
 bool CommandLine::wanted(int argc, const char *const *argv)
 {
     for (int i = 1; i < argc; ++i) {
-        for (const char *option : { "--run", "--dry-run", "--undo", "--check", "--repair", "--survey", "--help",
-                 "--help-all", "-h" }) {
+        for (const char *option :
+            { "--run", "--dry-run", "--undo", "--check", "--repair", "--survey", "--follow",
+                "--settle", "--poll", "--until-idle", "--help", "--help-all", "-h" }) {
             if (std::strcmp(argv[i], option) == 0)
                 return true;
         }
@@ -170,6 +171,8 @@ int CommandLine::exec(const QStringList &argumentList)
         session->undo(settings);
     else if (arguments.action == Arguments::Check)
         session->check(settings);
+    else if (arguments.action == Arguments::Follow)
+        session->follow(settings);
     else if (arguments.action == Arguments::Survey)
         session->survey(settings);
     else if (arguments.action == Arguments::Repair)

@@ -329,7 +329,7 @@ void TestCommandLine::helpInJapanese()
         ++options;
         QVERIFY2(option.captured(1).contains(QRegularExpression("[^\\x00-\\x7f]")), qPrintable(line));
     }
-    QCOMPARE(options, 19);
+    QCOMPARE(options, 23);
 }
 
 void TestCommandLine::stoppedBySignal()

@@ -21,7 +21,8 @@
 namespace TidyUp
 {
 
-Outcome run(const Settings &settings, const Progress &progress, const std::atomic<bool> *stop)
+Outcome run(const Settings &settings, const Progress &progress, const std::atomic<bool> *stop,
+    Rounds *rounds)
 {
     Reporter reporter(progress);
     Outcome outcome;
@@ -35,6 +36,7 @@ Outcome run(const Settings &settings, const Progress &progress, const std::atomi
     header.energy = absolute(settings.energy);
     header.seqNo = absolute(settings.seqNo);
     header.fileExt = settings.fileExt;
+    header.follow = rounds != nullptr;
     header.links
         = settings.relative() ? QLatin1String(relativeLinks) : QLatin1String(absoluteLinks);
     if (settings.relative()
@@ -136,7 +138,21 @@ Outcome run(const Settings &settings, const Progress &progress, const std::atomi
             && !RunRecord::inUse(path, killed))
             killedRecords << path;
     }
-    outcome.listed = int(names.size());
+    // A plain run's one round is its listing.
+    struct Listed : Rounds {
+        std::vector<QByteArray> *names;
+        bool done = false;
+        bool next(std::vector<QByteArray> &round) override
+        {
+            if (done)
+                return false;
+            done = true;
+            round.swap(*names);
+            return true;
+        }
+    } listed;
+    listed.names = &names;
+    Rounds &source = rounds ? *rounds : listed;
 
     const auto stopRequested = [stop] { return stop && stop->load(std::memory_order_relaxed); };
     struct Entry {
@@ -153,77 +169,91 @@ Outcome run(const Settings &settings, const Progress &progress, const std::atomi
     {
         // Moves stay on this thread, in listing order: the first entry to claim a name wins it.
         LinkPool links(settings.linkThreads, linkQueueLength);
-        for (int first = 0; first < outcome.listed && !outcome.stopped; first += linkQueueLength) {
-            // A batch's names are in the record, in one write, before the first of its moves.
-            batch.clear();
-            for (int i = first; i < std::min(outcome.listed, first + linkQueueLength); ++i) {
-                energy.clear();
-                seqNo.clear();
-                QByteArray &name = names[size_t(i)];
-                QByteArray newName = rewriteFileName(name, energy, seqNo);
-                // Each name is needed no more once in its batch.
-                batch.push_back(
-                    { std::move(name), std::move(newName), std::move(energy), std::move(seqNo) });
-                if (settings.record)
-                    record.plan(i + 1, batch.back().from, batch.back().to);
-                noteFolder(FileOps::ByEnergy, batch.back().energy);
-                noteFolder(FileOps::BySeqNo, batch.back().seqNo);
-            }
-            if (settings.record && !record.write(why)) {
-                QString line;
-                QDebug(&line).nospace() << "Can't write the record " << record.path() << ": "
-                                        << qUtf8Printable(why.text())
-                                        << "; the run stopped before the files it could not record";
-                tally.failed(Failure::Record, record.path(), why, line);
-                outcome.stopped = true;
-                break;
-            }
-            for (int k = 0; k < int(batch.size()); ++k) {
-                if (stopRequested()) {
+        std::vector<QByteArray> round;
+        while (!outcome.stopped && source.next(round)) {
+            // Entries are numbered across rounds: the record's plan goes on.
+            const int offset = outcome.listed;
+            outcome.listed += int(round.size());
+            for (int first = offset; first < outcome.listed && !outcome.stopped;
+                 first += linkQueueLength) {
+                // A batch's names are in the record, in one write, before the first of its moves.
+                batch.clear();
+                for (int i = first; i < std::min(outcome.listed, first + linkQueueLength); ++i) {
+                    energy.clear();
+                    seqNo.clear();
+                    QByteArray &name = round[size_t(i - offset)];
+                    QByteArray newName = rewriteFileName(name, energy, seqNo);
+                    // Each name is needed no more once in its batch.
+                    batch.push_back({ std::move(name), std::move(newName), std::move(energy),
+                        std::move(seqNo) });
+                    if (settings.record)
+                        record.plan(i + 1, batch.back().from, batch.back().to);
+                    noteFolder(FileOps::ByEnergy, batch.back().energy);
+                    noteFolder(FileOps::BySeqNo, batch.back().seqNo);
+                }
+                if (settings.record && !record.write(why)) {
+                    QString line;
+                    QDebug(&line).nospace()
+                        << "Can't write the record " << record.path() << ": "
+                        << qUtf8Printable(why.text())
+                        << "; the run stopped before the files it could not record";
+                    tally.failed(Failure::Record, record.path(), why, line);
                     outcome.stopped = true;
                     break;
                 }
-                Entry &entry = batch[size_t(k)];
-                const int index = first + k + 1;
-                const NoReplaceMove::Result moved = ops.move(entry.from, entry.to, reason, stop);
-                if (moved != NoReplaceMove::Failed) {
-                    ++outcome.moved;
-                    if (settings.record)
-                        record.moved(index);
-                    // A name without energy and sequence fields has nowhere to be linked under.
-                    // The old name left by a hard link is removed off this thread: on a file
-                    // server that is a round trip.
-                    if (!entry.energy.isEmpty() || moved == NoReplaceMove::Linked) {
-                        links.push([&tally, &ops, &record, index, from = std::move(entry.from),
-                                       to = std::move(entry.to),
-                                       oldNameLeft = moved == NoReplaceMove::Linked,
-                                       e = std::move(entry.energy), q = std::move(entry.seqNo)] {
-                            Reason why;
-                            if (oldNameLeft && !ops.removeSource(from, why)) {
-                                record.left(index,
-                                    tally.takenBack(why, ops.dropMoved(from, to),
-                                        ops.sourcePath(from), " to ", ops.movedPath(to)));
-                                return;
-                            }
-                            if (e.isEmpty())
-                                return;
-                            tally.link(ops, FileOps::ByEnergy, e, to, record, index);
-                            tally.link(ops, FileOps::BySeqNo, q, to, record, index);
-                        });
+                for (int k = 0; k < int(batch.size()); ++k) {
+                    if (stopRequested()) {
+                        outcome.stopped = true;
+                        break;
                     }
-                } else if (stopRequested()) {
-                    // A copy abandoned half-way: the entry is as it was.
-                    outcome.stopped = true;
-                    break;
-                } else {
-                    tally.notMoved(
-                        ops.sourcePath(entry.from), " to ", ops.movedPath(entry.to), reason);
-                    if (settings.record)
-                        record.left(index, reason);
+                    Entry &entry = batch[size_t(k)];
+                    const int index = first + k + 1;
+                    const NoReplaceMove::Result moved
+                        = ops.move(entry.from, entry.to, reason, stop);
+                    if (moved != NoReplaceMove::Failed) {
+                        ++outcome.moved;
+                        if (settings.record)
+                            record.moved(index);
+                        // A name without energy and sequence fields has nowhere to be linked under.
+                        // The old name left by a hard link is removed off this thread: on a file
+                        // server that is a round trip.
+                        if (!entry.energy.isEmpty() || moved == NoReplaceMove::Linked) {
+                            links.push(
+                                [&tally, &ops, &record, index, from = std::move(entry.from),
+                                    to = std::move(entry.to),
+                                    oldNameLeft = moved == NoReplaceMove::Linked,
+                                    e = std::move(entry.energy), q = std::move(entry.seqNo)] {
+                                    Reason why;
+                                    if (oldNameLeft && !ops.removeSource(from, why)) {
+                                        record.left(index,
+                                            tally.takenBack(why, ops.dropMoved(from, to),
+                                                ops.sourcePath(from), " to ", ops.movedPath(to)));
+                                        return;
+                                    }
+                                    if (e.isEmpty())
+                                        return;
+                                    tally.link(ops, FileOps::ByEnergy, e, to, record, index);
+                                    tally.link(ops, FileOps::BySeqNo, q, to, record, index);
+                                });
+                        }
+                    } else if (stopRequested()) {
+                        // A copy abandoned half-way: the entry is as it was.
+                        outcome.stopped = true;
+                        break;
+                    } else {
+                        tally.notMoved(
+                            ops.sourcePath(entry.from), " to ", ops.movedPath(entry.to), reason);
+                        if (settings.record)
+                            record.left(index, reason);
+                    }
+                    reporter.report(++outcome.done, outcome.listed);
                 }
-                reporter.report(++outcome.done, outcome.listed);
             }
+            links.flush();
         }
+        // A follow ends on stop between rounds too.
+        outcome.stopped = outcome.stopped || (rounds && stopRequested());
+        outcome.settling = source.settling();
         // Leaving this scope waits for the links of every file moved.
     }
     outcome.moved -= tally.takenBack();

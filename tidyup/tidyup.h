@@ -41,6 +41,12 @@ struct Settings {
     // absoluteLinks or relativeLinks; anything else is taken as absoluteLinks.
     QString links = QLatin1String(absoluteLinks);
     bool relative() const { return links == QLatin1String(relativeLinks); }
+    // Of a run that follows a measurement being written: how long a file's size and time must
+    // stay the same, the longest wait between two looks at the target, and how long nothing
+    // may settle or arrive before the follow ends by itself (-1: never).
+    qint64 settleMs = 10000;
+    qint64 pollMs = 2000;
+    qint64 untilIdleMs = -1;
 };
 
 // The newest run of a target that is not undone, as its record says.
@@ -53,6 +59,9 @@ struct RecordedRun {
     int moved = 0;
     // Its process still writes it.
     bool running = false;
+    // It followed a measurement being written, until ended.
+    bool followed = false;
+    QDateTime ended;
     // It used other output directories than the settings name: Undo leaves it alone.
     bool otherDirs = false;
     // Where the record says the scan was tidied, when that is not where it is now: the scan was
@@ -113,6 +122,10 @@ struct Outcome : Counts {
     int restored = 0;
     // Moves that an interrupted earlier run left with the file under both names.
     int finished = 0;
+    // Of a run that followed a measurement being written: the files still being written when it
+    // ended, which stay in the target.
+    bool follow = false;
+    int settling = 0;
 };
 
 // What an undo did: moved counts the files moved back, linked the links removed, notMoved the

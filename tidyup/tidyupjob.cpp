@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "tidyup/tidyupjob.h"
 #include "tidyup/check.h"
+#include "tidyup/follow.h"
+#include "tidyup/follow/follower.h"
 #include "tidyup/repairer.h"
 #include "tidyup/run.h"
 #include "tidyup/undo.h"
@@ -11,6 +13,7 @@ TidyUpJob::TidyUpJob(Kind kind, const TidyUp::Settings &settings, QObject *paren
     , kind(kind)
     , runSettings(settings)
     , repairRequest(request)
+    , waker(std::make_unique<TidyUp::FollowWaker>())
 {
     qRegisterMetaType<TidyUp::Outcome>();
     qRegisterMetaType<TidyUp::UndoOutcome>();
@@ -31,6 +34,8 @@ void TidyUpJob::start()
             = [this](int done, int listed) { emit progress(done, listed); };
         if (kind == Run)
             emit finished(TidyUp::run(runSettings, report, &stopRequested));
+        else if (kind == Follow)
+            emit finished(TidyUp::follow(runSettings, report, &stopRequested, waker.get()));
         else if (kind == Undo)
             emit undone(TidyUp::undo(runSettings, report, &stopRequested));
         else if (kind == Check)
@@ -44,4 +49,5 @@ void TidyUpJob::start()
 void TidyUpJob::stop()
 {
     stopRequested = true;
+    waker->wake();
 }

@@ -9,6 +9,11 @@
 #include <functional>
 #include <memory>
 
+namespace TidyUp
+{
+class FollowWaker;
+}
+
 // One tidy-up run, the undo of one, or a check or repair of the link trees, on a thread of its own,
 // so that the window answers throughout. Its signals are emitted on that thread: receivers on other
 // threads get them queued, by value.
@@ -17,7 +22,7 @@ class TidyUpJob : public QObject
     Q_OBJECT
 
 public:
-    enum Kind { Run, Undo, Check, Repair };
+    enum Kind { Run, Undo, Check, Repair, Follow };
     // request is a repair's.
     TidyUpJob(Kind kind, const TidyUp::Settings &settings, QObject *parent = nullptr,
         const TidyUp::RepairRequest &request = {});
@@ -44,5 +49,7 @@ private:
     const TidyUp::Settings runSettings;
     const TidyUp::RepairRequest repairRequest;
     std::atomic<bool> stopRequested { false };
+    // Ends a follow's wait for files at once.
+    std::unique_ptr<TidyUp::FollowWaker> waker;
     std::unique_ptr<QThread> thread;
 };

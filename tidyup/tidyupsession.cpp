@@ -61,6 +61,12 @@ void TidyUpSession::run(const TidyUp::Settings &settings)
         start(new TidyUpJob(TidyUpJob::Run, settings, this));
 }
 
+void TidyUpSession::follow(const TidyUp::Settings &settings)
+{
+    if (!job)
+        start(new TidyUpJob(TidyUpJob::Follow, settings, this));
+}
+
 void TidyUpSession::undo(const TidyUp::Settings &settings)
 {
     if (!job)

@@ -29,6 +29,9 @@ public slots:
     // What a run would do with settings, worked out on a pool thread; nothing while a run goes.
     void preview(const TidyUp::Settings &settings);
     void run(const TidyUp::Settings &settings);
+    // A run that goes on while the measurement is written, until stopped or idle; reported as a
+    // run is.
+    void follow(const TidyUp::Settings &settings);
     // Undoes the newest run of the settings' target that is not undone, from its record.
     void undo(const TidyUp::Settings &settings);
     // Checks the link trees of the settings' target; changes nothing.

@@ -50,6 +50,8 @@ RecordedRun lastRun(const Settings &settings)
             continue;
         last.record = *it;
         last.started = header.started;
+        last.followed = header.follow;
+        last.ended = header.endedAt;
         last.user = header.user;
         // A killed run may have moved any file it was about to move.
         last.moved = header.ended ? header.moved : header.planned;

@@ -212,6 +212,20 @@
             <numerusform>%Ln links were not made: %1.</numerusform>
         </translation>
     </message>
+    <message numerus="yes">
+        <source>%Ln file(s) were still being written and stay in %1.</source>
+        <translation>
+            <numerusform>%Ln file was still being written and stays in %1.</numerusform>
+            <numerusform>%Ln files were still being written and stay in %1.</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>Last run: followed %1–%2 by %3, %Ln file(s).</source>
+        <translation>
+            <numerusform>Last run: followed %1–%2 by %3, %Ln file.</numerusform>
+            <numerusform>Last run: followed %1–%2 by %3, %Ln files.</numerusform>
+        </translation>
+    </message>
 </context>
 <context>
     <name>SurveyReport</name>

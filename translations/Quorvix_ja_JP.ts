@@ -252,8 +252,40 @@
         <translation>対象とオリジナルのディレクトリから、スキャンの形を表示します: 系列ごとのエネルギーと投影、欠けている投影すべて。何も変更しません。</translation>
     </message>
     <message>
-        <source>Give one of --run, --dry-run, --undo, --check, --repair and --survey.</source>
-        <translation>--run、--dry-run、--undo、--check、--repair、--survey のうち一つを指定してください。</translation>
+        <source>Tidy up the target as a run does, and go on while the measurement is written: each file once it has settled. Ends on SIGINT, SIGTERM or SIGHUP, or with --until-idle.</source>
+        <translation>実行と同じように対象を整理し、測定の書き込み中も続けます: 各ファイルは落ち着いてから移動します。SIGINT、SIGTERM、SIGHUP、または --until-idle で終了します。</translation>
+    </message>
+    <message>
+        <source>How long a file&apos;s size and time must stay the same before it is moved, in seconds (default 10, or Settle_Seconds).</source>
+        <translation>ファイルを移動する前に、サイズと時刻が変わらずにいるべき時間 (秒、既定は 10 または Settle_Seconds)。</translation>
+    </message>
+    <message>
+        <source>seconds</source>
+        <translation>秒</translation>
+    </message>
+    <message>
+        <source>The longest wait between two looks at the target, in seconds (default 2).</source>
+        <translation>対象を見に行く間隔の最長 (秒、既定は 2)。</translation>
+    </message>
+    <message>
+        <source>End once nothing has settled or arrived for this long, in seconds.</source>
+        <translation>この時間 (秒) 何も落ち着かず届かなければ終了します。</translation>
+    </message>
+    <message>
+        <source>Give one of --run, --dry-run, --undo, --check, --repair, --survey and --follow.</source>
+        <translation>--run、--dry-run、--undo、--check、--repair、--survey、--follow のうち一つを指定してください。</translation>
+    </message>
+    <message>
+        <source>--%1 goes with --follow.</source>
+        <translation>--%1 は --follow と一緒に指定してください。</translation>
+    </message>
+    <message>
+        <source>--%1 takes seconds, 0.1 or more: %2</source>
+        <translation>--%1 には 0.1 以上の秒数を指定してください: %2</translation>
+    </message>
+    <message>
+        <source>Settle_Seconds takes seconds, 0.1 or more: %1</source>
+        <translation>Settle_Seconds には 0.1 以上の秒数を指定してください: %1</translation>
     </message>
 </context>
 <context>
@@ -753,6 +785,22 @@
     <message>
         <source>This scan was tidied as %1.</source>
         <translation>このスキャンは %1 として整理されました。</translation>
+    </message>
+    <message numerus="yes">
+        <source>%Ln file(s) were still being written and stay in %1.</source>
+        <translation>
+            <numerusform>%Ln 個のファイルはまだ書き込み中のため %1 に残ります。</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>Last run: followed %1–%2 by %3, %Ln file(s).</source>
+        <translation>
+            <numerusform>前回の実行: %3 が %1–%2 に追従、%Ln 個のファイル。</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>HH:mm</source>
+        <translation>HH:mm</translation>
     </message>
 </context>
 <context>

@@ -14,8 +14,7 @@ LinkPool::LinkPool(int threads, int capacity)
 
 LinkPool::~LinkPool()
 {
-    if (!pending.empty())
-        hand(std::move(pending));
+    flush();
     {
         const std::lock_guard<std::mutex> lock(mutex);
         closing = true;
@@ -29,6 +28,12 @@ void LinkPool::push(Task task)
 {
     pending.push_back(std::move(task));
     if (pending.size() == batchSize)
+        hand(std::exchange(pending, Batch()));
+}
+
+void LinkPool::flush()
+{
+    if (!pending.empty())
         hand(std::exchange(pending, Batch()));
 }
 

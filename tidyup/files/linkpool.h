@@ -27,6 +27,9 @@ public:
 
     // Waits while the queue is full. Only ever called from one thread.
     void push(Task task);
+    // Hands over the tasks held back for a fuller batch: a run that waits for more files must not
+    // keep the links of those it moved.
+    void flush();
 
 private:
     using Batch = std::vector<Task>;

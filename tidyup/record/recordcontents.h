@@ -31,6 +31,9 @@ struct RecordContents {
         // How its links name their files: TidyUp::absoluteLinks (a record without the key) or
         // TidyUp::relativeLinks.
         QString links = QLatin1String("absolute");
+        // It followed a measurement being written, and when it ended.
+        bool follow = false;
+        QDateTime endedAt;
         // The files it was about to move, the ones it moved, and whether it ended or was undone.
         int planned = 0;
         int moved = 0;

@@ -108,6 +108,8 @@ const char *RecordReader::take(const QList<QByteArray> &f, bool complete)
     }
     if (key == "end") {
         header.ended = true;
+        header.endedAt
+            = QDateTime::fromString(QString::fromUtf8(f.value(1)), Qt::ISODateWithMs);
         for (const QByteArray &count : f.mid(2)) {
             const QByteArray name = count.left(count.indexOf(' '));
             const int value = std::max(0, count.mid(name.size() + 1).toInt());
@@ -191,6 +193,8 @@ bool RecordReader::takeHeader(const QByteArray &key, const QByteArray &field)
         header.fileExt = value;
     else if (key == "links")
         header.links = value;
+    else if (key == "follow")
+        header.follow = value == QLatin1String("1");
     return true;
 }
 

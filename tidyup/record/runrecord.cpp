@@ -204,6 +204,9 @@ bool RunRecord::start(RecordContents::Header &header, const QStringList &dirsToM
     add({ "seqno", name(header.seqNo) });
     add({ "ext", text(header.fileExt) });
     add({ "links", text(header.links) });
+    // Readers before it pass over a header key they do not know.
+    if (header.follow)
+        add({ "follow", "1" });
     for (const QString &dir : dirsToMake)
         add({ "dir", name(dir) });
     sinceSync.start();

@@ -148,7 +148,10 @@ QByteArray JsonLines::failure(const TidyUp::Failure &failure)
 QByteArray JsonLines::outcome(
     const TidyUp::Outcome &outcome, const TidyUp::Settings &settings, int status)
 {
-    return counts(outcome, false, outcome.restored, outcome.finished, settings, status);
+    const QByteArray follow = !outcome.follow
+        ? QByteArray()
+        : ",\"follow\":true,\"settling\":" + number(outcome.settling);
+    return counts(outcome, false, outcome.restored, outcome.finished, settings, status, follow);
 }
 
 QByteArray JsonLines::outcome(
@@ -158,14 +161,14 @@ QByteArray JsonLines::outcome(
 }
 
 QByteArray JsonLines::counts(const TidyUp::Counts &outcome, bool undone, int restored, int finished,
-    const TidyUp::Settings &settings, int status)
+    const TidyUp::Settings &settings, int status, const QByteArray &more)
 {
     return "{\"type\":\"outcome\",\"status\":" + number(status) + ",\"undone\":" + boolean(undone)
         + ",\"stopped\":" + boolean(outcome.stopped) + ",\"listed\":" + number(outcome.listed)
         + ",\"moved\":" + number(outcome.moved) + ",\"not_moved\":" + number(outcome.notMoved)
         + ",\"linked\":" + number(outcome.linked) + ",\"links_not_made\":"
         + number(outcome.linksNotMade) + ",\"restored\":" + number(restored) + ",\"finished\":"
-        + number(finished) + ",\"failures_not_listed\":" + number(outcome.moreLines)
+        + number(finished) + more + ",\"failures_not_listed\":" + number(outcome.moreLines)
         + ",\"elapsed_ms\":" + number(outcome.elapsedMs) + ",\"problem\":"
         + (outcome.dirProblem.isEmpty() ? QByteArray("null") : text(outcome.dirProblem))
         + ",\"settings\":" + settingsObject(settings) + '}';
@@ -248,8 +251,8 @@ QByteArray JsonLines::series(const TidyUp::SurveySeries &series)
     }
     const bool any = !series.projections.empty();
     return "{\"type\":\"series\",\"prefix\":" + name(series.prefix)
-        + ",\"energies\":" + count(series.rows.size()) + ",\"projections\":"
-        + count(series.expected) + ",\"first_projection\":"
+        + ",\"energies\":" + count(series.rows.size())
+        + ",\"projections\":" + count(series.expected) + ",\"first_projection\":"
         + (any ? name(series.field(series.projections.front())) : QByteArray("null"))
         + ",\"last_projection\":"
         + (any ? name(series.field(series.projections.back())) : QByteArray("null"))
@@ -262,16 +265,15 @@ QByteArray JsonLines::survey(
     const TidyUp::Preview &preview, const TidyUp::Settings &settings, int status)
 {
     const TidyUp::Survey &survey = preview.survey;
-    const QString problem = !preview.targetIsDir
-        ? SurveyReport::text(preview, settings)
-        : preview.problem;
+    const QString problem
+        = !preview.targetIsDir ? SurveyReport::text(preview, settings) : preview.problem;
     return "{\"type\":\"outcome\",\"status\":" + number(status)
         + ",\"survey\":true,\"stopped\":" + boolean(preview.stopped)
         + ",\"series\":" + count(survey.series.size()) + ",\"files\":" + count(survey.files)
         + ",\"missing\":" + count(survey.missing) + ",\"duplicates\":" + count(survey.duplicates)
-        + ",\"without_fields\":" + count(survey.withoutFields) + ",\"complete\":"
-        + boolean(survey.complete() && problem.isEmpty()) + ",\"elapsed_ms\":"
-        + number(preview.elapsedMs)
+        + ",\"without_fields\":" + count(survey.withoutFields)
+        + ",\"complete\":" + boolean(survey.complete() && problem.isEmpty())
+        + ",\"elapsed_ms\":" + number(preview.elapsedMs)
         + ",\"problem\":" + (problem.isEmpty() ? QByteArray("null") : text(problem))
         + ",\"settings\":" + settingsObject(settings) + '}';
 }

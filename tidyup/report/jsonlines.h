@@ -36,6 +36,7 @@ public:
     static QByteArray text(const QString &text);
 
 private:
+    // more: keys of a kind of outcome of its own, after the counts.
     static QByteArray counts(const TidyUp::Counts &outcome, bool undone, int restored, int finished,
-        const TidyUp::Settings &settings, int status);
+        const TidyUp::Settings &settings, int status, const QByteArray &more = {});
 };

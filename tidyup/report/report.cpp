@@ -76,12 +76,17 @@ QString Report::outcomeText(const TidyUp::Outcome &outcome, const TidyUp::Settin
     const QString nothing = nothingDone(outcome, settings);
     if (!nothing.isEmpty())
         return nothing;
-    QStringList sentences { outcome.stopped
+    QStringList sentences { outcome.stopped && !outcome.follow
             ? stoppedText(outcome, QT_TR_NOOP("Stopped after %1 of %2: moved %3 and made %4."))
             : tr("Moved %1 into %2 and made %3 in %4 s.")
                   .arg(tr("%Ln file(s)", nullptr, outcome.moved), settings.origs,
                       tr("%Ln link(s)", nullptr, outcome.linked),
                       QLocale().toString(double(outcome.elapsedMs) / 1000, 'f', 1)) };
+    if (outcome.settling > 0) {
+        sentences << tr(
+            "%Ln file(s) were still being written and stay in %1.", nullptr, outcome.settling)
+                         .arg(settings.target);
+    }
     if (outcome.notMoved > 0) {
         sentences << tr("%Ln file(s) were not moved: %1.", nullptr, outcome.notMoved)
                          .arg(reasons(outcome, TidyUp::Failure::Move));
@@ -206,6 +211,11 @@ QString Report::lastRunText(const TidyUp::RecordedRun &run)
     if (!undoable(run))
         return QString();
     const QLocale locale;
+    if (run.followed && run.ended.isValid()) {
+        return tr("Last run: followed %1–%2 by %3, %Ln file(s).", nullptr, run.moved)
+            .arg(locale.toString(run.started.toLocalTime(), tr("d MMM yyyy HH:mm")),
+                locale.toString(run.ended.toLocalTime(), tr("HH:mm")), run.user);
+    }
     return tr("Last run: %1 by %2, %Ln file(s).", nullptr, run.moved)
         .arg(locale.toString(run.started.toLocalTime(), tr("d MMM yyyy HH:mm")), run.user);
 }
@@ -305,6 +315,16 @@ Report::Status Report::status(const TidyUp::Counts &outcome, bool signalled)
         || !outcome.failures.isEmpty())
         return SomeLeft;
     return Done;
+}
+
+Report::Status Report::status(const TidyUp::Outcome &outcome, bool signalled)
+{
+    if (outcome.follow && signalled && outcome.stopped) {
+        TidyUp::Counts ended = outcome;
+        ended.stopped = false;
+        return status(ended, false);
+    }
+    return status(static_cast<const TidyUp::Counts &>(outcome), signalled);
 }
 
 Report::Status Report::status(const TidyUp::Preview &preview)

@@ -62,6 +62,8 @@ public:
 
     // The exit status of a run or an undo (signalled: stopped by a signal), and of a preview.
     static Status status(const TidyUp::Counts &outcome, bool signalled);
+    // A follow ends on a signal as its normal way out: its status is that of what it did.
+    static Status status(const TidyUp::Outcome &outcome, bool signalled);
     static Status status(const TidyUp::Preview &preview);
 
 private:

@@ -1,0 +1,181 @@
+// SPDX-License-Identifier: MIT
+// The program following a measurement as it is written, as a real process beside real writers:
+// files tidied once they settle, never one still being written, one record and one Undo for the
+// whole follow. The settle times are many times the writers' pauses, and every wait is on the
+// program's output or on the tree, with a bound.
+#include "tests/testsupport.h"
+#include "tidyup/record/runrecord.h"
+#include "tidyup/report/report.h"
+#include "tidyup/undo.h"
+
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QtTest>
+#include <csignal>
+#include <fcntl.h>
+#include <sys/stat.h>
+
+class TestFollow : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void usage_data();
+    void usage();
+    void arrivingFiles();
+    void writerAppending();
+    void writerHoldingItOpen();
+};
+
+namespace
+{
+
+QProcessEnvironment noDisplay()
+{
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    for (const char *name : { "DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM" })
+        env.remove(name);
+    return env;
+}
+
+// The follow of target with the times given, in JSON.
+void startFollow(QProcess &program, const QString &target, const QStringList &times)
+{
+    program.setProcessEnvironment(noDisplay());
+    program.start(QUORVIX_PROGRAM,
+        QStringList { "--follow", "--json", "-e", "--target", target, "--origs", "O", "--energy", "E", "--seqno", "S" } + times);
+}
+
+// The outcome line of a follow ended by SIGTERM.
+QJsonObject terminated(QProcess &program)
+{
+    program.terminate();
+    if (!program.waitForFinished(60000))
+        return {};
+    const QList<QByteArray> lines = program.readAllStandardOutput().trimmed().split('\n');
+    QJsonObject outcome = QJsonDocument::fromJson(lines.last()).object();
+    outcome["exit"] = program.exitCode();
+    return outcome;
+}
+
+QString counts(const QJsonObject &outcome)
+{
+    QStringList values;
+    for (const char *key : { "exit", "status", "moved", "linked", "settling" })
+        values << key + QString(' ') + QString::number(outcome[key].toInt());
+    return values.join(' ') + (outcome["stopped"].toBool() ? " stopped" : "") + (outcome["follow"].toBool() ? " follow" : "");
+}
+
+bool makeOld(const QString &path)
+{
+    const timespec times[2] = { { 0, UTIME_OMIT }, { std::time(nullptr) - 3600, 0 } };
+    return ::utimensat(AT_FDCWD, QFile::encodeName(path).constData(), times, 0) == 0;
+}
+
+} // namespace
+
+void TestFollow::usage_data()
+{
+    QTest::addColumn<QString>("args");
+    QTest::addColumn<QString>("problem");
+    QTest::newRow("a settle time without --follow") << "--run --settle 1" << "--settle goes with --follow.";
+    QTest::newRow("an idle time without --follow") << "--until-idle 3" << "--until-idle goes with --follow.";
+    QTest::newRow("less than a tenth") << "--follow --settle 0.05" << "--settle takes seconds, 0.1 or more: 0.05";
+    QTest::newRow("not a number") << "--follow --poll 2s" << "--poll takes seconds, 0.1 or more: 2s";
+    QTest::newRow("a dot without digits") << "--follow --until-idle 1." << "--until-idle takes seconds, 0.1 or more: 1.";
+    QTest::newRow("a follow and a run") << "--follow --run" << "Give one of --run, --dry-run, --undo, --check, --repair, --survey and --follow.";
+}
+
+void TestFollow::usage()
+{
+    QFETCH(QString, args);
+    QFETCH(QString, problem);
+    QTemporaryDir tmp;
+    QProcess program;
+    program.setProcessEnvironment(noDisplay());
+    program.start(QUORVIX_PROGRAM, QString(args + " -e --target " + tmp.path()).split(' '));
+    QVERIFY(program.waitForFinished(60000));
+    QCOMPARE(program.exitCode(), 2);
+    QCOMPARE(QString::fromUtf8(program.readAllStandardError()).section('\n', 0, 0), problem);
+    QCOMPARE(QDir(tmp.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden), QStringList());
+}
+
+// A finished part of the scan is tidied in the first round; files written while the follow goes
+// are tidied as they settle; SIGTERM ends it with status 0, and one Undo restores the whole tree.
+void TestFollow::arrivingFiles()
+{
+    QTemporaryDir tmp(inMemory("tst_follow"));
+    const QString t = tmp.filePath("T");
+    QVERIFY(makeScan(t, 100));
+    for (int i = 0; i < 100; ++i)
+        QVERIFY(makeOld(QString("%1/a-%2eV-%3.img").arg(t).arg(7000 + i / 100).arg(i % 100)));
+    QProcess program;
+    startFollow(program, t, { "--settle", "0.3", "--poll", "0.2" });
+    QTRY_COMPARE_WITH_TIMEOUT(runCounts(t), QList<int>({ 0, 100, 200, 0 }), 30000);
+    // Written now, after the first rounds: each waits its settle time, then goes.
+    QVERIFY(makeScan(t + "/new", 100));
+    for (QString name : QDir(t + "/new").entryList(QDir::Files))
+        QVERIFY(QFile::rename(t + "/new/" + name, t + '/' + QString(name).replace("a-7000eV", "a-7001eV")));
+    QTRY_COMPARE_WITH_TIMEOUT(runCounts(t), QList<int>({ 0, 200, 400, 0 }), 30000);
+    QCOMPARE(counts(terminated(program)), QString("exit 0 status 0 moved 200 linked 400 settling 0 stopped follow"));
+    // One record for the whole follow, which says so.
+    const TidyUp::RecordedRun last = TidyUp::lastRun({ t, "O", "E", "S", "img" });
+    QCOMPARE(Report::lastRunText(last).replace(QRegularExpression("\\d+ \\w+ \\d{4} \\d\\d:\\d\\d–\\d\\d:\\d\\d"), "D"),
+        "Last run: followed D by " + RunRecord::user() + ", 200 file(s).");
+    QProcess undo;
+    undo.setProcessEnvironment(noDisplay());
+    undo.start(QUORVIX_PROGRAM, { "--undo", "-e", "--target", t, "--origs", "O", "--energy", "E", "--seqno", "S" });
+    QVERIFY(undo.waitForFinished(60000));
+    QCOMPARE(undo.exitCode(), 0);
+    QCOMPARE(runCounts(t), QList<int>({ 200, 0, 0, 0 }));
+}
+
+// A writer that opens its file by name for every chunk, pausing far less than the settle time in
+// between: the file is moved once, whole.
+void TestFollow::writerAppending()
+{
+    QTemporaryDir tmp(inMemory("tst_follow"));
+    const QString t = tmp.filePath("T");
+    QVERIFY(QDir().mkpath(t + "/new"));
+    QProcess program;
+    startFollow(program, t, { "--settle", "2", "--poll", "0.2" });
+    QProcess writer;
+    writer.start("sh", { "-c", "for i in 1 2 3 4 5 6 7 8; do echo chunk $i >> \"$1\"; sleep 0.1; done", "sh", t + "/a-7000eV-1.img" });
+    QVERIFY(writer.waitForFinished(60000));
+    QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(t + "/O/a-7000_00eV-1.img"), 30000);
+    QFile moved(t + "/O/a-7000_00eV-1.img");
+    QVERIFY(moved.open(QIODevice::ReadOnly));
+    QCOMPARE(moved.readAll().count("chunk"), 8);
+    QVERIFY(!QFile::exists(t + "/a-7000eV-1.img"));
+    QCOMPARE(counts(terminated(program)), QString("exit 0 status 0 moved 1 linked 2 settling 0 stopped follow"));
+}
+
+// A writer of this machine that keeps its file open: the file waits, past its settle time,
+// until the writer closes it, while a file written beside it at the same time goes.
+void TestFollow::writerHoldingItOpen()
+{
+    QTemporaryDir tmp(inMemory("tst_follow"));
+    const QString t = tmp.filePath("T");
+    QVERIFY(QDir().mkpath(t));
+    QProcess writer;
+    writer.start("sh", { "-c", "exec 3>\"$1\"; echo start >&3; echo open; read line; echo end >&3", "sh", t + "/a-7000eV-1.img" });
+    QVERIFY(writer.waitForReadyRead(30000));
+    QVERIFY(FsTree::make(t + "/a-7000eV-2.img", "closed"));
+    QProcess program;
+    startFollow(program, t, { "--settle", "0.3", "--poll", "0.2" });
+    QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(t + "/O/a-7000_00eV-2.img"), 30000);
+    // Both were looked at again in the round that took the closed one.
+    QVERIFY(QFile::exists(t + "/a-7000eV-1.img"));
+    writer.write("done\n");
+    QVERIFY(writer.waitForFinished(30000));
+    QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(t + "/O/a-7000_00eV-1.img"), 30000);
+    QFile moved(t + "/O/a-7000_00eV-1.img");
+    QVERIFY(moved.open(QIODevice::ReadOnly));
+    QCOMPARE(moved.readAll(), QByteArray("start\nend\n"));
+    QCOMPARE(counts(terminated(program)), QString("exit 0 status 0 moved 2 linked 4 settling 0 stopped follow"));
+}
+
+QTEST_GUILESS_MAIN(TestFollow)
+#include "tst_follow.moc"

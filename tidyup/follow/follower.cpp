@@ -1,0 +1,168 @@
+// SPDX-License-Identifier: MIT
+#include "tidyup/follow/follower.h"
+#include "tidyup/names/listing.h"
+#include "tidyup/outputdirs.h"
+
+#include <QFile>
+#include <algorithm>
+#include <chrono>
+#include <poll.h>
+#include <sys/eventfd.h>
+#include <sys/inotify.h>
+#include <unistd.h>
+
+namespace
+{
+
+constexpr qint64 roundGapMs = 250;
+
+qint64 steadyMs()
+{
+    return std::chrono::duration_cast<std::chrono::milliseconds>(
+        std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+}
+
+qint64 wallMs()
+{
+    return std::chrono::duration_cast<std::chrono::milliseconds>(
+        std::chrono::system_clock::now().time_since_epoch())
+        .count();
+}
+
+void drain(int fd)
+{
+    char buffer[4096];
+    while (::read(fd, buffer, sizeof buffer) > 0) { }
+}
+
+} // namespace
+
+namespace TidyUp
+{
+
+FollowWaker::FollowWaker()
+    : eventFd(::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK))
+{
+}
+
+FollowWaker::~FollowWaker()
+{
+    if (eventFd >= 0)
+        ::close(eventFd);
+}
+
+void FollowWaker::wake() const
+{
+    const quint64 one = 1;
+    if (eventFd >= 0 && ::write(eventFd, &one, sizeof one) < 0) { }
+}
+
+Follower::Follower(const Settings &settings, const QString &clockFile,
+    const std::atomic<bool> *stop, const FollowWaker *waker)
+    : settings(settings)
+    , target(settings.target)
+    , stop(stop)
+    , waker(waker)
+    , settler(settings.settleMs,
+          { steadyMs,
+              [this] {
+                  // Where the file system's clock cannot be read, this machine's stands in.
+                  const qint64 there = look.fileSystemNow();
+                  return there >= 0 ? there : wallMs();
+              } },
+          [this](const QByteArray &name) { return look.look(name); })
+{
+    look.open(settings.target, clockFile);
+    // Reports from other NFS clients never come: polling goes on regardless.
+    inotifyFd = ::inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+    if (inotifyFd >= 0
+        && ::inotify_add_watch(inotifyFd, QFile::encodeName(settings.target).constData(),
+               IN_CREATE | IN_CLOSE_WRITE | IN_MOVED_TO)
+            < 0) {
+        ::close(inotifyFd);
+        inotifyFd = -1;
+    }
+    for (const QString &entry :
+        outputDirEntries(target, { settings.origs, settings.energy, settings.seqNo }))
+        outputs.insert(QFile::encodeName(entry));
+    lastActivity = steadyMs();
+}
+
+Follower::~Follower()
+{
+    if (inotifyFd >= 0)
+        ::close(inotifyFd);
+}
+
+bool Follower::stopped() const
+{
+    return stop && stop->load(std::memory_order_relaxed);
+}
+
+bool Follower::next(std::vector<QByteArray> &names)
+{
+    while (!stopped()) {
+        if (lastRound >= 0)
+            wait(lastRound);
+        if (stopped())
+            return false;
+        lastRound = steadyMs();
+        std::vector<QByteArray> listed = listEntries(target, settings.fileExt);
+        // A file handed over before and still here was not moved: it is reported once, and
+        // left alone from then on.
+        const QSet<QByteArray> present(listed.begin(), listed.end());
+        for (const QByteArray &name : handed) {
+            if (present.contains(name))
+                failed.insert(name);
+        }
+        handed.clear();
+        listed.erase(std::remove_if(listed.begin(), listed.end(),
+                         [this](const QByteArray &name) {
+                             return outputs.contains(name) || failed.contains(name);
+                         }),
+            listed.end());
+        const int before = settler.settling();
+        std::vector<QByteArray> ready = settler.settled(listed);
+        const qint64 now = steadyMs();
+        if (!ready.empty() || settler.settling() > 0 || before > 0)
+            lastActivity = now;
+        if (!ready.empty()) {
+            handed = ready;
+            names.swap(ready);
+            return true;
+        }
+        if (settings.untilIdleMs >= 0 && settler.settling() == 0
+            && now - lastActivity >= settings.untilIdleMs)
+            return false;
+    }
+    return false;
+}
+
+void Follower::wait(qint64 roundStarted)
+{
+    const qint64 now = steadyMs();
+    qint64 until = roundStarted + settings.pollMs;
+    const qint64 deadline = settler.nextDeadline();
+    if (deadline >= 0)
+        until = std::min(until, deadline);
+    if (settings.untilIdleMs >= 0 && settler.settling() == 0)
+        until = std::min(until, lastActivity + settings.untilIdleMs);
+    // Rounds come at most every 250 ms, however often the system reports.
+    until = std::max(until, roundStarted + roundGapMs);
+    pollfd fds[2] = { { waker ? waker->fd() : -1, POLLIN, 0 }, { inotifyFd, POLLIN, 0 } };
+    for (qint64 left = until - now; left > 0 && !stopped(); left = until - steadyMs()) {
+        if (::poll(fds, 2, int(left)) <= 0)
+            continue;
+        if (fds[0].revents & POLLIN)
+            return;
+        if (fds[1].revents & POLLIN) {
+            drain(inotifyFd);
+            // A file came or closed: a round as soon as the gap allows.
+            until = std::max(steadyMs(), roundStarted + roundGapMs);
+            fds[1].fd = -1;
+        }
+    }
+}
+
+} // namespace TidyUp
