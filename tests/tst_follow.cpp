@@ -16,6 +16,7 @@
 #include <csignal>
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 class TestFollow : public QObject
 {
@@ -27,6 +28,8 @@ private slots:
     void arrivingFiles();
     void writerAppending();
     void writerHoldingItOpen();
+    void killedThenRunThenUndone();
+    void foundByPollingOnAFileServer();
 };
 
 namespace
@@ -119,6 +122,15 @@ void TestFollow::arrivingFiles()
     for (QString name : QDir(t + "/new").entryList(QDir::Files))
         QVERIFY(QFile::rename(t + "/new/" + name, t + '/' + QString(name).replace("a-7000eV", "a-7001eV")));
     QTRY_COMPARE_WITH_TIMEOUT(runCounts(t), QList<int>({ 0, 200, 400, 0 }), 30000);
+    // Meanwhile a run, or a second follow, would move what the follow waits for.
+    for (const char *action : { "--run", "--follow" }) {
+        QProcess other;
+        other.setProcessEnvironment(noDisplay());
+        other.start(QUORVIX_PROGRAM, { action, "-e", "--target", t, "--origs", "O", "--energy", "E", "--seqno", "S" });
+        QVERIFY(other.waitForFinished(60000));
+        QCOMPARE(other.exitCode(), 2);
+        QCOMPARE(QString::fromUtf8(other.readAllStandardOutput()).trimmed(), "A follow of " + t + " is going; stop it first. Nothing was moved.");
+    }
     QCOMPARE(counts(terminated(program)), QString("exit 0 status 0 moved 200 linked 400 settling 0 stopped follow"));
     // One record for the whole follow, which says so.
     const TidyUp::RecordedRun last = TidyUp::lastRun({ t, "O", "E", "S", "img" });
@@ -175,6 +187,52 @@ void TestFollow::writerHoldingItOpen()
     QVERIFY(moved.open(QIODevice::ReadOnly));
     QCOMPARE(moved.readAll(), QByteArray("start\nend\n"));
     QCOMPARE(counts(terminated(program)), QString("exit 0 status 0 moved 2 linked 4 settling 0 stopped follow"));
+}
+
+// A follow killed between rounds leaves its record open; the next run tidies what came since and
+// ends the killed one's work, and two Undos, the newest first, put the scan back.
+void TestFollow::killedThenRunThenUndone()
+{
+    QTemporaryDir tmp(inMemory("tst_follow"));
+    const QString t = tmp.filePath("T");
+    QVERIFY(makeScan(t, 100));
+    const QStringList before = FsTree::dataTree(t);
+    for (int i = 0; i < 100; ++i)
+        QVERIFY(makeOld(QString("%1/a-7000eV-%2.img").arg(t).arg(i)));
+    QProcess program;
+    startFollow(program, t, { "--settle", "0.3", "--poll", "0.2" });
+    QTRY_COMPARE_WITH_TIMEOUT(runCounts(t), QList<int>({ 0, 100, 200, 0 }), 30000);
+    program.kill();
+    QVERIFY(program.waitForFinished(30000));
+    QVERIFY(FsTree::make(t + "/a-7001eV-1.img"));
+    const QStringList args { "-e", "--target", t, "--origs", "O", "--energy", "E", "--seqno", "S" };
+    QCOMPARE(QProcess::execute(QUORVIX_PROGRAM, QStringList { "--run" } + args), 0);
+    QCOMPARE(runCounts(t), QList<int>({ 0, 101, 202, 0 }));
+    for (int undo = 0; undo < 2; ++undo)
+        QCOMPARE(QProcess::execute(QUORVIX_PROGRAM, QStringList { "--undo" } + args), 0);
+    QCOMPARE(FsTree::dataTree(t), QStringList(before) << "a-7001eV-1.img=");
+}
+
+// On a file server, files another client writes are never reported: polling finds them.
+void TestFollow::foundByPollingOnAFileServer()
+{
+    QTemporaryDir tmp(inMemory("tst_follow"));
+    const QString server = tmp.filePath("server"), mount = tmp.filePath("mount");
+    QVERIFY(QDir().mkpath(server + "/T") && QDir().mkpath(mount));
+    if (QProcess::execute(SLOWFS, { "--nfs", server, mount, "0" }) != 0) {
+        if (::geteuid() == 0)
+            QFAIL("slowfs could not be mounted");
+        QSKIP("slowfs could not be mounted: it needs /dev/fuse, and root or fusermount3");
+    }
+    QVERIFY(FsTree::make(server + "/T/a-7000eV-1.img", "old frame") && makeOld(server + "/T/a-7000eV-1.img"));
+    QProcess program;
+    startFollow(program, mount + "/T", { "--settle", "0.3", "--poll", "0.3" });
+    QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(server + "/T/O/a-7000_00eV-1.img"), 30000);
+    // Written behind the mount, as by the detector's own server, once the follow waits.
+    QVERIFY(FsTree::make(server + "/T/a-7000eV-2.img", "frame"));
+    QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(server + "/T/O/a-7000_00eV-2.img"), 30000);
+    QCOMPARE(counts(terminated(program)), QString("exit 0 status 0 moved 2 linked 4 settling 0 stopped follow"));
+    QCOMPARE(QProcess::execute("umount", { mount }), 0);
 }
 
 QTEST_GUILESS_MAIN(TestFollow)

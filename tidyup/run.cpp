@@ -56,6 +56,20 @@ Outcome run(const Settings &settings, const Progress &progress, const std::atomi
     std::sort(created.begin(), created.end(),
         [](const QString &a, const QString &b) { return a.size() > b.size(); });
 
+    // A follow still going would be overtaken: it waits for files that a run would move.
+    for (const QString &path : RunRecord::all(header.target)) {
+        RecordContents::Header other;
+        if (RunRecord::readHeader(path, other) && other.follow && !other.ended
+            && RunRecord::inUse(path, other)) {
+            outcome.dirProblem = QCoreApplication::translate(
+                "TidyUp", "A follow of %1 is going; stop it first.")
+                                     .arg(header.target);
+            tally.line(QStringLiteral("A follow of the target is going."));
+            outcome.elapsedMs = reporter.elapsed();
+            return outcome;
+        }
+    }
+
     // Nothing is moved that the record does not hold first, nor a folder made.
     RunRecord record;
     QSet<QByteArray> seenFolders[2];

@@ -991,6 +991,10 @@
         <source>Can&apos;t keep a record of the repair in %1: %2.</source>
         <translation>%1 に修復の記録を残せません: %2。</translation>
     </message>
+    <message>
+        <source>A follow of %1 is going; stop it first.</source>
+        <translation>%1 の追従が実行中です。先に停止してください。</translation>
+    </message>
 </context>
 <context>
     <name>TidyUpInfo</name>

@@ -30,12 +30,6 @@ qint64 wallMs()
         .count();
 }
 
-void drain(int fd)
-{
-    char buffer[4096];
-    while (::read(fd, buffer, sizeof buffer) > 0) { }
-}
-
 } // namespace
 
 namespace TidyUp
@@ -139,6 +133,22 @@ bool Follower::next(std::vector<QByteArray> &names)
     return false;
 }
 
+bool Follower::reported()
+{
+    alignas(inotify_event) char buffer[4096];
+    bool news = false;
+    for (ssize_t size; (size = ::read(inotifyFd, buffer, sizeof buffer)) > 0;) {
+        for (ssize_t at = 0; at < size;) {
+            const auto *event = reinterpret_cast<const inotify_event *>(buffer + at);
+            news = news
+                || (event->len > 0 && event->name[0] != '.'
+                    && !outputs.contains(QByteArray(event->name)));
+            at += ssize_t(sizeof(inotify_event) + event->len);
+        }
+    }
+    return news;
+}
+
 void Follower::wait(qint64 roundStarted)
 {
     const qint64 now = steadyMs();
@@ -156,9 +166,9 @@ void Follower::wait(qint64 roundStarted)
             continue;
         if (fds[0].revents & POLLIN)
             return;
-        if (fds[1].revents & POLLIN) {
-            drain(inotifyFd);
-            // A file came or closed: a round as soon as the gap allows.
+        // A file came or closed: a round as soon as the gap allows. What the follow makes
+        // itself (the output directories, its hidden files) is no news.
+        if ((fds[1].revents & POLLIN) && reported()) {
             until = std::max(steadyMs(), roundStarted + roundGapMs);
             fds[1].fd = -1;
         }

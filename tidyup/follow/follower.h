@@ -46,6 +46,8 @@ private:
     bool stopped() const;
     // Waits until the next round is due, a file is reported or the follow is woken.
     void wait(qint64 roundStarted);
+    // Whether the system's reports since the last read name a file of the writer's.
+    bool reported();
 
     const Settings settings;
     const QDir target;
