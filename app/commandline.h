@@ -11,8 +11,8 @@ class TidyUpSession;
 
 // The run without a window, for scripts and acquisition systems: "--run" does what Exec does,
 // "--dry-run" says what it would do, "--undo" undoes the newest recorded run, "--check" checks the
-// link trees, "--repair" or "--relink" mends them and "--survey" tells the scan's shape. It drives the same session as the window.
-// SIGINT, SIGTERM and SIGHUP are Stop.
+// link trees, "--repair" or "--relink" mends them and "--survey" tells the scan's shape. It drives
+// the same session as the window. SIGINT, SIGTERM and SIGHUP are Stop.
 class CommandLine : public QObject
 {
     Q_OBJECT

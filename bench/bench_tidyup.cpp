@@ -263,7 +263,8 @@ Sample childRun(const QString &sideName, const QString &dir)
     } else if (processSide(side)) {
         env.insert(QStringLiteral("QUORVIX_BENCH_PROGRAM"), program);
         child.setProcessEnvironment(env);
-        child.start(QCoreApplication::applicationFilePath(), { QStringLiteral("--side"), side, dir });
+        child.start(
+            QCoreApplication::applicationFilePath(), { QStringLiteral("--side"), side, dir });
     } else {
         child.setProcessEnvironment(env);
         child.start(before ? beforeBuild + QStringLiteral("/bench/bench_tidyup")
@@ -732,8 +733,8 @@ int main(int argc, char *argv[])
             QStringLiteral("survey-cli"), QStringLiteral("dry-run") };
         if (!beforeBuild.isEmpty())
             surveySides << QStringLiteral("dry-run before");
-        const std::optional<Medians> survey = table(
-            surveySides, work.path(), work.path(), energies, projections, repeat, {}, 5);
+        const std::optional<Medians> survey
+            = table(surveySides, work.path(), work.path(), energies, projections, repeat, {}, 5);
         if (!survey)
             return 1;
         std::vector<Sample> surveyEmpty;
@@ -749,7 +750,7 @@ int main(int argc, char *argv[])
             beforeBuild.isEmpty()
                 ? ""
                 : qPrintable(QStringLiteral("; dry run / the earlier build's: %1")
-                        .arg(survey->wall[3] / survey->wall[4], 0, 'f', 2)));
+                                 .arg(survey->wall[3] / survey->wall[4], 0, 'f', 2)));
         // What merely opening the window on the scan costs, against an empty directory.
         std::vector<Sample> onScan, onEmpty;
         for (int run = 0; run < repeat; ++run) {

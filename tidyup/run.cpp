@@ -61,9 +61,9 @@ Outcome run(const Settings &settings, const Progress &progress, const std::atomi
         RecordContents::Header other;
         if (RunRecord::readHeader(path, other) && other.follow && !other.ended
             && RunRecord::inUse(path, other)) {
-            outcome.dirProblem = QCoreApplication::translate(
-                "TidyUp", "A follow of %1 is going; stop it first.")
-                                     .arg(header.target);
+            outcome.dirProblem
+                = QCoreApplication::translate("TidyUp", "A follow of %1 is going; stop it first.")
+                      .arg(header.target);
             tally.line(QStringLiteral("A follow of the target is going."));
             outcome.elapsedMs = reporter.elapsed();
             return outcome;

@@ -71,15 +71,16 @@ QImage ScanPicture::render(const TidyUp::SurveySeries &series, const QSize &size
         auto *pixels = reinterpret_cast<QRgb *>(picture.scanLine(y));
         // Pixel lines that show the same row as the line above copy it.
         if (y > 0 && across.first == span(y - 1, size.height(), rows).first) {
-            std::copy_n(reinterpret_cast<const QRgb *>(picture.constScanLine(y - 1)),
-                size.width(), pixels);
+            std::copy_n(
+                reinterpret_cast<const QRgb *>(picture.constScanLine(y - 1)), size.width(), pixels);
             continue;
         }
         std::fill(line.begin(), line.end(), quint8(State::Tidied));
         for (quint64 r = across.first; r < across.end; ++r) {
             size_t from = 0;
             for (size_t x = 0; x < line.size(); ++x)
-                line[x] = std::max<quint8>(line[x], urgent(series, series.rows[r], columns[x], from));
+                line[x]
+                    = std::max<quint8>(line[x], urgent(series, series.rows[r], columns[x], from));
         }
         for (size_t x = 0; x < line.size(); ++x)
             pixels[x] = rgb[line[x]];

@@ -97,8 +97,8 @@ QRect ScanView::gridRect() const
     const QFontMetrics metrics = fontMetrics();
     int left = 0;
     for (const TidyUp::SurveyRow *row : { &each->rows.front(), &each->rows.back() }) {
-        left = qMax(left,
-            metrics.horizontalAdvance(tr("%1 eV").arg(QFile::decodeName(row->energy))));
+        left = qMax(
+            left, metrics.horizontalAdvance(tr("%1 eV").arg(QFile::decodeName(row->energy))));
     }
     const int top = (tabs->isVisible() ? tabs->height() : 0) + gap;
     const int bottom = 2 * metrics.height() + 3 * gap;
@@ -142,8 +142,8 @@ void ScanView::paintEvent(QPaintEvent *)
     const QRect grid = gridRect();
     if (!each || grid.isEmpty()) {
         painter.setPen(palette().color(QPalette::PlaceholderText));
-        painter.drawText(rect().adjusted(gap, gap, -gap, -gap),
-            Qt::AlignCenter | Qt::TextWordWrap, emptyText.section(QLatin1Char('\n'), 0, 0));
+        painter.drawText(rect().adjusted(gap, gap, -gap, -gap), Qt::AlignCenter | Qt::TextWordWrap,
+            emptyText.section(QLatin1Char('\n'), 0, 0));
         return;
     }
     // Until the picture of this size comes, the one before stands in, stretched.
@@ -162,8 +162,8 @@ void ScanView::paintEvent(QPaintEvent *)
             tr("%1 eV").arg(QFile::decodeName(each->rows.back().energy)));
     }
     const QRect projections(grid.left(), grid.bottom() + gap, grid.width(), metrics.height());
-    painter.drawText(projections, Qt::AlignLeft,
-        QString::fromLatin1(each->field(each->projections.front())));
+    painter.drawText(
+        projections, Qt::AlignLeft, QString::fromLatin1(each->field(each->projections.front())));
     painter.drawText(projections, Qt::AlignHCenter, tr("projection"));
     if (each->expected > 1) {
         painter.drawText(projections, Qt::AlignRight,
@@ -218,7 +218,8 @@ void ScanView::askToSave()
     const QString file = QFileDialog::getSaveFileName(
         this, tr("Save Picture"), tr("scan.png"), tr("PNG pictures (*.png)"));
     if (!file.isEmpty() && !savePicture(file))
-        QMessageBox::warning(this, tr("Save Picture"), tr("Can't save the picture to %1.").arg(file));
+        QMessageBox::warning(
+            this, tr("Save Picture"), tr("Can't save the picture to %1.").arg(file));
 }
 
 bool ScanView::savePicture(const QString &file)

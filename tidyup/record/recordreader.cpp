@@ -108,8 +108,7 @@ const char *RecordReader::take(const QList<QByteArray> &f, bool complete)
     }
     if (key == "end") {
         header.ended = true;
-        header.endedAt
-            = QDateTime::fromString(QString::fromUtf8(f.value(1)), Qt::ISODateWithMs);
+        header.endedAt = QDateTime::fromString(QString::fromUtf8(f.value(1)), Qt::ISODateWithMs);
         for (const QByteArray &count : f.mid(2)) {
             const QByteArray name = count.left(count.indexOf(' '));
             const int value = std::max(0, count.mid(name.size() + 1).toInt());

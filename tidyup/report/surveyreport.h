@@ -26,11 +26,10 @@ public:
     static QString legend(const TidyUp::SurveySeries &series);
     static QStringList legendParts(const TidyUp::SurveySeries &series);
     // What a cell is: "7002_5 eV, projection 0003: missing, sample-7002_5eV-0003.img".
-    static QString cellText(const TidyUp::SurveySeries &series, const TidyUp::SurveyRow &row,
-        quint64 column);
+    static QString cellText(
+        const TidyUp::SurveySeries &series, const TidyUp::SurveyRow &row, quint64 column);
     static QString stateName(TidyUp::SurveyCell::State state);
     static QString prefix(const TidyUp::SurveySeries &series);
     // 0 complete, 1 something missing or duplicated, 2 nothing to survey, 3 stopped.
     static Report::Status status(const TidyUp::Preview &preview);
-
 };

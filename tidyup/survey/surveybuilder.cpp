@@ -33,7 +33,7 @@ bool numericEnergy(const QByteArray &field, QByteArray &whole, QByteArray &fract
 quint64 saturatingAdd(quint64 a, quint64 b)
 {
     return a > std::numeric_limits<quint64>::max() - b ? std::numeric_limits<quint64>::max()
-                                                        : a + b;
+                                                       : a + b;
 }
 
 } // namespace
@@ -109,8 +109,8 @@ SurveySeries SurveyBuilder::finish(const QByteArray &prefix, Building &building)
     SurveySeries series;
     series.prefix = prefix;
     series.files = building.entries.size();
-    series.width = int(std::max_element(building.widths.begin(), building.widths.end())
-        - building.widths.begin());
+    series.width = int(
+        std::max_element(building.widths.begin(), building.widths.end()) - building.widths.begin());
     quint64 mostTails = 0;
     for (auto tail = building.tails.cbegin(); tail != building.tails.cend(); ++tail) {
         if (tail.value() > mostTails || (tail.value() == mostTails && tail.key() < series.tail)) {
@@ -129,10 +129,10 @@ SurveySeries SurveyBuilder::finish(const QByteArray &prefix, Building &building)
             rank[sorted[i]] = quint32(i);
         return std::make_pair(sorted, rank);
     };
-    const auto [projectionOrder, projectionRank] = order(building.projections.size(),
-        [&](quint32 a, quint32 b) {
-            return Digits::compare(building.projections[a], building.projections[b]) < 0;
-        });
+    const auto [projectionOrder, projectionRank]
+        = order(building.projections.size(), [&](quint32 a, quint32 b) {
+              return Digits::compare(building.projections[a], building.projections[b]) < 0;
+          });
     struct Value {
         bool numeric;
         QByteArray whole;
@@ -143,20 +143,21 @@ SurveySeries SurveyBuilder::finish(const QByteArray &prefix, Building &building)
         values[i].numeric
             = numericEnergy(building.energies[i], values[i].whole, values[i].fraction);
     }
-    const auto [energyOrder, energyRank] = order(building.energies.size(), [&](quint32 a, quint32 b) {
-        const Value &x = values[a];
-        const Value &y = values[b];
-        if (x.numeric != y.numeric)
-            return x.numeric;
-        if (x.numeric) {
-            const int whole = Digits::compare(x.whole, y.whole);
-            if (whole != 0)
-                return whole < 0;
-            if (x.fraction != y.fraction)
-                return x.fraction < y.fraction;
-        }
-        return building.energies[a] < building.energies[b];
-    });
+    const auto [energyOrder, energyRank]
+        = order(building.energies.size(), [&](quint32 a, quint32 b) {
+              const Value &x = values[a];
+              const Value &y = values[b];
+              if (x.numeric != y.numeric)
+                  return x.numeric;
+              if (x.numeric) {
+                  const int whole = Digits::compare(x.whole, y.whole);
+                  if (whole != 0)
+                      return whole < 0;
+                  if (x.fraction != y.fraction)
+                      return x.fraction < y.fraction;
+              }
+              return building.energies[a] < building.energies[b];
+          });
 
     for (const quint32 id : projectionOrder)
         series.projections.push_back(building.projections[id]);
@@ -195,7 +196,7 @@ SurveySeries SurveyBuilder::finish(const QByteArray &prefix, Building &building)
                                                     : SurveyCell::Waiting;
         row.cells.push_back({ entries[i].projection, state });
         row.files += end - i;
-        (state == SurveyCell::Duplicate ? series.duplicates
+        (state == SurveyCell::Duplicate       ? series.duplicates
                 : state == SurveyCell::Tidied ? series.tidied
                                               : series.waiting)
             += 1;
