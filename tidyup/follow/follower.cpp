@@ -105,9 +105,9 @@ bool Follower::next(std::vector<QByteArray> &names)
         std::vector<QByteArray> listed = listEntries(target, settings.fileExt);
         // A file handed over before and still here was not moved: it is reported once, and
         // left alone from then on.
-        const QSet<QByteArray> present(listed.begin(), listed.end());
-        for (const QByteArray &name : handed) {
-            if (present.contains(name))
+        const QSet<QByteArray> tried(handed.begin(), handed.end());
+        for (const QByteArray &name : listed) {
+            if (tried.contains(name))
                 failed.insert(name);
         }
         handed.clear();

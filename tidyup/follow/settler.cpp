@@ -19,14 +19,16 @@ std::vector<QByteArray> Settler::settled(const std::vector<QByteArray> &listed)
     std::vector<QByteArray> ready;
     const qint64 now = clocks.steady();
     qint64 fileSystemNow = -1;
+    // The names still watched after this round: only those need remembering.
     QSet<QByteArray> seen;
     for (const QByteArray &name : listed) {
-        seen.insert(name);
         auto known = watched.find(name);
         // An entry is opened once a deadline: each open of a file that another NFS client
         // writes recalls that client's delegation.
-        if (known != watched.end() && known->deadline > now)
+        if (known != watched.end() && known->deadline > now) {
+            seen.insert(name);
             continue;
+        }
         const Look found = look(name);
         if (!found.found) {
             if (known != watched.end())
@@ -41,6 +43,7 @@ std::vector<QByteArray> Settler::settled(const std::vector<QByteArray> &listed)
                 continue;
             }
             watched.insert(name, { found.size, found.mtimeMs, now + settleMs });
+            seen.insert(name);
             continue;
         }
         if (found.size == known->size && found.mtimeMs == known->mtimeMs && !found.beingWritten) {
@@ -49,6 +52,7 @@ std::vector<QByteArray> Settler::settled(const std::vector<QByteArray> &listed)
             continue;
         }
         *known = { found.size, found.mtimeMs, now + settleMs };
+        seen.insert(name);
     }
     // What is listed no more (moved by someone else, removed) is watched no more.
     for (auto it = watched.begin(); it != watched.end();)
