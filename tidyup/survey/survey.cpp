@@ -4,6 +4,18 @@
 
 #include <QStringBuilder>
 #include <algorithm>
+#include <limits>
+
+namespace
+{
+
+quint64 saturatingAdd(quint64 a, quint64 b)
+{
+    return a > std::numeric_limits<quint64>::max() - b ? std::numeric_limits<quint64>::max()
+                                                       : a + b;
+}
+
+} // namespace
 
 namespace TidyUp
 {
@@ -64,6 +76,31 @@ SurveyCell::State SurveySeries::cellAt(
     }
     projection = projections.empty() ? QByteArray() : Digits::plus(projections.front(), column);
     return SurveyCell::Missing;
+}
+
+void SurveySeries::countMissing()
+{
+    expected = projections.empty()
+        ? 0
+        : saturatingAdd(Digits::distance(projections.front(), projections.back()), 1);
+    missing = 0;
+    for (SurveyRow &row : rows) {
+        row.missing = expected - row.cells.size();
+        missing = saturatingAdd(missing, row.missing);
+    }
+}
+
+void Survey::countSeries()
+{
+    files = missing = duplicates = 0;
+    for (const SurveySeries &each : series) {
+        files += each.files;
+        missing = saturatingAdd(missing, each.missing);
+        duplicates += each.duplicates;
+    }
+    std::sort(series.begin(), series.end(), [](const SurveySeries &a, const SurveySeries &b) {
+        return a.files != b.files ? a.files > b.files : a.prefix < b.prefix;
+    });
 }
 
 } // namespace TidyUp

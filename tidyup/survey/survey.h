@@ -64,6 +64,20 @@ struct SurveySeries {
     // The cell at a column (0 for the first projection) of row: its projection, bare, and its
     // state, which is Missing where no cell is there.
     SurveyCell::State cellAt(const SurveyRow &row, quint64 column, QByteArray &projection) const;
+    // Sets expected, and what is missing in each row and in all, from the projections and cells.
+    void countMissing();
+};
+
+// A row as a follow tells it after a round that changed it.
+struct SurveyRowChange {
+    QByteArray prefix;
+    QByteArray energy;
+    bool numeric = false;
+    double ev = 0;
+    // Its cells of tidied files, and the projections that its series expects so far: a row with
+    // as many has no hole yet.
+    quint64 tidied = 0;
+    quint64 expected = 0;
 };
 
 struct Survey {
@@ -76,6 +90,8 @@ struct Survey {
     quint64 duplicates = 0;
 
     bool complete() const { return missing == 0 && duplicates == 0; }
+    // Sets the counts from the series', and puts the series in their order.
+    void countSeries();
 };
 
 } // namespace TidyUp

@@ -5,35 +5,51 @@
 #include <QStringBuilder>
 #include <algorithm>
 #include <cstring>
-#include <limits>
 #include <numeric>
 
 namespace
 {
 
-// Where an energy field reads digits, '_', digits: its whole and fractional digits.
-bool numericEnergy(const QByteArray &field, QByteArray &whole, QByteArray &fraction)
+// An energy field's value, where it reads digits, '_', digits: its whole and fractional digits.
+struct Value {
+    bool numeric = false;
+    QByteArray whole;
+    QByteArray fraction;
+};
+
+Value valueOf(const QByteArray &field)
 {
+    Value value;
     const qsizetype mark = field.indexOf('_');
     if (mark <= 0 || mark + 1 == field.size())
-        return false;
+        return value;
     const auto digits = [](const char *from, const char *to) {
         return std::all_of(from, to, [](char c) { return c >= '0' && c <= '9'; });
     };
     const char *const bytes = field.constData();
     if (!digits(bytes, bytes + mark) || !digits(bytes + mark + 1, bytes + field.size()))
-        return false;
-    whole = Digits::bare(bytes, mark);
-    fraction = field.mid(mark + 1);
-    while (fraction.endsWith('0'))
-        fraction.chop(1);
-    return true;
+        return value;
+    value.numeric = true;
+    value.whole = Digits::bare(bytes, mark);
+    value.fraction = field.mid(mark + 1);
+    while (value.fraction.endsWith('0'))
+        value.fraction.chop(1);
+    return value;
 }
 
-quint64 saturatingAdd(quint64 a, quint64 b)
+// Numbers by value, then the others by their bytes.
+bool before(const Value &x, const QByteArray &a, const Value &y, const QByteArray &b)
 {
-    return a > std::numeric_limits<quint64>::max() - b ? std::numeric_limits<quint64>::max()
-                                                       : a + b;
+    if (x.numeric != y.numeric)
+        return x.numeric;
+    if (x.numeric) {
+        const int whole = Digits::compare(x.whole, y.whole);
+        if (whole != 0)
+            return whole < 0;
+        if (x.fraction != y.fraction)
+            return x.fraction < y.fraction;
+    }
+    return a < b;
 }
 
 } // namespace
@@ -85,21 +101,29 @@ void SurveyBuilder::add(const QByteArray &name, Place place)
     into.entries.push_back({ quint32(last.energy), projection, place });
 }
 
+bool SurveyBuilder::energyBefore(const QByteArray &a, const QByteArray &b)
+{
+    return before(valueOf(a), a, valueOf(b), b);
+}
+
+SurveyRow SurveyBuilder::row(const QByteArray &energy)
+{
+    SurveyRow row;
+    row.energy = energy;
+    const Value value = valueOf(energy);
+    row.numeric = value.numeric;
+    if (row.numeric)
+        row.ev = QByteArray(value.whole + '.' + value.fraction + '0').toDouble();
+    return row;
+}
+
 Survey SurveyBuilder::take()
 {
     Survey survey;
     survey.withoutFields = withoutFields;
-    for (size_t i = 0; i < building.size(); ++i) {
+    for (size_t i = 0; i < building.size(); ++i)
         survey.series.push_back(finish(prefixes[i], building[i]));
-        const SurveySeries &series = survey.series.back();
-        survey.files += series.files;
-        survey.missing = saturatingAdd(survey.missing, series.missing);
-        survey.duplicates += series.duplicates;
-    }
-    std::sort(survey.series.begin(), survey.series.end(),
-        [](const SurveySeries &a, const SurveySeries &b) {
-            return a.files != b.files ? a.files > b.files : a.prefix < b.prefix;
-        });
+    survey.countSeries();
     *this = SurveyBuilder();
     return survey;
 }
@@ -133,48 +157,21 @@ SurveySeries SurveyBuilder::finish(const QByteArray &prefix, Building &building)
         = order(building.projections.size(), [&](quint32 a, quint32 b) {
               return Digits::compare(building.projections[a], building.projections[b]) < 0;
           });
-    struct Value {
-        bool numeric;
-        QByteArray whole;
-        QByteArray fraction;
-    };
     std::vector<Value> values(building.energies.size());
-    for (size_t i = 0; i < values.size(); ++i) {
-        values[i].numeric
-            = numericEnergy(building.energies[i], values[i].whole, values[i].fraction);
-    }
+    for (size_t i = 0; i < values.size(); ++i)
+        values[i] = valueOf(building.energies[i]);
     const auto [energyOrder, energyRank]
         = order(building.energies.size(), [&](quint32 a, quint32 b) {
-              const Value &x = values[a];
-              const Value &y = values[b];
-              if (x.numeric != y.numeric)
-                  return x.numeric;
-              if (x.numeric) {
-                  const int whole = Digits::compare(x.whole, y.whole);
-                  if (whole != 0)
-                      return whole < 0;
-                  if (x.fraction != y.fraction)
-                      return x.fraction < y.fraction;
-              }
-              return building.energies[a] < building.energies[b];
+              return before(values[a], building.energies[a], values[b], building.energies[b]);
           });
 
     for (const quint32 id : projectionOrder)
         series.projections.push_back(building.projections[id]);
     for (const QByteArray &projection : series.projections)
         series.columns.push_back(Digits::distance(series.projections.front(), projection));
-    series.expected = series.projections.empty()
-        ? 0
-        : saturatingAdd(Digits::distance(series.projections.front(), series.projections.back()), 1);
     series.rows.resize(building.energies.size());
-    for (size_t i = 0; i < energyOrder.size(); ++i) {
-        SurveyRow &row = series.rows[i];
-        row.energy = building.energies[energyOrder[i]];
-        const Value &value = values[energyOrder[i]];
-        row.numeric = value.numeric;
-        if (row.numeric)
-            row.ev = QByteArray(value.whole + '.' + value.fraction + '0').toDouble();
-    }
+    for (size_t i = 0; i < energyOrder.size(); ++i)
+        series.rows[i] = row(building.energies[energyOrder[i]]);
 
     // Each cell's files side by side: a cell with more than one is a duplicate.
     std::vector<Entry> &entries = building.entries;
@@ -202,10 +199,7 @@ SurveySeries SurveyBuilder::finish(const QByteArray &prefix, Building &building)
             += 1;
         i = end;
     }
-    for (SurveyRow &row : series.rows) {
-        row.missing = series.expected - row.cells.size();
-        series.missing = saturatingAdd(series.missing, row.missing);
-    }
+    series.countMissing();
     return series;
 }
 

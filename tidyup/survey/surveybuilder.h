@@ -24,6 +24,12 @@ public:
     // The survey of every name added; the builder is then empty.
     Survey take();
 
+    // Whether the row of energy field a comes before that of b: numbers by value, the other
+    // fields after them, by their bytes.
+    static bool energyBefore(const QByteArray &a, const QByteArray &b);
+    // An empty row of an energy field, with its value where it has one.
+    static SurveyRow row(const QByteArray &energy);
+
 private:
     struct Entry {
         quint32 energy;
