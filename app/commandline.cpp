@@ -161,6 +161,7 @@ int CommandLine::exec(const QStringList &argumentList)
     session = new TidyUpSession(this);
     connect(session, &TidyUpSession::progress, this, &CommandLine::showProgress);
     connect(session, &TidyUpSession::finished, this, &CommandLine::runFinished);
+    connect(session, &TidyUpSession::round, this, &CommandLine::roundDone);
     connect(session, &TidyUpSession::undone, this, &CommandLine::undoFinished);
     connect(session, &TidyUpSession::previewed, this, &CommandLine::previewed);
     connect(session, &TidyUpSession::checked, this, &CommandLine::checked);
@@ -207,6 +208,21 @@ void CommandLine::runFinished(const TidyUp::Outcome &outcome, const TidyUp::Sett
     finish(outcome, settings);
 }
 
+void CommandLine::roundDone(const TidyUp::Round &round)
+{
+    // A round that only saw files arrive tidied nothing.
+    if (!json || (round.moved == 0 && round.linked == 0 && round.failures.isEmpty()))
+        return;
+    QByteArray lines;
+    for (const TidyUp::Failure &failure : round.failures)
+        lines += JsonLines::failure(failure) + '\n';
+    failuresWritten += round.failures.size();
+    lines += JsonLines::round(round) + '\n';
+    for (const TidyUp::SurveyRowChange &row : round.rows)
+        lines += JsonLines::energy(row) + '\n';
+    print(stdout, lines);
+}
+
 void CommandLine::undoFinished(const TidyUp::UndoOutcome &outcome, const TidyUp::Settings &settings)
 {
     finish(outcome, settings);
@@ -220,7 +236,7 @@ void CommandLine::finish(const Outcome &outcome, const TidyUp::Settings &setting
     status = Report::status(outcome, stopSignalled);
     if (json) {
         QByteArray lines;
-        for (const TidyUp::Failure &failure : outcome.failures)
+        for (const TidyUp::Failure &failure : outcome.failures.mid(failuresWritten))
             lines += JsonLines::failure(failure) + '\n';
         print(stdout, lines + JsonLines::outcome(outcome, settings, status) + '\n');
     } else {

@@ -31,6 +31,7 @@ public:
 private slots:
     void showProgress(int done, int listed);
     void runFinished(const TidyUp::Outcome &outcome, const TidyUp::Settings &settings);
+    void roundDone(const TidyUp::Round &round);
     void undoFinished(const TidyUp::UndoOutcome &outcome, const TidyUp::Settings &settings);
     void previewed(const TidyUp::Preview &preview, const TidyUp::Settings &settings);
     void checked(const TidyUp::CheckOutcome &outcome, const TidyUp::Settings &settings);
@@ -53,5 +54,7 @@ private:
     // A refusal then ends as a survey does.
     bool surveying = false;
     bool progressShown = false;
+    // Failures of a follow's rounds, written as they came: the outcome's first ones.
+    int failuresWritten = 0;
     QElapsedTimer sinceProgress;
 };

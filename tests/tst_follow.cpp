@@ -6,11 +6,13 @@
 #include "tests/testsupport.h"
 #include "tidyup/record/runrecord.h"
 #include "tidyup/report/report.h"
+#include "tidyup/tidyupsession.h"
 #include "tidyup/undo.h"
 
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QtTest>
 #include <csignal>
@@ -29,6 +31,8 @@ private slots:
     void arrivingFiles();
     void writerAppending();
     void writerHoldingItOpen();
+    void stoppedInTheMiddleOfARound();
+    void failureToldOnce();
     void killedThenRunThenUndone();
     void foundByPollingOnAFileServer();
 };
@@ -52,16 +56,41 @@ void startFollow(QProcess &program, const QString &target, const QStringList &ti
         QStringList { "--follow", "--json", "-e", "--target", target, "--origs", "O", "--energy", "E", "--seqno", "S" } + times);
 }
 
-// The outcome line of a follow ended by SIGTERM.
-QJsonObject terminated(QProcess &program)
+// The outcome line of a follow that ended, by itself or by SIGTERM, with its exit status; the
+// lines before it go into lines.
+QJsonObject outcomeOf(QProcess &program, QList<QJsonObject> *lines = nullptr)
 {
-    program.terminate();
     if (!program.waitForFinished(60000))
         return {};
-    const QList<QByteArray> lines = program.readAllStandardOutput().trimmed().split('\n');
-    QJsonObject outcome = QJsonDocument::fromJson(lines.last()).object();
+    QList<QJsonObject> objects;
+    for (const QByteArray &line : program.readAllStandardOutput().trimmed().split('\n'))
+        objects << QJsonDocument::fromJson(line).object();
+    QJsonObject outcome = objects.takeLast();
     outcome["exit"] = program.exitCode();
+    if (lines)
+        *lines = objects;
     return outcome;
+}
+
+QJsonObject terminated(QProcess &program, QList<QJsonObject> *lines = nullptr)
+{
+    program.terminate();
+    return outcomeOf(program, lines);
+}
+
+// The lines of a type, each with the keys given.
+QStringList linesOf(const QList<QJsonObject> &lines, const QString &type, const QStringList &keys)
+{
+    QStringList found;
+    for (const QJsonObject &line : lines) {
+        if (line["type"] != type)
+            continue;
+        QStringList values;
+        for (const QString &key : keys)
+            values << line[key].toVariant().toString();
+        found << values.join(' ');
+    }
+    return found;
 }
 
 QString counts(const QJsonObject &outcome)
@@ -132,7 +161,17 @@ void TestFollow::arrivingFiles()
         QCOMPARE(other.exitCode(), 2);
         QCOMPARE(QString::fromUtf8(other.readAllStandardOutput()).trimmed(), "A follow of " + t + " is going; stop it first. Nothing was moved.");
     }
-    QCOMPARE(counts(terminated(program)), QString("exit 0 status 0 moved 200 linked 400 settling 0 stopped follow"));
+    QList<QJsonObject> lines;
+    QCOMPARE(counts(terminated(program, &lines)), QString("exit 0 status 0 moved 200 linked 400 settling 0 stopped follow"));
+    // A line for each round, and for each energy that it changed: the last of each says all.
+    int moved = 0;
+    for (const QString &round : linesOf(lines, "round", { "moved" }))
+        moved += round.toInt();
+    QCOMPARE(moved, 200);
+    QMap<QString, QString> energies;
+    for (const QString &energy : linesOf(lines, "energy", { "prefix", "energy", "ev", "files", "projections" }))
+        energies[energy.section(' ', 0, 1)] = energy;
+    QCOMPARE(energies.values(), QStringList({ "a- 7000_00 7000 100 100", "a- 7001_00 7001 100 100" }));
     // One record for the whole follow, which says so.
     const TidyUp::RecordedRun last = TidyUp::lastRun({ t, "O", "E", "S", "img" });
     QCOMPARE(Report::lastRunText(last).replace(QRegularExpression("\\d+ \\w+ \\d{4} \\d\\d:\\d\\d–\\d\\d:\\d\\d"), "D"),
@@ -146,23 +185,25 @@ void TestFollow::arrivingFiles()
 }
 
 // A writer that opens its file by name for every chunk, pausing far less than the settle time in
-// between: the file is moved once, whole.
+// between: the file is moved once, whole, and the follow then ends by itself.
 void TestFollow::writerAppending()
 {
     QTemporaryDir tmp(inMemory("tst_follow"));
     const QString t = tmp.filePath("T");
-    QVERIFY(QDir().mkpath(t + "/new"));
-    QProcess program;
-    startFollow(program, t, { "--settle", "2", "--poll", "0.2" });
+    QVERIFY(QDir().mkpath(t));
     QProcess writer;
     writer.start("sh", { "-c", "for i in 1 2 3 4 5 6 7 8; do echo chunk $i >> \"$1\"; sleep 0.1; done", "sh", t + "/a-7000eV-1.img" });
+    QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(t + "/a-7000eV-1.img"), 30000);
+    QProcess program;
+    startFollow(program, t, { "--settle", "2", "--poll", "0.2", "--until-idle", "1" });
     QVERIFY(writer.waitForFinished(60000));
-    QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(t + "/O/a-7000_00eV-1.img"), 30000);
+    QList<QJsonObject> lines;
+    QCOMPARE(counts(outcomeOf(program, &lines)), QString("exit 0 status 0 moved 1 linked 2 settling 0 follow"));
     QFile moved(t + "/O/a-7000_00eV-1.img");
     QVERIFY(moved.open(QIODevice::ReadOnly));
     QCOMPARE(moved.readAll().count("chunk"), 8);
     QVERIFY(!QFile::exists(t + "/a-7000eV-1.img"));
-    QCOMPARE(counts(terminated(program)), QString("exit 0 status 0 moved 1 linked 2 settling 0 stopped follow"));
+    QCOMPARE(linesOf(lines, "round", { "moved", "linked", "settling" }), QStringList({ "1 2 0" }));
 }
 
 // A writer of this machine that keeps its file open: the file waits, past its settle time,
@@ -188,6 +229,59 @@ void TestFollow::writerHoldingItOpen()
     QVERIFY(moved.open(QIODevice::ReadOnly));
     QCOMPARE(moved.readAll(), QByteArray("start\nend\n"));
     QCOMPARE(counts(terminated(program)), QString("exit 0 status 0 moved 2 linked 4 settling 0 stopped follow"));
+}
+
+// Stopped after the first file of a round, as SIGTERM stops the command: every file whole, in
+// the target or tidied with both links; the others, settled but not moved, stay and count as
+// settling; the record ends.
+void TestFollow::stoppedInTheMiddleOfARound()
+{
+    QTemporaryDir tmp(inMemory("tst_follow"));
+    const QString t = tmp.filePath("T");
+    for (int i = 0; i < 100; ++i) {
+        const QString name = QString("%1/a-7000eV-%2.img").arg(t).arg(i, 4, 10, QChar('0'));
+        QVERIFY(FsTree::make(name, "frame " + QByteArray::number(i)) && makeOld(name));
+    }
+    const QStringList before = FsTree::dataTree(t);
+    TidyUpSession session;
+    QSignalSpy finished(&session, &TidyUpSession::finished);
+    atFirstReport(session, [&session] { session.stop(); });
+    session.follow({ t, "O", "E", "S", "img" });
+    QVERIFY(finished.wait(60000));
+    const auto outcome = finished.first().first().value<TidyUp::Outcome>();
+    QCOMPARE(QList<int>({ outcome.moved, outcome.linked, outcome.settling, outcome.stopped, Report::status(outcome, true) }), QList<int>({ 1, 2, 99, 1, 0 }));
+    const QStringList after = FsTree::dataTree(t);
+    QCOMPARE(after.filter(QRegularExpression("^[EOS]/.*\\.img")), QStringList({ "E/7000_00/a-7000_00eV-0000.img>O/a-7000_00eV-0000.img", "O/a-7000_00eV-0000.img=frame 0", "S/0000/a-7000_00eV-0000.img>O/a-7000_00eV-0000.img" }));
+    QCOMPARE(after.filter(QRegularExpression("^a-")), before.mid(1));
+    const TidyUp::RecordedRun last = TidyUp::lastRun({ t, "O", "E", "S", "img" });
+    QVERIFY(last.followed && last.ended.isValid() && !last.running);
+}
+
+// A file whose new name is taken fails in its round and is left alone after: its failure is
+// told once, in the round it came in, however many rounds list it again.
+void TestFollow::failureToldOnce()
+{
+    QTemporaryDir tmp(inMemory("tst_follow"));
+    const QString t = tmp.filePath("T");
+    QVERIFY(FsTree::make(t + "/O/a-7000_00eV-1.img", "tidied before") && FsTree::make(t + "/a-7000eV-1.img", "second"));
+    QVERIFY(makeOld(t + "/a-7000eV-1.img"));
+    QProcess program;
+    startFollow(program, t, { "--settle", "0.3", "--poll", "0.2" });
+    QByteArray output;
+    const auto rounds = [&] {
+        program.waitForReadyRead(100);
+        output += program.readAllStandardOutput();
+        return output.count("\"type\":\"round\"");
+    };
+    QTRY_COMPARE_WITH_TIMEOUT(rounds(), 1, 30000);
+    QVERIFY(FsTree::make(t + "/a-7000eV-2.img", "frame"));
+    QTRY_COMPARE_WITH_TIMEOUT(rounds(), 2, 30000);
+    program.terminate();
+    QVERIFY(program.waitForFinished(60000));
+    output += program.readAllStandardOutput();
+    QCOMPARE(output.count("\"type\":\"failure\""), 1);
+    QCOMPARE(program.exitCode(), 1);
+    QCOMPARE(FsTree::dataTree(t).filter(".img="), QStringList({ "O/a-7000_00eV-1.img=tidied before", "O/a-7000_00eV-2.img=frame", "a-7000eV-1.img=second" }));
 }
 
 // A follow killed between rounds leaves its record open; the next run tidies what came since and

@@ -228,6 +228,7 @@ Outcome run(const Settings &settings, const Progress &progress, const std::atomi
                         ++outcome.moved;
                         if (settings.record)
                             record.moved(index);
+                        source.moved(entry.from);
                         // A name without energy and sequence fields has nowhere to be linked under.
                         // The old name left by a hard link is removed off this thread: on a file
                         // server that is a round trip.
@@ -264,6 +265,9 @@ Outcome run(const Settings &settings, const Progress &progress, const std::atomi
                 }
             }
             links.flush();
+            // With no link thread at work, the counts hold still.
+            source.ended(outcome.moved - tally.takenBack(), outcome.notMoved, tally.linked(),
+                outcome.failures);
         }
         // A follow ends on stop between rounds too.
         outcome.stopped = outcome.stopped || (rounds && stopRequested());

@@ -21,6 +21,13 @@ public:
     virtual bool next(std::vector<QByteArray> &names) = 0;
     // Files of the target still settling when the rounds ended.
     virtual int settling() const { return 0; }
+    // A name of the round, moved into the originals directory.
+    virtual void moved(const QByteArray &name) { Q_UNUSED(name) }
+    // The round's moves and links are done: the run's counts so far and its failures.
+    virtual void ended(int moved, int notMoved, int linked, const QVector<Failure> &failures)
+    {
+        Q_UNUSED(moved) Q_UNUSED(notMoved) Q_UNUSED(linked) Q_UNUSED(failures)
+    }
 };
 
 // One whole tidy-up. Failed moves and links are written to the debug channel and the run

@@ -128,6 +128,20 @@ struct Outcome : Counts {
     int settling = 0;
 };
 
+// What a round of a follow did, told once it ends: its own counts, not the follow's so far.
+struct Round {
+    int moved = 0;
+    int linked = 0;
+    // Files of the target still settling after it.
+    int settling = 0;
+    qint64 elapsedMs = 0;
+    // Its failures, as the outcome will hold them.
+    QVector<Failure> failures;
+    // The survey's rows that changed since the round before, files arrived in the target
+    // included: a round that only saw files arrive moved nothing.
+    std::vector<SurveyRowChange> rows;
+};
+
 // What an undo did: moved counts the files moved back, linked the links removed, notMoved the
 // files left in the originals directory and linksNotMade the links left.
 struct UndoOutcome : Counts {
@@ -226,6 +240,9 @@ constexpr int maxLines = 10000;
 // entry, after the last, and in between at most every progressInterval.
 using Progress = std::function<void(int done, int listed)>;
 constexpr int progressIntervalMs = 60;
+// Called on the running thread after each round of a follow that changed something, with the
+// survey as it stands, which a receiver on another thread copies.
+using RoundReport = std::function<void(const Round &round, const Survey &survey)>;
 // Moved files waiting for their links, at most.
 constexpr int linkQueueLength = 64;
 
@@ -234,5 +251,6 @@ constexpr int linkQueueLength = 64;
 Q_DECLARE_METATYPE(TidyUp::Settings)
 Q_DECLARE_METATYPE(TidyUp::Preview)
 Q_DECLARE_METATYPE(TidyUp::Outcome)
+Q_DECLARE_METATYPE(TidyUp::Round)
 Q_DECLARE_METATYPE(TidyUp::UndoOutcome)
 Q_DECLARE_METATYPE(TidyUp::CheckOutcome)

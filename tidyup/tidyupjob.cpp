@@ -16,6 +16,7 @@ TidyUpJob::TidyUpJob(Kind kind, const TidyUp::Settings &settings, QObject *paren
     , waker(std::make_unique<TidyUp::FollowWaker>())
 {
     qRegisterMetaType<TidyUp::Outcome>();
+    qRegisterMetaType<TidyUp::Round>();
     qRegisterMetaType<TidyUp::UndoOutcome>();
     qRegisterMetaType<TidyUp::CheckOutcome>();
 }
@@ -35,7 +36,8 @@ void TidyUpJob::start()
         if (kind == Run)
             emit finished(TidyUp::run(runSettings, report, &stopRequested));
         else if (kind == Follow)
-            emit finished(TidyUp::follow(runSettings, report, &stopRequested, waker.get()));
+            emit finished(TidyUp::follow(runSettings, report, &stopRequested, waker.get(),
+                [this](const TidyUp::Round &done, const TidyUp::Survey &) { emit round(done); }));
         else if (kind == Undo)
             emit undone(TidyUp::undo(runSettings, report, &stopRequested));
         else if (kind == Check)

@@ -38,6 +38,8 @@ public slots:
 
 signals:
     void progress(int done, int listed);
+    // Of a follow, after each round that changed something.
+    void round(const TidyUp::Round &round);
     // One of them, as the job's kind.
     void finished(const TidyUp::Outcome &outcome);
     void undone(const TidyUp::UndoOutcome &outcome);

@@ -108,6 +108,7 @@ void TidyUpSession::start(TidyUpJob *newJob)
     abandonPreview();
     job = newJob;
     connect(job, &TidyUpJob::progress, this, &TidyUpSession::progress);
+    connect(job, &TidyUpJob::round, this, &TidyUpSession::round);
     connect(job, &TidyUpJob::finished, this, &TidyUpSession::jobFinished);
     connect(job, &TidyUpJob::undone, this, &TidyUpSession::jobUndone);
     connect(job, &TidyUpJob::checked, this, &TidyUpSession::jobChecked);

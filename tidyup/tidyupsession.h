@@ -46,6 +46,8 @@ signals:
     void previewed(const TidyUp::Preview &preview, const TidyUp::Settings &settings);
     void started();
     void progress(int done, int listed);
+    // Of a follow, after each round that changed something.
+    void round(const TidyUp::Round &round);
     void finished(const TidyUp::Outcome &outcome, const TidyUp::Settings &settings);
     void undone(const TidyUp::UndoOutcome &outcome, const TidyUp::Settings &settings);
     void checked(const TidyUp::CheckOutcome &outcome, const TidyUp::Settings &settings);

@@ -35,6 +35,8 @@ void LinkPool::flush()
 {
     if (!pending.empty())
         hand(std::exchange(pending, Batch()));
+    std::unique_lock<std::mutex> lock(mutex);
+    taken.wait(lock, [this] { return queue.empty() && working == 0; });
 }
 
 void LinkPool::hand(Batch &&batch)
@@ -58,9 +60,16 @@ void LinkPool::work()
                 return;
             batch = std::move(queue.front());
             queue.pop_front();
+            ++working;
         }
-        taken.notify_one();
+        // The feeding thread waits for room in the queue, or for the last task to end.
+        taken.notify_all();
         for (Task &task : batch)
             task();
+        {
+            const std::lock_guard<std::mutex> lock(mutex);
+            --working;
+        }
+        taken.notify_all();
     }
 }

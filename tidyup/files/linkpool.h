@@ -27,8 +27,8 @@ public:
 
     // Waits while the queue is full. Only ever called from one thread.
     void push(Task task);
-    // Hands over the tasks held back for a fuller batch: a run that waits for more files must not
-    // keep the links of those it moved.
+    // Hands over the tasks held back for a fuller batch and waits until every task is done: a run
+    // that waits for more files must not keep the links of those it moved, and counts them first.
     void flush();
 
 private:
@@ -43,6 +43,8 @@ private:
     std::condition_variable queued;
     std::condition_variable taken;
     std::deque<Batch> queue;
+    // Batches taken from the queue and not yet done.
+    int working = 0;
     bool closing = false;
     std::vector<std::thread> threads;
 };

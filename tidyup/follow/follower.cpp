@@ -53,7 +53,7 @@ void FollowWaker::wake() const
 }
 
 Follower::Follower(const Settings &settings, const QString &clockFile,
-    const std::atomic<bool> *stop, const FollowWaker *waker)
+    const std::atomic<bool> *stop, const FollowWaker *waker, Survey start, RoundReport report)
     : settings(settings)
     , target(settings.target)
     , stop(stop)
@@ -66,6 +66,8 @@ Follower::Follower(const Settings &settings, const QString &clockFile,
                   return there >= 0 ? there : wallMs();
               } },
           [this](const QByteArray &name) { return look.look(name); })
+    , tracker(std::move(start))
+    , report(std::move(report))
 {
     look.open(settings.target, clockFile);
     // Reports from other NFS clients never come: polling goes on regardless.
@@ -112,9 +114,11 @@ bool Follower::next(std::vector<QByteArray> &names)
         }
         handed.clear();
         listed.erase(std::remove_if(listed.begin(), listed.end(),
-                         [this](const QByteArray &name) {
-                             return outputs.contains(name) || failed.contains(name);
-                         }),
+                         [this](const QByteArray &name) { return outputs.contains(name); }),
+            listed.end());
+        tracker.listed(listed);
+        listed.erase(std::remove_if(listed.begin(), listed.end(),
+                         [this](const QByteArray &name) { return failed.contains(name); }),
             listed.end());
         const int before = settler.settling();
         std::vector<QByteArray> ready = settler.settled(listed);
@@ -123,14 +127,50 @@ bool Follower::next(std::vector<QByteArray> &names)
             lastActivity = now;
         if (!ready.empty()) {
             handed = ready;
+            unmoved = int(ready.size());
             names.swap(ready);
             return true;
         }
+        // Files arrived, or left, while none settled.
+        Round arrivals;
+        tell(arrivals);
         if (settings.untilIdleMs >= 0 && settler.settling() == 0
             && now - lastActivity >= settings.untilIdleMs)
             return false;
     }
     return false;
+}
+
+void Follower::moved(const QByteArray &name)
+{
+    --unmoved;
+    tracker.tidied(name);
+}
+
+void Follower::ended(int moved, int notMoved, int linked, const QVector<Failure> &failures)
+{
+    unmoved -= notMoved - notMovedBefore;
+    notMovedBefore = notMoved;
+    Round round;
+    round.moved = moved - movedBefore;
+    round.linked = linked - linkedBefore;
+    round.failures = failures.mid(failuresBefore);
+    movedBefore = moved;
+    linkedBefore = linked;
+    failuresBefore = int(failures.size());
+    tell(round);
+}
+
+void Follower::tell(Round &round)
+{
+    round.rows = tracker.takeChanged();
+    if (!report
+        || (round.moved == 0 && round.linked == 0 && round.failures.isEmpty()
+            && round.rows.empty()))
+        return;
+    round.settling = settling();
+    round.elapsedMs = steadyMs() - lastRound;
+    report(round, tracker.survey());
 }
 
 bool Follower::reported()

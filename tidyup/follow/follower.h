@@ -4,6 +4,7 @@
 #include "tidyup/follow/filelook.h"
 #include "tidyup/follow/settler.h"
 #include "tidyup/run.h"
+#include "tidyup/survey/surveytracker.h"
 
 #include <QDir>
 #include <QSet>
@@ -31,16 +32,20 @@ private:
 // over the files that have settled. A round comes at the earliest settle deadline, after the poll
 // interval at the latest, or soon after the system reports a file made or closed in the target,
 // at most one every 250 ms. The rounds end on stop, or once nothing has settled or arrived for
-// the settings' idle time.
+// the settings' idle time. The survey, from start on, follows the files listed and moved; report
+// hears of each round that changed something.
 class Follower : public Rounds
 {
 public:
     Follower(const Settings &settings, const QString &clockFile, const std::atomic<bool> *stop,
-        const FollowWaker *waker);
+        const FollowWaker *waker, Survey start = {}, RoundReport report = {});
     ~Follower() override;
 
     bool next(std::vector<QByteArray> &names) override;
-    int settling() const override { return settler.settling(); }
+    // Files settled and handed over that a stop left unmoved stay with those still settling.
+    int settling() const override { return settler.settling() + unmoved; }
+    void moved(const QByteArray &name) override;
+    void ended(int moved, int notMoved, int linked, const QVector<Failure> &failures) override;
 
 private:
     bool stopped() const;
@@ -48,6 +53,8 @@ private:
     void wait(qint64 roundStarted);
     // Whether the system's reports since the last read name a file of the writer's.
     bool reported();
+    // Tells of a round that changed something, with the survey's rows that changed.
+    void tell(Round &round);
 
     const Settings settings;
     const QDir target;
@@ -55,6 +62,15 @@ private:
     const FollowWaker *waker;
     FileLook look;
     Settler settler;
+    SurveyTracker tracker;
+    const RoundReport report;
+    // The run's counts after the round before.
+    int movedBefore = 0;
+    int linkedBefore = 0;
+    int notMovedBefore = 0;
+    int failuresBefore = 0;
+    // Of the names handed over last, those neither moved nor failed yet.
+    int unmoved = 0;
     int inotifyFd = -1;
     // The names handed over in the round before; one still listed was not moved, and is not
     // tried again.

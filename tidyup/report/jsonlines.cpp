@@ -99,6 +99,17 @@ QByteArray count(quint64 value)
     return QByteArray::number(value);
 }
 
+// A value that is a whole number still reads as a decimal one.
+QByteArray electronVolts(bool numeric, double ev)
+{
+    if (!numeric || !qIsFinite(ev))
+        return "null";
+    QByteArray text = QByteArray::number(ev, 'g', QLocale::FloatingPointShortest);
+    if (!text.contains('.') && !text.contains('e'))
+        text += ".0";
+    return text;
+}
+
 QByteArray boolean(bool value)
 {
     return value ? "true" : "false";
@@ -223,6 +234,20 @@ QByteArray JsonLines::preview(
         + ",\"settings\":" + settingsObject(settings) + '}';
 }
 
+QByteArray JsonLines::round(const TidyUp::Round &round)
+{
+    return "{\"type\":\"round\",\"moved\":" + number(round.moved) + ",\"linked\":"
+        + number(round.linked) + ",\"settling\":" + number(round.settling)
+        + ",\"elapsed_ms\":" + number(round.elapsedMs) + '}';
+}
+
+QByteArray JsonLines::energy(const TidyUp::SurveyRowChange &row)
+{
+    return "{\"type\":\"energy\",\"prefix\":" + name(row.prefix) + ",\"energy\":"
+        + name(row.energy) + ",\"ev\":" + electronVolts(row.numeric, row.ev)
+        + ",\"files\":" + count(row.tidied) + ",\"projections\":" + count(row.expected) + '}';
+}
+
 QByteArray JsonLines::series(const TidyUp::SurveySeries &series)
 {
     const auto fields = [](const std::vector<QByteArray> &numbers) -> QByteArray {
@@ -238,15 +263,8 @@ QByteArray JsonLines::series(const TidyUp::SurveySeries &series)
             missing += (missing.size() > 1 ? ",[" : "[") + name(range.first) + ','
                 + name(range.second) + ']';
         }
-        // A value that is a whole number still reads as a decimal one.
-        QByteArray ev = "null";
-        if (row.numeric && qIsFinite(row.ev)) {
-            ev = QByteArray::number(row.ev, 'g', QLocale::FloatingPointShortest);
-            if (!ev.contains('.') && !ev.contains('e'))
-                ev += ".0";
-        }
         rows += (rows.isEmpty() ? "{" : ",{") + QByteArray("\"energy\":") + name(row.energy)
-            + ",\"ev\":" + ev + ",\"files\":" + count(row.files) + ",\"missing\":" + missing
+            + ",\"ev\":" + electronVolts(row.numeric, row.ev) + ",\"files\":" + count(row.files) + ",\"missing\":" + missing
             + "],\"duplicates\":" + fields(series.duplicated(row)) + '}';
     }
     const bool any = !series.projections.empty();

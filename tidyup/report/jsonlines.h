@@ -26,6 +26,10 @@ public:
     static QByteArray preview(
         const TidyUp::Preview &preview, const TidyUp::Settings &settings, int status);
 
+    // What a round of a follow did, and a row of the survey that it changed.
+    static QByteArray round(const TidyUp::Round &round);
+    static QByteArray energy(const TidyUp::SurveyRowChange &row);
+
     // A series of the scan's survey, with its rows, and the last line of a survey.
     static QByteArray series(const TidyUp::SurveySeries &series);
     static QByteArray survey(
