@@ -125,10 +125,17 @@ Outcome run(const Settings &settings, const Progress &progress, const std::atomi
     for (const QString &entry :
         outputDirEntries(target, { settings.origs, settings.energy, settings.seqNo }))
         outputs << QFile::encodeName(entry);
-    std::vector<QByteArray> names = listEntries(target, settings.fileExt);
-    names.erase(std::remove_if(names.begin(), names.end(),
-                    [&outputs](const QByteArray &name) { return outputs.contains(name); }),
-        names.end());
+    std::vector<QByteArray> names;
+    const auto list = [&] {
+        names = listEntries(target, settings.fileExt);
+        names.erase(std::remove_if(names.begin(), names.end(),
+                        [&outputs](const QByteArray &name) { return outputs.contains(name); }),
+            names.end());
+    };
+    // Rounds list the target themselves; a killed run's work is finished from a listing of its
+    // own.
+    if (!rounds)
+        list();
     const FileOps ops(
         header.target, header.origs, header.energy, header.seqNo, settings.relative());
     // Removed when the run ends, after the last link: a marker left behind tells a later run to
@@ -138,6 +145,8 @@ Outcome run(const Settings &settings, const Progress &progress, const std::atomi
     bool completed = false;
     RunMarker::completeAbandoned(origsEncoded, [&] {
         completed = true;
+        if (rounds)
+            list();
         completeKilledRun(
             names, ops, header.origs, settings.linkThreads, tally, outcome, noteFolder);
     });

@@ -19,6 +19,8 @@ public:
     ~FileLook();
 
     Settler::Look look(const QByteArray &name) const;
+    // The looks at names, in their order; a long list on a few threads side by side.
+    std::vector<Settler::Look> look(const std::vector<QByteArray> &names) const;
     // The modification time of the clock file, touched now, in milliseconds; -1 where it
     // cannot be.
     qint64 fileSystemNow() const;

@@ -64,8 +64,7 @@ Follower::Follower(const Settings &settings, const QString &clockFile,
                   // Where the file system's clock cannot be read, this machine's stands in.
                   const qint64 there = look.fileSystemNow();
                   return there >= 0 ? there : wallMs();
-              } },
-          [this](const QByteArray &name) { return look.look(name); })
+              } })
     , tracker(std::move(start))
     , report(std::move(report))
 {
@@ -99,38 +98,67 @@ bool Follower::stopped() const
 bool Follower::next(std::vector<QByteArray> &names)
 {
     while (!stopped()) {
-        if (lastRound >= 0)
-            wait(lastRound);
-        if (stopped())
-            return false;
-        lastRound = steadyMs();
-        std::vector<QByteArray> listed = listEntries(target, settings.fileExt);
-        // A file handed over before and still here was not moved: it is reported once, and
-        // left alone from then on.
-        const QSet<QByteArray> tried(handed.begin(), handed.end());
-        for (const QByteArray &name : listed) {
-            if (tried.contains(name))
-                failed.insert(name);
+        std::vector<QByteArray> part;
+        std::vector<Settler::Look> looks;
+        if (!backlog.empty()) {
+            // The rest of a long listing, looked at while the part before it moved.
+            partStarted = steadyMs();
+            looks = ahead.get();
+            part.assign(std::make_move_iterator(backlog.begin()),
+                std::make_move_iterator(backlog.begin() + qsizetype(looks.size())));
+            backlog.erase(backlog.begin(), backlog.begin() + qsizetype(looks.size()));
+        } else {
+            if (lastRound >= 0)
+                wait(lastRound);
+            if (stopped())
+                return false;
+            lastRound = steadyMs();
+            partStarted = lastRound;
+            std::vector<QByteArray> listed = listEntries(target, settings.fileExt);
+            // A file handed over before and still here was not moved: it is reported once, and
+            // left alone from then on.
+            const QSet<QByteArray> tried(handed.begin(), handed.end());
+            for (const QByteArray &name : listed) {
+                if (tried.contains(name))
+                    failed.insert(name);
+            }
+            handed.clear();
+            listed.erase(std::remove_if(listed.begin(), listed.end(),
+                             [this](const QByteArray &name) { return outputs.contains(name); }),
+                listed.end());
+            tracker.listed(listed);
+            listed.erase(std::remove_if(listed.begin(), listed.end(),
+                             [this](const QByteArray &name) { return failed.contains(name); }),
+                listed.end());
+            part = settler.due(listed);
+            // A long listing (a finished scan) goes in parts: each is looked at while the one
+            // before it moves.
+            if (part.size() > partSize) {
+                backlog.assign(std::make_move_iterator(part.begin() + partSize),
+                    std::make_move_iterator(part.end()));
+                part.resize(partSize);
+            }
+            looks = look.look(part);
         }
-        handed.clear();
-        listed.erase(std::remove_if(listed.begin(), listed.end(),
-                         [this](const QByteArray &name) { return outputs.contains(name); }),
-            listed.end());
-        tracker.listed(listed);
-        listed.erase(std::remove_if(listed.begin(), listed.end(),
-                         [this](const QByteArray &name) { return failed.contains(name); }),
-            listed.end());
+        if (!backlog.empty()) {
+            std::vector<QByteArray> following(
+                backlog.begin(), backlog.begin() + qsizetype(std::min(partSize, backlog.size())));
+            ahead = std::async(std::launch::async,
+                [this, following = std::move(following)] { return look.look(following); });
+        }
         const int before = settler.settling();
-        std::vector<QByteArray> ready = settler.settled(listed);
+        std::vector<QByteArray> ready = settler.settled(part, looks);
         const qint64 now = steadyMs();
         if (!ready.empty() || settler.settling() > 0 || before > 0)
             lastActivity = now;
         if (!ready.empty()) {
-            handed = ready;
+            handed.insert(handed.end(), ready.begin(), ready.end());
             unmoved = int(ready.size());
             names.swap(ready);
             return true;
         }
+        if (!backlog.empty())
+            continue;
         // Files arrived, or left, while none settled.
         Round arrivals;
         tell(arrivals);
@@ -169,7 +197,7 @@ void Follower::tell(Round &round)
             && round.rows.empty()))
         return;
     round.settling = settling();
-    round.elapsedMs = steadyMs() - lastRound;
+    round.elapsedMs = steadyMs() - partStarted;
     report(round, tracker.survey());
 }
 

@@ -9,6 +9,7 @@
 #include <QDir>
 #include <QSet>
 #include <atomic>
+#include <future>
 
 namespace TidyUp
 {
@@ -42,8 +43,12 @@ public:
     ~Follower() override;
 
     bool next(std::vector<QByteArray> &names) override;
-    // Files settled and handed over that a stop left unmoved stay with those still settling.
-    int settling() const override { return settler.settling() + unmoved; }
+    // Files settled and handed over that a stop left unmoved, and those of a long listing not
+    // yet looked at, stay with those still settling.
+    int settling() const override
+    {
+        return settler.settling() + unmoved + int(backlog.size());
+    }
     void moved(const QByteArray &name) override;
     void ended(int moved, int notMoved, int linked, const QVector<Failure> &failures) override;
 
@@ -72,13 +77,18 @@ private:
     // Of the names handed over last, those neither moved nor failed yet.
     int unmoved = 0;
     int inotifyFd = -1;
-    // The names handed over in the round before; one still listed was not moved, and is not
+    // The names handed over since the last listing; one still listed was not moved, and is not
     // tried again.
     std::vector<QByteArray> handed;
+    // Of a long listing, the names not yet handed over, and the looks at the first of them.
+    static constexpr size_t partSize = 8192;
+    std::vector<QByteArray> backlog;
+    std::future<std::vector<Settler::Look>> ahead;
     QSet<QByteArray> failed;
     QSet<QByteArray> outputs;
     qint64 lastActivity = 0;
     qint64 lastRound = -1;
+    qint64 partStarted = 0;
 };
 
 } // namespace TidyUp

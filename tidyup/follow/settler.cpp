@@ -7,29 +7,42 @@
 namespace TidyUp
 {
 
-Settler::Settler(qint64 settleMs, Clocks clocks, Looker look)
+Settler::Settler(qint64 settleMs, Clocks clocks)
     : settleMs(settleMs)
     , clocks(std::move(clocks))
-    , look(std::move(look))
 {
 }
 
-std::vector<QByteArray> Settler::settled(const std::vector<QByteArray> &listed)
+std::vector<QByteArray> Settler::due(const std::vector<QByteArray> &listed)
 {
-    std::vector<QByteArray> ready;
     const qint64 now = clocks.steady();
-    qint64 fileSystemNow = -1;
     // The names still watched after this round: only those need remembering.
     QSet<QByteArray> seen;
+    // An entry is opened once a deadline: each open of a file that another NFS client writes
+    // recalls that client's delegation.
+    std::vector<QByteArray> names;
     for (const QByteArray &name : listed) {
-        auto known = watched.find(name);
-        // An entry is opened once a deadline: each open of a file that another NFS client
-        // writes recalls that client's delegation.
-        if (known != watched.end() && known->deadline > now) {
+        const auto known = watched.constFind(name);
+        if (known != watched.constEnd())
             seen.insert(name);
-            continue;
-        }
-        const Look found = look(name);
+        if (known == watched.constEnd() || known->deadline <= now)
+            names.push_back(name);
+    }
+    for (auto it = watched.begin(); it != watched.end();)
+        it = seen.contains(it.key()) ? std::next(it) : watched.erase(it);
+    return names;
+}
+
+std::vector<QByteArray> Settler::settled(
+    const std::vector<QByteArray> &names, const std::vector<Look> &looks)
+{
+    const qint64 now = clocks.steady();
+    std::vector<QByteArray> ready;
+    qint64 fileSystemNow = -1;
+    for (size_t i = 0; i < names.size(); ++i) {
+        const QByteArray &name = names[i];
+        const Look &found = looks[i];
+        auto known = watched.find(name);
         if (!found.found) {
             if (known != watched.end())
                 watched.erase(known);
@@ -38,12 +51,10 @@ std::vector<QByteArray> Settler::settled(const std::vector<QByteArray> &listed)
         if (known == watched.end()) {
             if (fileSystemNow < 0)
                 fileSystemNow = clocks.fileSystem();
-            if (found.mtimeMs + settleMs <= fileSystemNow && !found.beingWritten) {
+            if (found.mtimeMs + settleMs <= fileSystemNow && !found.beingWritten)
                 ready.push_back(name);
-                continue;
-            }
-            watched.insert(name, { found.size, found.mtimeMs, now + settleMs });
-            seen.insert(name);
+            else
+                watched.insert(name, { found.size, found.mtimeMs, now + settleMs });
             continue;
         }
         if (found.size == known->size && found.mtimeMs == known->mtimeMs && !found.beingWritten) {
@@ -52,11 +63,7 @@ std::vector<QByteArray> Settler::settled(const std::vector<QByteArray> &listed)
             continue;
         }
         *known = { found.size, found.mtimeMs, now + settleMs };
-        seen.insert(name);
     }
-    // What is listed no more (moved by someone else, removed) is watched no more.
-    for (auto it = watched.begin(); it != watched.end();)
-        it = seen.contains(it.key()) ? std::next(it) : watched.erase(it);
     return ready;
 }
 

@@ -33,13 +33,16 @@ public:
         qint64 mtimeMs = 0;
         bool beingWritten = false;
     };
-    using Looker = std::function<Look(const QByteArray &name)>;
 
-    Settler(qint64 settleMs, Clocks clocks, Looker look);
+    Settler(qint64 settleMs, Clocks clocks);
 
-    // Of the names listed this round, those settled now, in the order given; the others are
-    // watched, each looked at again once its deadline has passed, not before.
-    std::vector<QByteArray> settled(const std::vector<QByteArray> &listed);
+    // Of the names listed this round, in their order, those to look at now: each is looked at
+    // again once its deadline has passed, not before. What is listed no more is watched no more.
+    std::vector<QByteArray> due(const std::vector<QByteArray> &listed);
+    // Of names due, given a look at each, those settled now, in their order; the others are
+    // watched.
+    std::vector<QByteArray> settled(
+        const std::vector<QByteArray> &names, const std::vector<Look> &looks);
     // How many listed files are still settling, and the steady time of the earliest deadline
     // (-1 for none).
     int settling() const { return int(watched.size()); }
@@ -54,7 +57,6 @@ private:
 
     qint64 settleMs;
     Clocks clocks;
-    Looker look;
     QHash<QByteArray, Watched> watched;
 };
 

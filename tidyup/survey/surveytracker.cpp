@@ -15,26 +15,30 @@ SurveyTracker::SurveyTracker(Survey start)
 
 void SurveyTracker::listed(const std::vector<QByteArray> &names)
 {
-    QSet<QByteArray> now;
-    now.reserve(int(names.size()));
+    // Each name listed carries the number of this listing: those left with an older one are gone.
+    ++listing;
     for (const QByteArray &name : names) {
-        now.insert(name);
-        if (!waiting.contains(name)) {
-            waiting.insert(name);
-            change(name, Arrived);
+        auto known = waiting.find(name);
+        if (known != waiting.end()) {
+            *known = listing;
+            continue;
         }
+        waiting.insert(name, listing);
+        change(name, Arrived);
     }
     for (auto name = waiting.begin(); name != waiting.end();) {
-        if (now.contains(*name)) {
+        if (*name == listing) {
             ++name;
             continue;
         }
-        change(*name, Left);
+        change(name.key(), Left);
         name = waiting.erase(name);
     }
     for (SurveySeries &series : current.series)
         series.countMissing();
+    // The series change places: none is the last any more.
     current.countSeries();
+    last = {};
 }
 
 void SurveyTracker::tidied(const QByteArray &name)
@@ -118,12 +122,19 @@ void SurveyTracker::change(const QByteArray &name, Change change)
 
 SurveySeries *SurveyTracker::series(bool make)
 {
+    // Names come by series, energy and projection as a rule: the last place is tried first.
+    if (last.series >= 0 && current.series[size_t(last.series)].prefix == fields.prefix)
+        return &current.series[size_t(last.series)];
+    last = {};
     for (SurveySeries &series : current.series) {
-        if (series.prefix == fields.prefix)
+        if (series.prefix == fields.prefix) {
+            last.series = int(&series - current.series.data());
             return &series;
+        }
     }
     if (!make)
         return nullptr;
+    last.series = int(current.series.size());
     SurveySeries series;
     series.prefix = fields.prefix;
     series.tail = fields.tail;
@@ -134,30 +145,47 @@ SurveySeries *SurveyTracker::series(bool make)
 
 SurveyRow *SurveyTracker::row(SurveySeries &series, bool make)
 {
+    if (last.row >= 0 && series.rows[size_t(last.row)].energy == fields.energy)
+        return &series.rows[size_t(last.row)];
+    last.row = -1;
+    last.projection = -1;
     const auto row = std::lower_bound(series.rows.begin(), series.rows.end(), fields.energy,
         [](const SurveyRow &row, const QByteArray &energy) {
             return SurveyBuilder::energyBefore(row.energy, energy);
         });
-    if (row != series.rows.end() && row->energy == fields.energy)
+    if (row != series.rows.end() && row->energy == fields.energy) {
+        last.row = int(row - series.rows.begin());
         return &*row;
+    }
     if (!make)
         return nullptr;
     SurveyRow made = SurveyBuilder::row(fields.energy);
     made.missing = series.expected;
+    last.row = int(row - series.rows.begin());
     return &*series.rows.insert(row, std::move(made));
 }
 
 bool SurveyTracker::projection(SurveySeries &series, bool make, quint32 &index)
 {
-    const QByteArray bare = Digits::bare(fields.seqNo.constData(), fields.seqNo.size());
+    bare = Digits::bare(fields.seqNo.constData(), fields.seqNo.size());
     std::vector<QByteArray> &projections = series.projections;
+    // The projection after the last one, or the last one again.
+    for (const int guess : { last.projection + 1, last.projection }) {
+        if (guess >= 0 && size_t(guess) < projections.size() && projections[size_t(guess)] == bare) {
+            index = quint32(last.projection = guess);
+            return true;
+        }
+    }
     const auto at = std::lower_bound(projections.begin(), projections.end(), bare,
         [](const QByteArray &a, const QByteArray &b) { return Digits::compare(a, b) < 0; });
     index = quint32(at - projections.begin());
+    last.projection = int(index);
     if (at != projections.end() && *at == bare)
         return true;
-    if (!make)
+    if (!make) {
+        last.projection = -1;
         return false;
+    }
     // Projections come in order as a rule; one before others moves every cell after it along, and
     // a new first one every column.
     projections.insert(at, bare);

@@ -5,6 +5,7 @@
 #include "tidyup/survey/survey.h"
 
 #include <QByteArray>
+#include <QHash>
 #include <QSet>
 #include <utility>
 #include <vector>
@@ -42,7 +43,16 @@ private:
     bool projection(SurveySeries &series, bool make, quint32 &index);
 
     Survey current;
-    QSet<QByteArray> waiting;
+    // The names waiting in the target, each with the number of the listing that last held it.
+    QHash<QByteArray, quint64> waiting;
+    quint64 listing = 0;
+    // Where the name before went, -1 for none: the series, its row, and the projection.
+    struct {
+        int series = -1;
+        int row = -1;
+        int projection = -1;
+    } last;
+    QByteArray bare;
     QSet<std::pair<QByteArray, QByteArray>> changed;
     NameFields fields;
 };
