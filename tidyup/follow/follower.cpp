@@ -132,13 +132,12 @@ bool Follower::next(std::vector<QByteArray> &names)
                 listed.end());
             part = settler.due(listed);
             // A long listing (a finished scan) goes in parts: each is looked at while the one
-            // before it moves.
-            if (part.size() > partSize) {
-                backlog.assign(std::make_move_iterator(part.begin() + partSize),
+            // before it moves, the first a small one, so that the moves begin soon.
+            if (part.size() > firstPartSize) {
+                backlog.assign(std::make_move_iterator(part.begin() + firstPartSize),
                     std::make_move_iterator(part.end()));
-                part.resize(partSize);
+                part.resize(firstPartSize);
             }
-            looks = look.look(part);
         }
         if (!backlog.empty()) {
             std::vector<QByteArray> following(
@@ -146,6 +145,8 @@ bool Follower::next(std::vector<QByteArray> &names)
             ahead = std::async(std::launch::async,
                 [this, following = std::move(following)] { return look.look(following); });
         }
+        if (looks.empty())
+            looks = look.look(part);
         const int before = settler.settling();
         std::vector<QByteArray> ready = settler.settled(part, looks);
         const qint64 now = steadyMs();

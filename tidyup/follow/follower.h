@@ -81,6 +81,7 @@ private:
     // tried again.
     std::vector<QByteArray> handed;
     // Of a long listing, the names not yet handed over, and the looks at the first of them.
+    static constexpr size_t firstPartSize = 1024;
     static constexpr size_t partSize = 8192;
     std::vector<QByteArray> backlog;
     std::future<std::vector<Settler::Look>> ahead;
