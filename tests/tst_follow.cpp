@@ -232,29 +232,48 @@ void TestFollow::writerHoldingItOpen()
 }
 
 // Stopped after the first file of a round, as SIGTERM stops the command: every file whole, in
-// the target or tidied with both links; the others, settled but not moved, stay and count as
-// settling; the record ends.
+// the target or tidied with both links; the others, settled but not moved or not yet looked at,
+// stay and count as settling; the record ends. A long listing goes in parts, looked at ahead:
+// the next follow takes them all.
 void TestFollow::stoppedInTheMiddleOfARound()
 {
     QTemporaryDir tmp(inMemory("tst_follow"));
     const QString t = tmp.filePath("T");
-    for (int i = 0; i < 100; ++i) {
-        const QString name = QString("%1/a-7000eV-%2.img").arg(t).arg(i, 4, 10, QChar('0'));
+    const int files = 3000;
+    for (int i = 0; i < files; ++i) {
+        const QString name = QString("%1/a-%2eV-%3.img").arg(t).arg(7000 + i / 1000).arg(i % 1000, 4, 10, QChar('0'));
         QVERIFY(FsTree::make(name, "frame " + QByteArray::number(i)) && makeOld(name));
     }
     const QStringList before = FsTree::dataTree(t);
+    const TidyUp::Settings settings { t, "O", "E", "S", "img" };
     TidyUpSession session;
     QSignalSpy finished(&session, &TidyUpSession::finished);
     atFirstReport(session, [&session] { session.stop(); });
-    session.follow({ t, "O", "E", "S", "img" });
+    session.follow(settings);
     QVERIFY(finished.wait(60000));
     const auto outcome = finished.first().first().value<TidyUp::Outcome>();
-    QCOMPARE(QList<int>({ outcome.moved, outcome.linked, outcome.settling, outcome.stopped, Report::status(outcome, true) }), QList<int>({ 1, 2, 99, 1, 0 }));
+    QCOMPARE(QList<int>({ outcome.moved, outcome.linked, outcome.settling, outcome.stopped, Report::status(outcome, true) }), QList<int>({ 1, 2, files - 1, 1, 0 }));
     const QStringList after = FsTree::dataTree(t);
     QCOMPARE(after.filter(QRegularExpression("^[EOS]/.*\\.img")), QStringList({ "E/7000_00/a-7000_00eV-0000.img>O/a-7000_00eV-0000.img", "O/a-7000_00eV-0000.img=frame 0", "S/0000/a-7000_00eV-0000.img>O/a-7000_00eV-0000.img" }));
     QCOMPARE(after.filter(QRegularExpression("^a-")), before.mid(1));
-    const TidyUp::RecordedRun last = TidyUp::lastRun({ t, "O", "E", "S", "img" });
+    const TidyUp::RecordedRun last = TidyUp::lastRun(settings);
     QVERIFY(last.followed && last.ended.isValid() && !last.running);
+
+    TidyUp::Settings idle = settings;
+    idle.untilIdleMs = 0;
+    QSignalSpy rounds(&session, &TidyUpSession::round);
+    session.follow(idle);
+    QVERIFY(finished.wait(60000));
+    QCOMPARE(finished.last().first().value<TidyUp::Outcome>().moved, files - 1);
+    QVERIFY(rounds.size() > 1);
+    // Each energy's row, as the last round that changed it tells it.
+    QMap<QByteArray, quint64> tidied;
+    for (const QList<QVariant> &round : rounds) {
+        for (const TidyUp::SurveyRowChange &row : round.first().value<TidyUp::Round>().rows)
+            tidied[row.energy] = row.tidied;
+    }
+    QCOMPARE(tidied, (QMap<QByteArray, quint64>({ { "7000_00", 1000 }, { "7001_00", 1000 }, { "7002_00", 1000 } })));
+    QCOMPARE(FsTree::dataTree(t).filter(QRegularExpression("^[ES]/.*>O/")).size(), 2 * files);
 }
 
 // A file whose new name is taken fails in its round and is left alone after: its failure is
