@@ -4,7 +4,6 @@
 #include "tidyup/settingkeys.h"
 
 #include <QCommandLineParser>
-#include <QRegularExpression>
 
 // The toolkit prints the lines of its help options itself, in its own context, for which the
 // toolkit's Japanese catalogue has no text; ours gives them one.
@@ -102,7 +101,7 @@ Arguments Arguments::parse(const QStringList &arguments)
             result.problem = tr("--%1 goes with --follow.").arg(option);
             return result;
         }
-        const qint64 ms = milliseconds(parser.value(option));
+        const qint64 ms = SettingKeys::milliseconds(parser.value(option));
         if (ms < 0) {
             result.problem
                 = tr("--%1 takes seconds, 0.1 or more: %2").arg(option, parser.value(option));
@@ -128,15 +127,6 @@ Arguments Arguments::parse(const QStringList &arguments)
     return result;
 }
 
-qint64 Arguments::milliseconds(const QString &seconds)
-{
-    static const QRegularExpression decimal(QStringLiteral("^[0-9]+(\\.[0-9]+)?$"));
-    if (!decimal.match(seconds).hasMatch())
-        return -1;
-    const double value = seconds.toDouble();
-    return value >= 0.1 && value < 1e9 ? qint64(value * 1000 + 0.5) : -1;
-}
-
 QString Arguments::configFile(bool *named) const
 {
     QString file = values.value(QStringLiteral("c"));
@@ -158,14 +148,11 @@ bool Arguments::settings(
         return values.contains(QLatin1String(name)) ? values.value(QLatin1String(name)).toLongLong()
                                                     : fallback;
     };
-    const QString configured = config.paramValueNoCase(QStringLiteral("Settle_Seconds"), QString());
-    qint64 settle = settings.settleMs;
-    if (!configured.isEmpty()) {
-        settle = milliseconds(configured);
-        if (settle < 0) {
-            problem = tr("Settle_Seconds takes seconds, 0.1 or more: %1").arg(configured);
-            return false;
-        }
+    const qint64 settle = SettingKeys::settleMs(config, settings.settleMs);
+    if (settle < 0) {
+        problem = tr("Settle_Seconds takes seconds, 0.1 or more: %1")
+                      .arg(config.paramValueNoCase(QStringLiteral("Settle_Seconds"), QString()));
+        return false;
     }
     settings.settleMs = given("settle", settle);
     settings.pollMs = given("poll", settings.pollMs);

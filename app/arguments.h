@@ -33,8 +33,6 @@ public:
     // whether to rewrite every link into it.
     TidyUp::RepairRequest repairRequest() const;
 
-    // Decimal seconds as milliseconds; -1 where they are not 0.1 or more, written as digits.
-    static qint64 milliseconds(const QString &seconds);
 
     Action action = Help;
     bool json = false;

@@ -14,6 +14,7 @@
 #include <QListView>
 #include <QFileSystemModel>
 #include <QAccessible>
+#include <QAction>
 #include <QLineEdit>
 #include <QTreeWidget>
 #include <QProgressBar>
@@ -21,6 +22,7 @@
 #include <QTemporaryDir>
 #include <QTranslator>
 #include <QtTest>
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -40,6 +42,7 @@ private slots:
     void preview_data();
     void preview();
     void undo();
+    void follow();
 
 private:
     QScopedPointer<QTemporaryDir> tmp;
@@ -363,6 +366,46 @@ void TestWindow::undo()
     repaired << "E/" << "E/7029_00/" << "E/7029_00/a-7029_00eV-99.img>O/a-7029_00eV-99.img" << "S/" << "S/99/" << "S/99/a-7029_00eV-99.img>O/a-7029_00eV-99.img";
     repaired.sort();
     QCOMPARE(FsTree::dataTree(scan), repaired);
+}
+
+// With Follow in the configuration, Exec follows the scan: the status bar says what it has tidied,
+// with Stop and without Undo, Check or Repair; files written meanwhile are tidied, and the grid
+// shows the hole between the projections written; Stop ends it with the outcome and offers Undo,
+// which takes the whole follow back.
+void TestWindow::follow()
+{
+    const QString scan = tmp->filePath("scan");
+    QVERIFY(makeScan(scan, 100));
+    const timespec old[2] = { { 0, UTIME_OMIT }, { std::time(nullptr) - 3600, 0 } };
+    for (const QString &name : QDir(scan).entryList(QDir::Files))
+        QVERIFY(::utimensat(AT_FDCWD, QFile::encodeName(scan + '/' + name).constData(), old, 0) == 0);
+    const QStringList before = FsTree::dataTree(scan);
+    QVERIFY(FsTree::make("config.cfg", "Default_Dir " + scan.toUtf8() + "\nOrigs_Dir O\nEnergy_Dir E\nSeqNo_Dir S\nFollow 1\nSettle_Seconds 0.3\n"));
+    Body body(commandLine({ "quorvix-data", "-e" }));
+    body.show();
+    auto *action = body.findChild<QAction *>("actionFollowTheScan");
+    QVERIFY(action->isChecked());
+    click(body, "Exec");
+    auto *outcome = body.findChild<QLabel *>("outcome");
+    const auto following = [&] { return outcome->text().replace(QRegularExpression(" since \\d\\d:\\d\\d:"), " since T:"); };
+    QTRY_COMPARE_WITH_TIMEOUT(following(), "Following " + scan + " since T: 100 files tidied, 0 settling.", 30000);
+    QVERIFY(!action->isEnabled() && body.findChild<QPushButton *>("Stop")->isVisible());
+    for (const char *button : { "Undo", "Check", "Repair" })
+        QVERIFY(!body.findChild<QPushButton *>(button)->isVisible());
+    QTRY_COMPARE_WITH_TIMEOUT(scanCells(body), QString("100 0 0 0 Scan: a-: 1 energy × 100 projections, complete."), 30000);
+    for (const int projection : { 0, 1, 2, 9 })
+        QVERIFY(FsTree::make(QString("%1/a-7001eV-%2.img").arg(scan).arg(projection), "new"));
+    QTRY_COMPARE_WITH_TIMEOUT(following(), "Following " + scan + " since T: 104 files tidied, 0 settling.", 30000);
+    QTRY_COMPARE_WITH_TIMEOUT(scanCells(body), QString("104 0 96 0 Scan: a-: 2 energies × 100 projections, 96 missing at 1 energy."), 30000);
+    click(body, "Stop");
+    QVERIFY(QTest::qWaitFor([&body] { return body.findChild<QPushButton *>("Exec")->isEnabled(); }, 60000));
+    QCOMPARE(outcome->text().section(" in ", 0, 0), "Moved 104 files into O and made 208 links");
+    QTRY_VERIFY(body.findChild<QPushButton *>("Undo")->isVisible());
+    click(body, "Undo");
+    QVERIFY(QTest::qWaitFor([&body] { return body.findChild<QPushButton *>("Exec")->isEnabled(); }, 60000));
+    QCOMPARE(outcome->text(), "Moved 104 files back to " + scan + " and removed 208 links.");
+    QStringList after = FsTree::dataTree(scan).filter(QRegularExpression("^a-"));
+    QCOMPARE(after.mid(0, 100), before.filter(QRegularExpression("^a-")));
 }
 
 QTEST_MAIN(TestWindow)

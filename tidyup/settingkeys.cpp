@@ -2,6 +2,8 @@
 #include "tidyup/settingkeys.h"
 #include "params/paramtable.h"
 
+#include <QRegularExpression>
+
 namespace SettingKeys
 {
 
@@ -29,6 +31,27 @@ TidyUp::Settings read(
                 QString::fromLatin1(key.config), QString::fromLatin1(fallback));
     }
     return settings;
+}
+
+qint64 milliseconds(const QString &seconds)
+{
+    static const QRegularExpression decimal(QStringLiteral("^[0-9]+(\\.[0-9]+)?$"));
+    if (!decimal.match(seconds).hasMatch())
+        return -1;
+    const double value = seconds.toDouble();
+    return value >= 0.1 && value < 1e9 ? qint64(value * 1000 + 0.5) : -1;
+}
+
+qint64 settleMs(const ParamTable &config, qint64 fallback)
+{
+    const QString configured = config.paramValueNoCase(QStringLiteral("Settle_Seconds"), QString());
+    return configured.isEmpty() ? fallback : milliseconds(configured);
+}
+
+bool follow(const ParamTable &config)
+{
+    return config.paramValueNoCase(QStringLiteral("Follow"), QString()).trimmed()
+        == QLatin1String("1");
 }
 
 } // namespace SettingKeys

@@ -31,4 +31,11 @@ constexpr char noTarget[] = "";
 TidyUp::Settings read(const ParamTable &config, const QHash<QString, QString> &given = {},
     const char *targetFallback = nullptr);
 
+// Decimal seconds as milliseconds; -1 where they are not 0.1 or more, written as digits.
+qint64 milliseconds(const QString &seconds);
+// The settle time that Settle_Seconds gives, fallback without it; -1 where it is no time.
+qint64 settleMs(const ParamTable &config, qint64 fallback);
+// Follow 1: the window starts following the scan with Exec, not running once.
+bool follow(const ParamTable &config);
+
 } // namespace SettingKeys

@@ -140,6 +140,8 @@ struct Round {
     // The survey's rows that changed since the round before, files arrived in the target
     // included: a round that only saw files arrive moved nothing.
     std::vector<SurveyRowChange> rows;
+    // The whole survey after it, where the follow was asked for it.
+    Survey survey;
 };
 
 // What an undo did: moved counts the files moved back, linked the links removed, notMoved the

@@ -37,7 +37,15 @@ void TidyUpJob::start()
             emit finished(TidyUp::run(runSettings, report, &stopRequested));
         else if (kind == Follow)
             emit finished(TidyUp::follow(runSettings, report, &stopRequested, waker.get(),
-                [this](const TidyUp::Round &done, const TidyUp::Survey &) { emit round(done); }));
+                [this](const TidyUp::Round &done, const TidyUp::Survey &survey) {
+                    if (!surveyTold) {
+                        emit round(done);
+                        return;
+                    }
+                    TidyUp::Round told = done;
+                    told.survey = survey;
+                    emit round(told);
+                }));
         else if (kind == Undo)
             emit undone(TidyUp::undo(runSettings, report, &stopRequested));
         else if (kind == Check)

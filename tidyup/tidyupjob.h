@@ -26,6 +26,8 @@ public:
     // request is a repair's.
     TidyUpJob(Kind kind, const TidyUp::Settings &settings, QObject *parent = nullptr,
         const TidyUp::RepairRequest &request = {});
+    // A follow's rounds then carry the whole survey.
+    void tellSurvey() { surveyTold = true; }
     // Stops the run as stop() does, and waits for the entry in hand.
     ~TidyUpJob() override;
 
@@ -51,6 +53,7 @@ private:
     const TidyUp::Settings runSettings;
     const TidyUp::RepairRequest repairRequest;
     std::atomic<bool> stopRequested { false };
+    bool surveyTold = false;
     // Ends a follow's wait for files at once.
     std::unique_ptr<TidyUp::FollowWaker> waker;
     std::unique_ptr<QThread> thread;

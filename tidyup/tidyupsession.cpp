@@ -61,10 +61,14 @@ void TidyUpSession::run(const TidyUp::Settings &settings)
         start(new TidyUpJob(TidyUpJob::Run, settings, this));
 }
 
-void TidyUpSession::follow(const TidyUp::Settings &settings)
+void TidyUpSession::follow(const TidyUp::Settings &settings, bool withSurvey)
 {
-    if (!job)
-        start(new TidyUpJob(TidyUpJob::Follow, settings, this));
+    if (job)
+        return;
+    auto *following = new TidyUpJob(TidyUpJob::Follow, settings, this);
+    if (withSurvey)
+        following->tellSurvey();
+    start(following);
 }
 
 void TidyUpSession::undo(const TidyUp::Settings &settings)

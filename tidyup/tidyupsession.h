@@ -30,8 +30,8 @@ public slots:
     void preview(const TidyUp::Settings &settings);
     void run(const TidyUp::Settings &settings);
     // A run that goes on while the measurement is written, until stopped or idle; reported as a
-    // run is.
-    void follow(const TidyUp::Settings &settings);
+    // run is, and round by round, with the whole survey where withSurvey.
+    void follow(const TidyUp::Settings &settings, bool withSurvey = false);
     // Undoes the newest run of the settings' target that is not undone, from its record.
     void undo(const TidyUp::Settings &settings);
     // Checks the link trees of the settings' target; changes nothing.

@@ -226,6 +226,13 @@
             <numerusform>Last run: followed %1–%2 by %3, %Ln files.</numerusform>
         </translation>
     </message>
+    <message numerus="yes">
+        <source>Following %1 since %2: %Ln file(s) tidied, %3 settling.</source>
+        <translation>
+            <numerusform>Following %1 since %2: %Ln file tidied, %3 settling.</numerusform>
+            <numerusform>Following %1 since %2: %Ln files tidied, %3 settling.</numerusform>
+        </translation>
+    </message>
 </context>
 <context>
     <name>SurveyReport</name>

@@ -31,6 +31,14 @@
         <source>Links name the moved files from their own folders, and still do once the scan is moved or copied whole.</source>
         <translation>リンクは自分のフォルダーから移動したファイルを指します。スキャンを丸ごと移動またはコピーしても指したままです。</translation>
     </message>
+    <message>
+        <source>Follow the scan</source>
+        <translation>測定を追って整理</translation>
+    </message>
+    <message>
+        <source>Exec goes on while the measurement is written: each file is tidied once it has settled, until Stop.</source>
+        <translation>Exec は測定の書き込み中も続き、書き終わったファイルから整理します（中止まで）。</translation>
+    </message>
 </context>
 <context>
     <name>CheckReport</name>
@@ -801,6 +809,12 @@
     <message>
         <source>HH:mm</source>
         <translation>HH:mm</translation>
+    </message>
+    <message numerus="yes">
+        <source>Following %1 since %2: %Ln file(s) tidied, %3 settling.</source>
+        <translation>
+            <numerusform>%2 から %1 を追跡中：%Ln 個のファイルを整理、%3 個が書き込み中。</numerusform>
+        </translation>
     </message>
 </context>
 <context>

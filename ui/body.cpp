@@ -6,6 +6,7 @@
 #include "tidyup/tidyupsession.h"
 
 #include <QDebug>
+#include <QDir>
 #include <QLineEdit>
 
 Body::Body(const ParamTable &args, QWidget *parent)
@@ -35,6 +36,16 @@ Body::Body(const ParamTable &args, QWidget *parent)
                                   .arg(settings.links, configFile);
     }
     actionRelativeLinks->setChecked(settings.relative());
+    actionFollowTheScan->setChecked(SettingKeys::follow(gConfig));
+    const qint64 settle = SettingKeys::settleMs(gConfig, settleMs);
+    if (settle < 0) {
+        qDebug().noquote()
+            << QStringLiteral("Settle_Seconds takes seconds, 0.1 or more, in %1: %2 s it is.")
+                   .arg(configFile)
+                   .arg(settleMs / 1000);
+    } else {
+        settleMs = settle;
+    }
 
     connect(Exec, SIGNAL(clicked()), this, SLOT(doTidyUp()));
     connect(statusbar, &RunStatus::undoClicked, this, &Body::undoLastRun);
@@ -44,6 +55,7 @@ Body::Body(const ParamTable &args, QWidget *parent)
     connect(session, &TidyUpSession::started, this, &Body::runStarted);
     connect(session, &TidyUpSession::progress, statusbar, &RunStatus::showProgress);
     connect(session, &TidyUpSession::finished, this, &Body::runFinished);
+    connect(session, &TidyUpSession::round, this, &Body::roundDone);
     connect(session, &TidyUpSession::undone, this, &Body::undoFinished);
     connect(session, &TidyUpSession::checked, this, &Body::checkFinished);
     connect(session, &TidyUpSession::previewed, statusbar, &RunStatus::showPreview);
@@ -91,7 +103,24 @@ TidyUp::Settings Body::fieldSettings() const
 
 void Body::doTidyUp()
 {
-    session->run(fieldSettings());
+    if (!actionFollowTheScan->isChecked()) {
+        session->run(fieldSettings());
+        return;
+    }
+    followed = fieldSettings();
+    followed.settleMs = settleMs;
+    // The session says it started before it returns.
+    following = true;
+    session->follow(followed, true);
+}
+
+void Body::roundDone(const TidyUp::Round &round)
+{
+    statusbar->showRound(round);
+    TidyUp::Preview shape;
+    shape.targetFound = shape.targetIsDir = true;
+    shape.survey = round.survey;
+    Scan->showPreview(shape, followed);
 }
 
 void Body::undoLastRun()
@@ -110,6 +139,8 @@ void Body::runStarted()
     setFieldsEnabled(false);
     TargetDir->pauseDialog();
     statusbar->showStarted();
+    if (following)
+        statusbar->showFollowing(QDir::cleanPath(QDir(followed.target).absolutePath()));
 }
 
 void Body::runFinished(const TidyUp::Outcome &outcome, const TidyUp::Settings &settings)
@@ -142,6 +173,7 @@ void Body::checkFinished(const TidyUp::CheckOutcome &outcome, const TidyUp::Sett
 
 void Body::jobEnded()
 {
+    following = false;
     TargetDir->resumeDialog();
     setFieldsEnabled(true);
     // Disabling "Exec" sent the focus to "Stop", which has gone.
@@ -156,4 +188,5 @@ void Body::setFieldsEnabled(bool enabled)
     TUInfo->setEnabled(enabled);
     Exec->setEnabled(enabled);
     actionRelativeLinks->setEnabled(enabled);
+    actionFollowTheScan->setEnabled(enabled);
 }

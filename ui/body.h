@@ -37,6 +37,7 @@ private slots:
     void checkLinks();
     void repairLinks();
     void checkFinished(const TidyUp::CheckOutcome &outcome, const TidyUp::Settings &settings);
+    void roundDone(const TidyUp::Round &round);
     void fieldsEdited();
 
 private:
@@ -46,4 +47,9 @@ private:
     void setFieldsEnabled(bool enabled);
 
     TidyUpSession *session;
+    // How long a file must stay unchanged before a follow moves it, as configured.
+    qint64 settleMs = TidyUp::Settings().settleMs;
+    // The job going is a follow, with these settings.
+    bool following = false;
+    TidyUp::Settings followed;
 };

@@ -66,6 +66,8 @@ RunStatus::RunStatus(QWidget *parent)
     connect(check, &QPushButton::clicked, this, &RunStatus::checkClicked);
     connect(repair, &QPushButton::clicked, this, &RunStatus::repairClicked);
     connect(details, &QPushButton::clicked, this, &RunStatus::showDetails);
+    follow.later.setSingleShot(true);
+    connect(&follow.later, &QTimer::timeout, this, &RunStatus::showFollowed);
 }
 
 void RunStatus::showPreview(const TidyUp::Preview &next, const TidyUp::Settings &settings)
@@ -104,9 +106,43 @@ void RunStatus::showStarted()
     setRunShown(true);
 }
 
+void RunStatus::showFollowing(const QString &target)
+{
+    follow.going = true;
+    follow.target = target;
+    follow.since = QDateTime::currentDateTime();
+    follow.tidied = follow.settling = 0;
+    progress->hide();
+    count->hide();
+    message->show();
+    showFollowed();
+}
+
+void RunStatus::showRound(const TidyUp::Round &round)
+{
+    follow.tidied += round.moved;
+    follow.settling = round.settling;
+    if (!follow.going || follow.later.isActive())
+        return;
+    const qint64 since = follow.shown.elapsed();
+    if (since >= 250)
+        showFollowed();
+    else
+        follow.later.start(int(250 - since));
+}
+
+void RunStatus::showFollowed()
+{
+    const QString text
+        = Report::followingText(follow.target, follow.since, follow.tidied, follow.settling);
+    message->setText(text);
+    message->setToolTip(text);
+    follow.shown.start();
+}
+
 void RunStatus::showProgress(int done, int listed)
 {
-    if (!stop->isEnabled())
+    if (!stop->isEnabled() || follow.going)
         return;
     progress->setRange(0, listed);
     progress->setValue(done);
@@ -141,6 +177,8 @@ void RunStatus::show(const QString &text, const QString &report, bool listed, bo
     const QVector<Report::Group> &groups, const QString &target)
 {
     setRunShown(false);
+    follow.going = false;
+    follow.later.stop();
     message->setText(text);
     message->setToolTip(text);
     message->show();
@@ -168,6 +206,7 @@ void RunStatus::stopPressed()
 {
     stop->setEnabled(false);
     count->setText(tr("Stopping…"));
+    count->show();
     emit stopClicked();
 }
 

@@ -3,7 +3,10 @@
 
 #include "tidyup/report/report.h"
 
+#include <QDateTime>
+#include <QElapsedTimer>
 #include <QStatusBar>
+#include <QTimer>
 
 class DetailsWindow;
 class QLabel;
@@ -22,6 +25,8 @@ public:
     explicit RunStatus(QWidget *parent = nullptr);
 
     void showStarted();
+    // The job started is a follow of target: its progress is what it has tidied since.
+    void showFollowing(const QString &target);
     void showOutcome(const TidyUp::Outcome &outcome, const TidyUp::Settings &settings);
     void showOutcome(const TidyUp::UndoOutcome &outcome, const TidyUp::Settings &settings);
     void showOutcome(const TidyUp::CheckOutcome &outcome, const TidyUp::Settings &settings);
@@ -34,11 +39,14 @@ signals:
 
 public slots:
     void showProgress(int done, int listed);
+    // Of a follow; shown at most every 250 ms.
+    void showRound(const TidyUp::Round &round);
     void showPreview(const TidyUp::Preview &next, const TidyUp::Settings &settings);
 
 private slots:
     void stopPressed();
     void showDetails();
+    void showFollowed();
 
 private:
     void setRunShown(bool shown);
@@ -64,6 +72,16 @@ private:
     // An outcome shown in this window stays above the preview; before one, the last recorded run
     // of the target is shown there.
     bool outcomeShown = false;
+    // Of the follow going, if one is.
+    struct {
+        bool going = false;
+        QString target;
+        QDateTime since;
+        int tidied = 0;
+        int settling = 0;
+        QElapsedTimer shown;
+        QTimer later;
+    } follow;
     // A window of its own, not modal, made when first asked for.
     DetailsWindow *detailsView = nullptr;
 };

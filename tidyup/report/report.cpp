@@ -226,6 +226,15 @@ QString Report::progressText(int done, int listed)
     return tr("%1 of %2").arg(locale.toString(done), locale.toString(listed));
 }
 
+QString Report::followingText(
+    const QString &target, const QDateTime &since, int tidied, int settling)
+{
+    const QLocale locale;
+    return tr("Following %1 since %2: %Ln file(s) tidied, %3 settling.", nullptr, tidied)
+        .arg(target, locale.toString(since.toLocalTime(), tr("HH:mm")),
+            locale.toString(settling));
+}
+
 QString Report::targetProblem(const QString &target, bool exists)
 {
     return (exists ? tr("%1 is not a directory.") : tr("%1 does not exist.")).arg(target);

@@ -27,6 +27,9 @@ public:
     static bool undoable(const TidyUp::RecordedRun &run);
     static QString lastRunText(const TidyUp::RecordedRun &run);
     static QString progressText(int done, int listed);
+    // While a follow goes: since when, and what it has tidied and has still settling.
+    static QString followingText(
+        const QString &target, const QDateTime &since, int tidied, int settling);
     // The largest series' grid and what the whole scan lacks, as the preview names them:
     // "5 energies × 4 projections, complete"; and a series' grid.
     static QString surveyShape(const TidyUp::Survey &survey);
