@@ -7,7 +7,10 @@
 //   - a finished scan: the follow of a scan whose files are all old, against --run and the floor
 //     of bare system calls, alternating, with medians and spread;
 //   - with --million: the follow's resident memory while a million files arrive, against --run's
-//     of the same files.
+//     of the same files;
+//   - with a display: the window following at the rate, with the probe that the benchmark of the
+//     run loads into it: how late its event loop came at worst, and its CPU against the command
+//     line's over the same seconds.
 //
 //   bench_follow [--rate 500] [--seconds 60] [--nfs-rate 50] [--nfs-seconds 60] [--settle 10]
 //       [--poll 2] [--files 100000] [--repeat 5] [--million] [--work DIR]
@@ -55,7 +58,9 @@ struct Child {
     Clock::time_point started;
 };
 
-Child spawn(const QString &program, const QStringList &args)
+// env: variables to set, NAME=value; output: where standard output goes.
+Child spawn(const QString &program, const QStringList &args, const QStringList &env = {},
+    const char *output = "/dev/null")
 {
     std::vector<QByteArray> bytes { QFile::encodeName(program) };
     for (const QString &arg : args)
@@ -66,11 +71,20 @@ Child spawn(const QString &program, const QStringList &args)
     argv.push_back(nullptr);
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+    posix_spawn_file_actions_addopen(&actions, 1, output, O_WRONLY | O_CREAT | O_TRUNC, 0644);
     posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
+    std::vector<QByteArray> variables;
+    for (char **variable = environ; *variable; ++variable)
+        variables.emplace_back(*variable);
+    for (const QString &variable : env)
+        variables.push_back(variable.toLocal8Bit());
+    std::vector<char *> envp;
+    for (QByteArray &variable : variables)
+        envp.push_back(variable.data());
+    envp.push_back(nullptr);
     Child child;
     child.started = Clock::now();
-    if (posix_spawn(&child.pid, argv[0], &actions, nullptr, argv.data(), environ) != 0) {
+    if (posix_spawn(&child.pid, argv[0], &actions, nullptr, argv.data(), envp.data()) != 0) {
         std::perror(argv[0]);
         std::exit(2);
     }
@@ -333,6 +347,76 @@ bool finished(const QString &work, int files, int repeat)
     return true;
 }
 
+// Files written at rate a second into dir for seconds, from a thread.
+std::thread writeFrames(const QString &dir, int rate, int seconds)
+{
+    return std::thread([base = QFile::encodeName(dir).toStdString() + '/', rate, seconds] {
+        const auto start = Clock::now();
+        const std::vector<char> frame(4096, 'x');
+        for (int i = 0; i < rate * seconds; ++i) {
+            std::this_thread::sleep_until(start + std::chrono::microseconds(i * 1000000LL / rate));
+            const int fd = ::open((base + frameName(i)).c_str(), O_CREAT | O_EXCL | O_WRONLY, 0644);
+            if (fd < 0 || ::write(fd, frame.data(), frame.size()) != ssize_t(frame.size()))
+                std::exit(2);
+            ::close(fd);
+        }
+    });
+}
+
+// The window following while files arrive at rate, and the command line beside it on the same
+// writes: the window's CPU over the seconds both follow, less the command line's, is what the
+// window itself costs.
+void window(const QString &work, int rate, int seconds, const QStringList &times)
+{
+    double cpu[2] = {};
+    QByteArray probed;
+    for (int side = 0; side < 2; ++side) {
+        const QString dir = work + QStringLiteral("/window");
+        QDir().mkpath(dir);
+        const QString output = work + QStringLiteral("/probe.out");
+        Child program;
+        if (side == 0) {
+            program = spawn(QStringLiteral(QUORVIX_PROGRAM), followArgs(dir, times));
+        } else {
+            const QString config = work + QStringLiteral("/window.cfg");
+            QFile file(config);
+            if (!file.open(QIODevice::WriteOnly)
+                || file.write("Default_Dir \"" + QFile::encodeName(dir) + "\"\nFollow 1\n") <= 0)
+                std::exit(2);
+            file.close();
+            program = spawn(QStringLiteral(QUORVIX_PROGRAM),
+                { QStringLiteral("-e"), QStringLiteral("-c"), config },
+                { QStringLiteral("QT_QPA_PLATFORM=xcb"), QStringLiteral("LD_PRELOAD=" PROBE),
+                    QStringLiteral("QUORVIX_PROBE=follow"),
+                    QStringLiteral("QUORVIX_PROBE_SECONDS=%1").arg(seconds + 2) },
+                QFile::encodeName(output).constData());
+        }
+        std::thread writer = writeFrames(dir, rate, seconds);
+        // Both follow from the third second on; the window has opened by then.
+        QThread::sleep(3);
+        const double from = cpuOf(program.pid);
+        QThread::sleep(unsigned(seconds - 4));
+        cpu[side] = cpuOf(program.pid) - from;
+        writer.join();
+        if (side == 0)
+            ::kill(program.pid, SIGTERM);
+        waitFor(program);
+        if (side == 1) {
+            QFile out(output);
+            if (out.open(QIODevice::ReadOnly))
+                probed = out.readAll().simplified();
+        }
+        QDir(dir).removeRecursively();
+    }
+    const QList<QByteArray> figures = probed.split(' ');
+    std::printf("the window following, %d files/s for %d s: its event loop late %s ms at worst "
+                "(limit 100); its CPU over %d s %.0f ms, the command line's %.0f ms: the "
+                "window's own / the follow's %.2f (limit 0.2)\n",
+        rate, seconds, figures.size() == 5 ? figures[3].constData() : "(no figures)", seconds - 4,
+        cpu[1], cpu[0], (cpu[1] - cpu[0]) / cpu[0]);
+    std::fflush(stdout);
+}
+
 // A million files written as fast as the follow takes them, in ten steps: its resident memory at
 // each, against the peak of --run over a million files already there.
 void million(const QString &work)
@@ -448,6 +532,10 @@ int main(int argc, char *argv[])
         QProcess::execute(QStringLiteral("umount"), { mount });
         waitFor(fs);
     }
+    if (qEnvironmentVariableIsEmpty("DISPLAY"))
+        std::printf("the window's side skipped: no display (run under xvfb-run -a -s \"-screen 0 1600x1000x24\")\n");
+    else
+        window(dir.path(), parser.value(rate).toInt(), parser.value(seconds).toInt(), times);
     if (parser.isSet(millionOption))
         million(dir.path());
     return within ? 0 : 1;

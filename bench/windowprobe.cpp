@@ -7,6 +7,7 @@
 //   window-cancelled  the same, after the directory dialog was shown and cancelled
 //   window-open       the same, with the directory dialog open on the target
 //   undo              "Undo" clicked after a run that "Exec" made
+//   follow            "Exec" clicked with Follow the scan on, for QUORVIX_PROBE_SECONDS
 // One line on standard output: wall ms, CPU ms, MB of peak memory (its growth, or all of it for
 // "open"), the longest the window's event loop was late, in ms, and the ms until "Exec" came back
 // enabled (the run's outcome shown; the wall time goes on until the process is idle).
@@ -248,6 +249,19 @@ void drive()
             (ProcStats::peakKb() - peakBefore) / 1024.0, running.worstMs(),
             msBetween(clicked, ended));
     };
+    if (side == "follow") {
+        const Lateness following;
+        const double cpuBefore = ProcStats::cpuMs();
+        click(button("Exec"));
+        QEventLoop loop;
+        QTimer::singleShot(int(qEnvironmentVariable("QUORVIX_PROBE_SECONDS").toDouble() * 1000),
+            &loop, &QEventLoop::quit);
+        loop.exec();
+        // Closing the window ends the follow.
+        report(msBetween(started, Clock::now()), ProcStats::cpuMs() - cpuBefore,
+            ProcStats::peakKb() / 1024.0, following.worstMs());
+        return;
+    }
     if (side == "undo") {
         const auto *undo = button("Undo");
         clickAndWait("Exec");

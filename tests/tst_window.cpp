@@ -406,6 +406,20 @@ void TestWindow::follow()
     QCOMPARE(outcome->text(), "Moved 104 files back to " + scan + " and removed 208 links.");
     QStringList after = FsTree::dataTree(scan).filter(QRegularExpression("^a-"));
     QCOMPARE(after.mid(0, 100), before.filter(QRegularExpression("^a-")));
+
+    // Stop does not wait for files still being written (those written a moment ago): they stay,
+    // and the outcome says so.
+    QVERIFY(QFile::remove("config.cfg") && FsTree::make("config.cfg", "Default_Dir " + scan.toUtf8() + "\nOrigs_Dir O\nEnergy_Dir E\nSeqNo_Dir S\nFollow 1\nSettle_Seconds 600\n"));
+    gConfig = ParamTable();
+    Body waiting(commandLine({ "quorvix-data", "-e" }));
+    waiting.show();
+    QVERIFY(FsTree::make(scan + "/a-7002eV-1.img", "being written"));
+    click(waiting, "Exec");
+    auto *status = waiting.findChild<QLabel *>("outcome");
+    QTRY_COMPARE_WITH_TIMEOUT(status->text().section(": ", 1), "100 files tidied, 5 settling.", 30000);
+    click(waiting, "Stop");
+    QVERIFY(QTest::qWaitFor([&waiting] { return waiting.findChild<QPushButton *>("Exec")->isEnabled(); }, 60000));
+    QVERIFY2(status->text().endsWith("5 files were still being written and stay in " + scan + "."), qPrintable(status->text()));
 }
 
 QTEST_MAIN(TestWindow)

@@ -12,6 +12,7 @@
 #include <QVector>
 #include <atomic>
 #include <functional>
+#include <memory>
 #include <vector>
 
 // What the tidy-up works on and gives back: it moves the data files of a target directory into
@@ -140,8 +141,9 @@ struct Round {
     // The survey's rows that changed since the round before, files arrived in the target
     // included: a round that only saw files arrive moved nothing.
     std::vector<SurveyRowChange> rows;
-    // The whole survey after it, where the follow was asked for it.
-    Survey survey;
+    // The whole survey after it, where the follow was asked for it: one copy, shared by whoever
+    // shows it, never changed.
+    std::shared_ptr<const Survey> survey;
 };
 
 // What an undo did: moved counts the files moved back, linked the links removed, notMoved the

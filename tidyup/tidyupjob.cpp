@@ -43,7 +43,7 @@ void TidyUpJob::start()
                         return;
                     }
                     TidyUp::Round told = done;
-                    told.survey = survey;
+                    told.survey = std::make_shared<const TidyUp::Survey>(survey);
                     emit round(told);
                 }));
         else if (kind == Undo)

@@ -2,6 +2,7 @@
 #include "ui/body.h"
 
 #include "params/paramtable.h"
+#include "tidyup/report/surveyreport.h"
 #include "tidyup/settingkeys.h"
 #include "tidyup/tidyupsession.h"
 
@@ -117,10 +118,8 @@ void Body::doTidyUp()
 void Body::roundDone(const TidyUp::Round &round)
 {
     statusbar->showRound(round);
-    TidyUp::Preview shape;
-    shape.targetFound = shape.targetIsDir = true;
-    shape.survey = round.survey;
-    Scan->showPreview(shape, followed);
+    if (round.survey)
+        Scan->showSurvey(round.survey, SurveyReport::text(*round.survey, followed));
 }
 
 void Body::undoLastRun()

@@ -69,21 +69,27 @@ void ScanView::showPreview(const TidyUp::Preview &preview, const TidyUp::Setting
 
 void ScanView::showSurvey(const TidyUp::Survey &survey, const QString &description)
 {
+    showSurvey(std::make_shared<const TidyUp::Survey>(survey), description);
+}
+
+void ScanView::showSurvey(
+    std::shared_ptr<const TidyUp::Survey> survey, const QString &description)
+{
     // The series chosen stays chosen while it is there.
     const TidyUp::SurveySeries *before = series();
     const QByteArray chosen = before ? before->prefix : QByteArray();
-    shown = std::make_shared<TidyUp::Survey>(survey);
+    shown = std::move(survey);
     emptyText = description;
     setAccessibleDescription(description);
     const QSignalBlocker blocker(tabs);
     while (tabs->count() > 0)
         tabs->removeTab(0);
-    for (const TidyUp::SurveySeries &each : survey.series) {
+    for (const TidyUp::SurveySeries &each : shown->series) {
         const int tab = tabs->addTab(SurveyReport::prefix(each));
         if (each.prefix == chosen)
             tabs->setCurrentIndex(tab);
     }
-    tabs->setVisible(survey.series.size() > 1);
+    tabs->setVisible(shown->series.size() > 1);
     tabs->adjustSize();
     renderLater();
     update();

@@ -35,6 +35,7 @@ public slots:
     void showPreview(const TidyUp::Preview &preview, const TidyUp::Settings &settings);
     // description: what the view shows, in words, for those who cannot see it.
     void showSurvey(const TidyUp::Survey &survey, const QString &description);
+    void showSurvey(std::shared_ptr<const TidyUp::Survey> survey, const QString &description);
 
 signals:
     // The picture of the current series at the current size is there to be painted.

@@ -60,7 +60,14 @@ QString SurveyReport::text(const TidyUp::Preview &preview, const TidyUp::Setting
         return Report::targetProblem(settings.target, preview.targetFound);
     if (!preview.problem.isEmpty())
         return preview.problem;
-    const TidyUp::Survey &survey = preview.survey;
+    QString lines = text(preview.survey, settings);
+    if (preview.stopped)
+        lines += QLatin1Char('\n') + tr("Stopped before every name was read.");
+    return lines;
+}
+
+QString SurveyReport::text(const TidyUp::Survey &survey, const TidyUp::Settings &settings)
+{
     QStringList lines;
     if (survey.series.empty()) {
         lines << tr("No file with energy and number matches %1 in %2.")
@@ -74,8 +81,6 @@ QString SurveyReport::text(const TidyUp::Preview &preview, const TidyUp::Setting
             QT_TR_N_NOOP("%Ln file(s) without energy and number, not in any grid."),
             survey.withoutFields);
     }
-    if (preview.stopped)
-        lines << tr("Stopped before every name was read.");
     return lines.join(QLatin1Char('\n'));
 }
 

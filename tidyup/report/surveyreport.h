@@ -22,6 +22,8 @@ public:
     static QStringList holeLines(const TidyUp::Survey &survey, int most = 20);
     // All that --survey says: the sentences of every series, then the holes.
     static QString text(const TidyUp::Preview &preview, const TidyUp::Settings &settings);
+    // The same of a survey that a follow keeps.
+    static QString text(const TidyUp::Survey &survey, const TidyUp::Settings &settings);
     // "20 tidied · 0 waiting · 1 missing · 0 duplicate", and its four parts, by state.
     static QString legend(const TidyUp::SurveySeries &series);
     static QStringList legendParts(const TidyUp::SurveySeries &series);
