@@ -54,11 +54,11 @@ public:
     bool linkText(const QByteArray &name, QByteArray &text) const
     {
 #ifdef Q_OS_LINUX
-        QByteArray buffer(4096, Qt::Uninitialized);
-        const ssize_t size = ::readlinkat(fd, name.constData(), buffer.data(), 4096);
+        char buffer[4096];
+        const ssize_t size = ::readlinkat(fd, name.constData(), buffer, sizeof buffer);
         if (size < 0)
             return false;
-        text = buffer.left(int(size));
+        text = QByteArray(buffer, int(size));
         return true;
 #else
         const QString target = QFile::symLinkTarget(QFile::decodeName(path + '/' + name));

@@ -100,12 +100,12 @@ bool leaseNeedsServer(int fd)
 
 bool moveLink(const QByteArray &source, const QByteArray &dest, Reason &reason)
 {
-    QByteArray text(PATH_MAX, '\0');
-    const ssize_t length = ::readlink(source.constData(), text.data(), size_t(text.size()));
+    char buffer[PATH_MAX];
+    const ssize_t length = ::readlink(source.constData(), buffer, sizeof buffer - 1);
     if (length < 0)
         return failed(reason, errno);
-    text.truncate(int(length));
-    if (::symlink(text.constData(), dest.constData()) != 0)
+    buffer[length] = '\0';
+    if (::symlink(buffer, dest.constData()) != 0)
         return failed(reason, errno);
     if (::unlink(source.constData()) != 0) {
         const int error = errno;
