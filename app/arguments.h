@@ -33,7 +33,6 @@ public:
     // whether to rewrite every link into it.
     TidyUp::RepairRequest repairRequest() const;
 
-
     Action action = Help;
     bool json = false;
     QString problem;

@@ -145,7 +145,7 @@ double percentile(std::vector<double> values, double p)
 QStringList followArgs(const QString &target, const QStringList &times)
 {
     return QStringList { QStringLiteral("--follow"), QStringLiteral("-e"),
-               QStringLiteral("--target"), target }
+        QStringLiteral("--target"), target }
     + times;
 }
 
@@ -224,8 +224,8 @@ bool latency(const QString &writeDir, const QString &followDir, int rate, int se
     return seen == files;
 }
 
-bool printLatency(const char *where, int rate, int seconds, double boundMs,
-    const QString &writeDir, const QString &followDir, const QStringList &times)
+bool printLatency(const char *where, int rate, int seconds, double boundMs, const QString &writeDir,
+    const QString &followDir, const QStringList &times)
 {
     std::vector<double> ms;
     Used used;
@@ -234,10 +234,9 @@ bool printLatency(const char *where, int rate, int seconds, double boundMs,
     std::printf("latency %s, %d files/s for %d s: %zu of %d tidied, ms after the close p50 %.0f "
                 "p90 %.0f p99 %.0f max %.0f; bound (settle + poll + 1 s) %.0f: %s; the follow's "
                 "CPU %.1f %% of a core over its %.1f s\n",
-        where, rate, seconds, ms.size(), rate * seconds, percentile(ms, 0.5),
-        percentile(ms, 0.9), percentile(ms, 0.99), worst, boundMs,
-        all && worst <= boundMs ? "within" : "OVER", 100 * used.cpuMs / used.wallMs,
-        used.wallMs / 1e3);
+        where, rate, seconds, ms.size(), rate * seconds, percentile(ms, 0.5), percentile(ms, 0.9),
+        percentile(ms, 0.99), worst, boundMs, all && worst <= boundMs ? "within" : "OVER",
+        100 * used.cpuMs / used.wallMs, used.wallMs / 1e3);
     std::fflush(stdout);
     return all && worst <= boundMs;
 }
@@ -250,7 +249,8 @@ void waiting(const QString &dir, const QStringList &times)
     const std::string base = QFile::encodeName(dir).toStdString() + '/';
     const auto touchAll = [&] {
         for (int i = 0; i < 100; ++i) {
-            const int fd = ::open((base + frameName(i)).c_str(), O_CREAT | O_WRONLY | O_APPEND, 0644);
+            const int fd
+                = ::open((base + frameName(i)).c_str(), O_CREAT | O_WRONLY | O_APPEND, 0644);
             if (fd >= 0 && ::write(fd, "x", 1) == 1)
                 ::close(fd);
         }
@@ -297,8 +297,8 @@ bool finished(const QString &work, int files, int repeat)
             BenchScan::makeScan(scan, energies, projections, 0, 3600);
             Child child;
             if (i == 0)
-                child = spawn(QCoreApplication::applicationFilePath(),
-                    { QStringLiteral("--floor"), scan });
+                child = spawn(
+                    QCoreApplication::applicationFilePath(), { QStringLiteral("--floor"), scan });
             else if (i == 1)
                 child = spawn(QStringLiteral(QUORVIX_PROGRAM),
                     { QStringLiteral("--run"), QStringLiteral("-e"), QStringLiteral("--target"),
@@ -307,7 +307,8 @@ bool finished(const QString &work, int files, int repeat)
                 child = spawn(QStringLiteral(QUORVIX_PROGRAM),
                     followArgs(scan, { QStringLiteral("--until-idle"), QStringLiteral("0.1") }));
             const Used used = waitFor(child);
-            const int left = int(QDir(scan).entryList({ QStringLiteral("*eV-*.img") }, QDir::Files).size());
+            const int left
+                = int(QDir(scan).entryList({ QStringLiteral("*eV-*.img") }, QDir::Files).size());
             if (used.status != 0 || left != 0) {
                 std::fprintf(stderr, "the %s side failed: status %d, %d files left\n",
                     qPrintable(sides[i]), used.status, left);
@@ -324,17 +325,20 @@ bool finished(const QString &work, int files, int repeat)
             values.push_back(u.*field);
         return percentile(values, 0.5);
     };
-    const auto [floorLeast, floorMost] = std::minmax_element(samples[0].cbegin(),
-        samples[0].cend(), [](const Used &a, const Used &b) { return a.wallMs < b.wallMs; });
+    const auto [floorLeast, floorMost] = std::minmax_element(samples[0].cbegin(), samples[0].cend(),
+        [](const Used &a, const Used &b) { return a.wallMs < b.wallMs; });
     const bool noisy = floorMost->wallMs - floorLeast->wallMs > 0.25 * med(0, &Used::wallMs);
     for (int i = 0; i < sides.size(); ++i) {
-        const auto [least, most] = std::minmax_element(samples[size_t(i)].cbegin(),
-            samples[size_t(i)].cend(), [](const Used &a, const Used &b) { return a.wallMs < b.wallMs; });
-        std::printf("%8d finished %-7s %9.1f ms (%.1f–%.1f), cpu %9.1f ms, peak %6.1f MB, / floor %s\n",
-            energies * projections + 2, qPrintable(sides[i]), med(i, &Used::wallMs),
-            least->wallMs, most->wallMs, med(i, &Used::cpuMs), med(i, &Used::peakMb),
+        const auto [least, most]
+            = std::minmax_element(samples[size_t(i)].cbegin(), samples[size_t(i)].cend(),
+                [](const Used &a, const Used &b) { return a.wallMs < b.wallMs; });
+        std::printf(
+            "%8d finished %-7s %9.1f ms (%.1f–%.1f), cpu %9.1f ms, peak %6.1f MB, / floor %s\n",
+            energies * projections + 2, qPrintable(sides[i]), med(i, &Used::wallMs), least->wallMs,
+            most->wallMs, med(i, &Used::cpuMs), med(i, &Used::peakMb),
             noisy ? "noisy"
-                  : qPrintable(QString::number(med(i, &Used::wallMs) / med(0, &Used::wallMs), 'f', 2)));
+                  : qPrintable(
+                      QString::number(med(i, &Used::wallMs) / med(0, &Used::wallMs), 'f', 2)));
     }
     std::vector<double> ratios;
     for (size_t round = 0; round < samples[1].size(); ++round)
@@ -474,14 +478,15 @@ int main(int argc, char *argv[])
         QStringLiteral("Times the follow of a measurement being written, as a process."));
     parser.addHelpOption();
     const auto option = [&parser](const char *name, const char *text, const char *value) {
-        const QCommandLineOption made(QLatin1String(name), QLatin1String(text),
-            QStringLiteral("n"), QLatin1String(value));
+        const QCommandLineOption made(
+            QLatin1String(name), QLatin1String(text), QStringLiteral("n"), QLatin1String(value));
         parser.addOption(made);
         return made;
     };
     const QCommandLineOption rate = option("rate", "Files a second on the memory disk.", "500");
     const QCommandLineOption seconds = option("seconds", "For so long.", "60");
-    const QCommandLineOption nfsRate = option("nfs-rate", "Files a second on the file server model (0: none).", "50");
+    const QCommandLineOption nfsRate
+        = option("nfs-rate", "Files a second on the file server model (0: none).", "50");
     const QCommandLineOption nfsSeconds = option("nfs-seconds", "For so long.", "60");
     const QCommandLineOption settle = option("settle", "The follow's settle time, seconds.", "10");
     const QCommandLineOption pollTime = option("poll", "The follow's poll interval, seconds.", "2");
@@ -503,7 +508,8 @@ int main(int argc, char *argv[])
         = (parser.value(settle).toDouble() + parser.value(pollTime).toDouble() + 1) * 1e3;
     std::printf("working in %s; the follow with --settle %s --poll %s\n", qPrintable(dir.path()),
         qPrintable(parser.value(settle)), qPrintable(parser.value(pollTime)));
-    if (!finished(dir.path(), parser.value(files).toInt(), std::max(1, parser.value(repeat).toInt())))
+    if (!finished(
+            dir.path(), parser.value(files).toInt(), std::max(1, parser.value(repeat).toInt())))
         return 1;
     waiting(dir.filePath(QStringLiteral("waiting")), times);
     bool within = printLatency("on the memory disk", parser.value(rate).toInt(),
@@ -518,7 +524,8 @@ int main(int argc, char *argv[])
         QDir().mkpath(mount);
         const Child fs = spawn(QStringLiteral(SLOWFS),
             { QStringLiteral("--nfs"), server, mount, QStringLiteral("300"), QStringLiteral("-f"),
-                QStringLiteral("-o"), QStringLiteral("attr_timeout=0,entry_timeout=0,negative_timeout=0") });
+                QStringLiteral("-o"),
+                QStringLiteral("attr_timeout=0,entry_timeout=0,negative_timeout=0") });
         struct statfs st {
         };
         for (int i = 0; i < 100
@@ -533,7 +540,8 @@ int main(int argc, char *argv[])
         waitFor(fs);
     }
     if (qEnvironmentVariableIsEmpty("DISPLAY"))
-        std::printf("the window's side skipped: no display (run under xvfb-run -a -s \"-screen 0 1600x1000x24\")\n");
+        std::printf("the window's side skipped: no display (run under xvfb-run -a -s \"-screen 0 "
+                    "1600x1000x24\")\n");
     else
         window(dir.path(), parser.value(rate).toInt(), parser.value(seconds).toInt(), times);
     if (parser.isSet(millionOption))

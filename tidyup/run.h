@@ -22,11 +22,11 @@ public:
     // Files of the target still settling when the rounds ended.
     virtual int settling() const { return 0; }
     // A name of the round, moved into the originals directory.
-    virtual void moved(const QByteArray &name) { Q_UNUSED(name) }
+    virtual void moved(const QByteArray & /*name*/) { }
     // The round's moves and links are done: the run's counts so far and its failures.
-    virtual void ended(int moved, int notMoved, int linked, const QVector<Failure> &failures)
+    virtual void ended(
+        int /*moved*/, int /*notMoved*/, int /*linked*/, const QVector<Failure> & /*failures*/)
     {
-        Q_UNUSED(moved) Q_UNUSED(notMoved) Q_UNUSED(linked) Q_UNUSED(failures)
     }
 };
 

@@ -40,10 +40,10 @@ Body::Body(const ParamTable &args, QWidget *parent)
     actionFollowTheScan->setChecked(SettingKeys::follow(gConfig));
     const qint64 settle = SettingKeys::settleMs(gConfig, settleMs);
     if (settle < 0) {
-        qDebug().noquote()
-            << QStringLiteral("Settle_Seconds takes seconds, 0.1 or more, in %1: %2 s it is.")
-                   .arg(configFile)
-                   .arg(settleMs / 1000);
+        qDebug().noquote() << QStringLiteral(
+            "Settle_Seconds takes seconds, 0.1 or more, in %1: %2 s it is.")
+                                  .arg(configFile)
+                                  .arg(settleMs / 1000);
     } else {
         settleMs = settle;
     }

@@ -72,8 +72,7 @@ void ScanView::showSurvey(const TidyUp::Survey &survey, const QString &descripti
     showSurvey(std::make_shared<const TidyUp::Survey>(survey), description);
 }
 
-void ScanView::showSurvey(
-    std::shared_ptr<const TidyUp::Survey> survey, const QString &description)
+void ScanView::showSurvey(std::shared_ptr<const TidyUp::Survey> survey, const QString &description)
 {
     // The series chosen stays chosen while it is there.
     const TidyUp::SurveySeries *before = series();

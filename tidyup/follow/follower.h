@@ -45,10 +45,7 @@ public:
     bool next(std::vector<QByteArray> &names) override;
     // Files settled and handed over that a stop left unmoved, and those of a long listing not
     // yet looked at, stay with those still settling.
-    int settling() const override
-    {
-        return settler.settling() + unmoved + int(backlog.size());
-    }
+    int settling() const override { return settler.settling() + unmoved + int(backlog.size()); }
     void moved(const QByteArray &name) override;
     void ended(int moved, int notMoved, int linked, const QVector<Failure> &failures) override;
 

@@ -236,16 +236,16 @@ QByteArray JsonLines::preview(
 
 QByteArray JsonLines::round(const TidyUp::Round &round)
 {
-    return "{\"type\":\"round\",\"moved\":" + number(round.moved) + ",\"linked\":"
-        + number(round.linked) + ",\"settling\":" + number(round.settling)
+    return "{\"type\":\"round\",\"moved\":" + number(round.moved)
+        + ",\"linked\":" + number(round.linked) + ",\"settling\":" + number(round.settling)
         + ",\"elapsed_ms\":" + number(round.elapsedMs) + '}';
 }
 
 QByteArray JsonLines::energy(const TidyUp::SurveyRowChange &row)
 {
-    return "{\"type\":\"energy\",\"prefix\":" + name(row.prefix) + ",\"energy\":"
-        + name(row.energy) + ",\"ev\":" + electronVolts(row.numeric, row.ev)
-        + ",\"files\":" + count(row.tidied) + ",\"projections\":" + count(row.expected) + '}';
+    return "{\"type\":\"energy\",\"prefix\":" + name(row.prefix) + ",\"energy\":" + name(row.energy)
+        + ",\"ev\":" + electronVolts(row.numeric, row.ev) + ",\"files\":" + count(row.tidied)
+        + ",\"projections\":" + count(row.expected) + '}';
 }
 
 QByteArray JsonLines::series(const TidyUp::SurveySeries &series)
@@ -264,8 +264,9 @@ QByteArray JsonLines::series(const TidyUp::SurveySeries &series)
                 + name(range.second) + ']';
         }
         rows += (rows.isEmpty() ? "{" : ",{") + QByteArray("\"energy\":") + name(row.energy)
-            + ",\"ev\":" + electronVolts(row.numeric, row.ev) + ",\"files\":" + count(row.files) + ",\"missing\":" + missing
-            + "],\"duplicates\":" + fields(series.duplicated(row)) + '}';
+            + ",\"ev\":" + electronVolts(row.numeric, row.ev) + ",\"files\":" + count(row.files)
+            + ",\"missing\":" + missing + "],\"duplicates\":" + fields(series.duplicated(row))
+            + '}';
     }
     const bool any = !series.projections.empty();
     return "{\"type\":\"series\",\"prefix\":" + name(series.prefix)

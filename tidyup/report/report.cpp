@@ -231,8 +231,7 @@ QString Report::followingText(
 {
     const QLocale locale;
     return tr("Following %1 since %2: %Ln file(s) tidied, %3 settling.", nullptr, tidied)
-        .arg(target, locale.toString(since.toLocalTime(), tr("HH:mm")),
-            locale.toString(settling));
+        .arg(target, locale.toString(since.toLocalTime(), tr("HH:mm")), locale.toString(settling));
 }
 
 QString Report::targetProblem(const QString &target, bool exists)

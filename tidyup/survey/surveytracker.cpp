@@ -171,7 +171,8 @@ bool SurveyTracker::projection(SurveySeries &series, bool make, quint32 &index)
     std::vector<QByteArray> &projections = series.projections;
     // The projection after the last one, or the last one again.
     for (const int guess : { last.projection + 1, last.projection }) {
-        if (guess >= 0 && size_t(guess) < projections.size() && projections[size_t(guess)] == bare) {
+        if (guess >= 0 && size_t(guess) < projections.size()
+            && projections[size_t(guess)] == bare) {
             index = quint32(last.projection = guess);
             return true;
         }
