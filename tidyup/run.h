@@ -16,8 +16,7 @@ class Rounds
 public:
     virtual ~Rounds() = default;
     // The names of the next round, in the file system's encoding, in the order to move them,
-    // once there are any; false when the rounds are over. listed is the target's whole listing
-    // as the run read it first.
+    // once there are any; false when the rounds are over.
     virtual bool next(std::vector<QByteArray> &names) = 0;
     // Files of the target still settling when the rounds ended.
     virtual int settling() const { return 0; }
