@@ -360,17 +360,17 @@ bool networkTable(const QString &work, int files, int delayUs, int repeat)
 // the window, each side judged by the median of its rounds' ratios to the floor of the same round:
 // a side and the floor measured one after the other share the state of the machine, which drifts
 // from round to round. Where a side's rounds fall on both sides of its limit, more rounds are
-// measured, up to 9 in all. The threaded sides also drift against the floor, one thread, over
+// measured, up to 7 in all. The threaded sides also drift against the floor, one thread, over
 // minutes (a virtual machine wakes an idle core at a cost that varies): where a side is over its
 // limit, all are measured once more, afresh, and the median of both measurements' rounds
-// decides; all within a minute and a half, and every run of the gate ends with a verdict. On the
+// decides; all within a minute, and every run of the gate ends with a verdict. On the
 // two-core machine this was written on, the engine took 0.80 to 0.86 times the floor and the window
 // 0.81 to 1.03 over eight runs of the gate; 0.6.0 took 0.85 to 0.97 and 1.10 to 1.19. The window's
 // limit lies between the two; the engine's, a quarter above its own, lets 0.6.0's pass, which was
 // only a tenth slower there, within that machine's noise. With --before, the earlier build is
 // judged instead.
 const int gateRounds = 5;
-const int gateMostRounds = 9;
+const int gateMostRounds = 7;
 
 int gate(const QString &work)
 {
@@ -379,7 +379,7 @@ int gate(const QString &work)
         QStringLiteral("window") + build };
     const double limits[] = { 0, 1.05, 1.10 };
     using Clock = std::chrono::steady_clock;
-    const auto deadline = Clock::now() + std::chrono::seconds(90);
+    const auto deadline = Clock::now() + std::chrono::seconds(60);
     const auto undecided = [&](const Samples &samples) {
         const size_t rounds = samples[0].size();
         if (rounds >= size_t(gateMostRounds) || Clock::now() > deadline)

@@ -1,12 +1,16 @@
 // SPDX-License-Identifier: MIT
 // The survey of any names, one a line, those starting with 'O' in the originals directory: every
 // series' cells add up to its grid, each row's cells are in order and its holes are its missing
-// cells, every name is counted once, and each series is written as one JSON object.
+// cells, every name is counted once, and each series is written as one JSON object. A tracker
+// that starts from the originals and then lists the others, and tidies them, keeps the survey that
+// the builder makes of the same names.
 #include "tidyup/report/jsonlines.h"
 #include "tidyup/survey/digits.h"
 #include "tidyup/survey/surveybuilder.h"
+#include "tidyup/survey/surveytracker.h"
 
 #include <QJsonDocument>
+#include <QSet>
 #include <cstdlib>
 #include <limits>
 
@@ -19,6 +23,70 @@ void check(bool holds)
 {
     if (!holds)
         std::abort();
+}
+
+// The same grid: series, projections, rows and their cells; not the width or the tail, which a
+// tracker keeps from a series' first name.
+bool sameGrid(const TidyUp::Survey &a, const TidyUp::Survey &b)
+{
+    if (a.series.size() != b.series.size() || a.files != b.files || a.missing != b.missing
+        || a.duplicates != b.duplicates || a.withoutFields != b.withoutFields)
+        return false;
+    for (size_t i = 0; i < a.series.size(); ++i) {
+        const TidyUp::SurveySeries &x = a.series[i];
+        const TidyUp::SurveySeries &y = b.series[i];
+        if (x.prefix != y.prefix || x.projections != y.projections || x.columns != y.columns
+            || x.expected != y.expected || x.rows.size() != y.rows.size() || x.files != y.files
+            || x.tidied != y.tidied || x.waiting != y.waiting || x.missing != y.missing
+            || x.duplicates != y.duplicates)
+            return false;
+        for (size_t r = 0; r < x.rows.size(); ++r) {
+            const TidyUp::SurveyRow &p = x.rows[r];
+            const TidyUp::SurveyRow &q = y.rows[r];
+            if (p.energy != q.energy || p.files != q.files || p.missing != q.missing
+                || p.cells.size() != q.cells.size())
+                return false;
+            for (size_t c = 0; c < p.cells.size(); ++c) {
+                if (p.cells[c].projection != q.cells[c].projection
+                    || p.cells[c].state != q.cells[c].state)
+                    return false;
+            }
+        }
+    }
+    return true;
+}
+
+// Of names, the originals in a builder and the others, once each, as a listing; tidied, all of
+// them as originals.
+void checkTracker(const QList<QByteArray> &names)
+{
+    TidyUp::SurveyBuilder origs;
+    std::vector<QByteArray> listed;
+    QSet<QByteArray> seen;
+    for (const QByteArray &name : names) {
+        if (name.startsWith('O'))
+            origs.add(name, TidyUp::SurveyBuilder::Origs);
+        else if (!seen.contains(name)) {
+            seen.insert(name);
+            listed.push_back(name);
+        }
+    }
+    const auto builtWith = [&](TidyUp::SurveyBuilder::Place place) {
+        TidyUp::SurveyBuilder builder;
+        for (const QByteArray &name : names) {
+            if (name.startsWith('O'))
+                builder.add(name, TidyUp::SurveyBuilder::Origs);
+        }
+        for (const QByteArray &name : listed)
+            builder.add(name, place);
+        return builder.take();
+    };
+    TidyUp::SurveyTracker tracker(origs.take());
+    tracker.listed(listed);
+    check(sameGrid(tracker.survey(), builtWith(TidyUp::SurveyBuilder::Target)));
+    for (const QByteArray &name : listed)
+        tracker.tidied(name);
+    check(sameGrid(tracker.survey(), builtWith(TidyUp::SurveyBuilder::Origs)));
 }
 
 } // namespace
@@ -65,5 +133,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         check(error.error == QJsonParseError::NoError);
     }
     check(files == survey.files);
+    checkTracker(names);
     return 0;
 }
