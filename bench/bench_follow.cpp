@@ -62,26 +62,28 @@ struct Child {
 Child spawn(const QString &program, const QStringList &args, const QStringList &env = {},
     const char *output = "/dev/null")
 {
+    // Each list as the null-ended array of pointers that the system takes.
+    const auto pointers = [](std::vector<QByteArray> &strings) {
+        std::vector<char *> array;
+        for (QByteArray &string : strings)
+            array.push_back(string.data());
+        array.push_back(nullptr);
+        return array;
+    };
     std::vector<QByteArray> bytes { QFile::encodeName(program) };
     for (const QString &arg : args)
         bytes.push_back(arg.toLocal8Bit());
-    std::vector<char *> argv;
-    for (QByteArray &arg : bytes)
-        argv.push_back(arg.data());
-    argv.push_back(nullptr);
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 1, output, O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
     std::vector<QByteArray> variables;
     for (char **variable = environ; *variable; ++variable)
         variables.emplace_back(*variable);
     for (const QString &variable : env)
         variables.push_back(variable.toLocal8Bit());
-    std::vector<char *> envp;
-    for (QByteArray &variable : variables)
-        envp.push_back(variable.data());
-    envp.push_back(nullptr);
+    std::vector<char *> argv = pointers(bytes);
+    std::vector<char *> envp = pointers(variables);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 1, output, O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
     Child child;
     child.started = Clock::now();
     if (posix_spawn(&child.pid, argv[0], &actions, nullptr, argv.data(), envp.data()) != 0) {
